@@ -1,0 +1,19 @@
+# tessary_add_test(NAME SOURCES a.cpp b.cpp LIBS lib1 lib2 [ENV VAR=value ...] [TIMEOUT s])
+# Builds one GoogleTest executable and registers each of its tests with ctest. Every test runs
+# headless, in a UTF-8 locale and with its own APPDATA so no real configuration is touched.
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+function(tessary_add_test name)
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 120)
+  endif()
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} tessary_test_support GTest::gtest GTest::gmock)
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    PROPERTIES
+      TIMEOUT ${T_TIMEOUT}
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LANG=C.UTF-8;TESSARY_TEST_TMP=${CMAKE_BINARY_DIR}/test-tmp;${T_ENV}")
+endfunction()
