@@ -1,0 +1,100 @@
+#pragma once
+// The byte-driven state machine for the VT100 and xterm family of control sequences. It prints
+// characters into the screen buffer, moves the cursor, erases and scrolls, keeps the SGR
+// attribute, switches modes and queues the replies to device-attribute and status requests.
+// UTF-8 is decoded; other bytes above 0x7F show through code page 437; ESC ( 0 selects the DEC
+// special graphics.
+//
+// An unsupported sequence, mode or status request, and the bytes CAN, SUB and DEL, write the two
+// characters "TD" at the cursor: the only trace an unsupported sequence leaves.
+//
+// Runs on the connection's worker with the screen mutex held; replies take the send queue's
+// mutex inside it.
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+class screen_buffer;
+class send_queue;
+
+// The view's flags that the parser writes and the GUI thread reads without a lock.
+struct terminal_modes {
+  std::atomic<bool> cursor_visible{true};   // CSI ?25
+  std::atomic<bool> app_cursor_keys{false}; // CSI ?1, read when navigation keys are encoded
+  std::atomic<bool> app_keypad{true};       // ESC = / ESC >; nothing reads it
+};
+
+class escape_parser {
+ public:
+  enum parser_state : int32_t {
+    ground = 0,
+    escape = 1,
+    escape_percent = 2,
+    escape_hash = 3,
+    escape_g0 = 4,
+    escape_g1 = 5,
+    csi = 6,
+    utf8 = 7,
+    osc = 8,
+    dcs = 9,
+  };
+
+  static constexpr int max_params = 16;
+  // Parameters saturate here instead of overflowing.
+  static constexpr int32_t max_param_value = 65535;
+  // OSC text past this many bytes is not kept (it is discarded anyway).
+  static constexpr size_t max_osc_text = 4096;
+
+  escape_parser(screen_buffer& screen, send_queue& replies, terminal_modes& modes);
+
+  // The only entry: one received byte.
+  void put_byte(uint8_t b);
+  // The same as put_byte for each byte in order; printable ASCII runs and complete UTF-8
+  // characters in the ground state skip the per-byte state machine.
+  void put_bytes(const uint8_t* bytes, size_t n);
+
+  // The session's terminal type (`session_appearance::console_type`); "xterm" is answered
+  // for the secondary device attributes. The caller holds the screen mutex.
+  void set_console_type(std::string type) { console_type = std::move(type); }
+
+  screen_buffer* screen;
+  send_queue* replies;
+  terminal_modes* modes;
+  std::string console_type;
+
+  int32_t state = ground;
+  // 1 ASCII, 0 DEC special graphics.
+  int32_t g0_charset = 1;
+  std::array<int32_t, max_params> params{};
+  int32_t param_index = 0;
+  // CSI private prefix: 0, '>' or '?'.
+  uint8_t prefix = 0;
+  std::array<uint8_t, 6> utf8_bytes{};
+  int32_t utf8_count = 0;
+  // '0', '1' or '2' once read; 0xFF none.
+  uint8_t osc_number = 0xFF;
+  uint8_t osc_semicolon = 0;
+  std::string osc_text;
+  std::array<uint8_t, 32> dcs_bytes{};
+  int32_t dcs_count = 0;
+
+ private:
+  void dispatch_csi(uint8_t b);
+  void print_byte(uint8_t b);
+  void select_graphic_rendition();
+  void set_mode(bool set, bool private_mode);
+  void escape_byte(uint8_t b);
+  void utf8_byte(uint8_t b);
+  void osc_byte(uint8_t b);
+  void dcs_byte(uint8_t b);
+  void start_csi();
+  void unsupported_marker();
+  void device_attributes();
+  void device_status();
+  void scroll_region();
+  void reply(const char* bytes, size_t n);
+  // p0 or 1 when it is 0.
+  int32_t count_param() const { return params[0] == 0 ? 1 : params[0]; }
+};
