@@ -71,6 +71,7 @@ class log_writer {
   std::condition_variable file_written_; // a closing file's last pending entry was written
   std::vector<log_write> pending_;       // in push order
   unsigned close_requests_ = 0;          // bumped by close_file so the writer reorders its batch
+  int closing_count_ = 0;                // close_file calls waiting now
 };
 
 // The writer thread's procedure: takes all pending writes as one batch and writes them in
