@@ -1,0 +1,173 @@
+#include "connections/telnet.h"
+
+#include <libtelnet.h>
+#include <netdb.h>
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <utility>
+
+#include "config/text_convert.h"
+
+namespace {
+
+// What the connection answers for itself and for the server.
+const telnet_telopt_t option_table[] = {
+    {TELNET_TELOPT_ECHO, TELNET_WONT, TELNET_DO},
+    {TELNET_TELOPT_TTYPE, TELNET_WILL, TELNET_DONT},
+    {TELNET_TELOPT_COMPRESS2, TELNET_WONT, TELNET_DO},
+    {TELNET_TELOPT_MSSP, TELNET_WONT, TELNET_DO},
+    {TELNET_TELOPT_NAWS, TELNET_WILL, TELNET_DONT},
+    {-1, 0, 0},
+};
+
+using address_list = std::unique_ptr<addrinfo, decltype(&freeaddrinfo)>;
+
+}  // namespace
+
+telnet::telnet(std::string_view uuid, telnet_param param) : protocol(1, uuid), param(std::move(param)) {}
+
+telnet::~telnet() { close(); }
+
+std::u16string telnet::display_name() const { return mbs_to_wstring(param.hostname); }
+
+int telnet::get_params(connection_params& out) const {
+  out.protocol = protocol_telnet;
+  out.telnet.hostname = param.hostname;
+  out.telnet.port = param.port;
+  return 1;
+}
+
+bool telnet::open(const platform::worker_control& run) {
+  addrinfo hints{};
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  std::string port_text = std::to_string(param.port);
+  if (getaddrinfo(param.hostname.c_str(), port_text.c_str(), &hints, &found) != 0) {
+    close();
+    return false;
+  }
+  address_list addresses(found, &freeaddrinfo);
+  // Each address with a socket of its own family, in the resolver's order, until one answers.
+  bool connected = false;
+  for (addrinfo* entry = found; entry && !connected && !run.stop_requested(); entry = entry->ai_next)
+    connected = socket.connect(*entry, run);
+  if (connected) {
+    send_failed = false;
+    telnet_state = telnet_init(option_table, &telnet::telnet_event_handler, 0, this);
+  }
+  if (!telnet_state) {
+    close();
+    return false;
+  }
+  return true;
+}
+
+int telnet::close() {
+  if (telnet_state) {
+    telnet_free(telnet_state);
+    telnet_state = nullptr;
+  }
+  socket.close();
+  return 1;
+}
+
+int telnet::run_request(std::u16string&) { return 0; }
+
+int telnet::read(char* buffer, int capacity) {
+  receive_length = 0;
+  if (!telnet_state) return -1;
+  pollfd readable{socket.fd(), POLLIN, 0};
+  if (poll(&readable, 1, 0) <= 0) return 0;
+  std::array<char, receive_block> block;
+  ssize_t n = recv(socket.fd(), block.data(), block.size(), MSG_DONTWAIT);
+  if (n == 0) return -1;
+  if (n < 0) {
+    if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return 0;
+    std::fprintf(stderr, "recv(client) failed: %s\n", std::strerror(errno));
+    return -1;
+  }
+  receive_buffer = buffer;
+  receive_capacity = capacity;
+  telnet_recv(telnet_state, block.data(), static_cast<size_t>(n));
+  receive_buffer = nullptr;
+  // An answer to the server that could not be sent ends the session too.
+  return send_failed ? -1 : receive_length;
+}
+
+int telnet::write(const char* data, int length) {
+  if (!telnet_state || send_failed) return -1;
+  telnet_send(telnet_state, data, static_cast<size_t>(length));
+  return send_failed ? -1 : length;
+}
+
+int telnet::set_size(terminal_size) { return 0; }
+
+wait_target telnet::input_wait() const { return {socket.fd(), POLLIN}; }
+
+void telnet::interrupt() { socket.shutdown(); }
+
+void telnet::take_data(const char* bytes, size_t size) {
+  size_t room = receive_buffer ? static_cast<size_t>(receive_capacity - receive_length) : 0;
+  if (size > room) {
+    std::fputs("cannot handle this!\n", stdout);
+    size = room;
+  }
+  if (size == 0) return;
+  std::memcpy(receive_buffer + receive_length, bytes, size);
+  receive_length += static_cast<int>(size);
+}
+
+void telnet::send_bytes(const char* bytes, size_t size) {
+  while (size > 0 && !send_failed) {
+    ssize_t n = send(socket.fd(), bytes, size, MSG_NOSIGNAL);
+    if (n < 0 && errno == EINTR) continue;
+    if (n == 0) {
+      std::fputs("send() unexpectedly returned 0\n", stderr);
+      send_failed = true;
+    } else if (n < 0) {
+      std::fprintf(stderr, "send() failed: %s\n", std::strerror(errno));
+      send_failed = true;
+    } else {
+      bytes += n;
+      size -= static_cast<size_t>(n);
+    }
+  }
+}
+
+// IAC SB TTYPE IS, the TERM value (nothing when TERM is not set), IAC SE; sent as they are.
+void telnet::answer_terminal_type() {
+  static constexpr char head[] = {'\xff', '\xfa', '\x18', '\x00'};
+  static constexpr char tail[] = {'\xff', '\xf0'};
+  const char* term = std::getenv("TERM");
+  send_bytes(head, sizeof head);
+  if (term) send_bytes(term, std::strlen(term));
+  send_bytes(tail, sizeof tail);
+}
+
+void telnet::telnet_event_handler(telnet_t*, telnet_event_t* event, void* user_data) {
+  auto* self = static_cast<telnet*>(user_data);
+  switch (event->type) {
+    case TELNET_EV_DATA:
+      self->take_data(event->data.buffer, event->data.size);
+      break;
+    case TELNET_EV_SEND:
+      self->send_bytes(event->data.buffer, event->data.size);
+      break;
+    case TELNET_EV_TTYPE:
+      if (event->ttype.cmd == TELNET_TTYPE_SEND) self->answer_terminal_type();
+      break;
+    case TELNET_EV_ERROR:
+      std::fprintf(stderr, "ERROR: %s\n", event->error.msg);
+      break;
+    default:
+      break;
+  }
+}
