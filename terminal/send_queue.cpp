@@ -37,17 +37,29 @@ void send_queue::set_ready_callback(std::function<void()> on_ready) {
 }
 
 int send_queue::fetch_send_data(std::span<char, fetch_size> buffer, std::chrono::milliseconds wait) {
-  if (current.kind == send_kind::empty) {
-    std::unique_lock lock(mutex);
-    // The predicate makes a wake-up that finds the queue empty again (or a spurious one) end
-    // like a time-out instead of handing out a stale slot.
-    if (!ready.wait_for(lock, wait, [this] { return count > 0; })) return 0;
-    current = std::move(items[read_index]);
-    items[read_index] = send_item();
-    read_index = (read_index + 1) % capacity;
-    --count;
+  // An item with no bytes (an empty paste or button text) is passed over, so that a 0 still
+  // means "nothing to send" to a worker that then sleeps until the next wake. Each pass takes
+  // one item off the queue; the bound keeps a stream of empty items from holding the worker.
+  for (int pass = 0; pass <= capacity; ++pass) {
+    if (current.kind == send_kind::empty) {
+      std::unique_lock lock(mutex);
+      // The predicate makes a wake-up that finds the queue empty again (or a spurious one) end
+      // like a time-out instead of handing out a stale slot.
+      if (!ready.wait_for(lock, pass == 0 ? wait : std::chrono::milliseconds(0),
+                          [this] { return count > 0; }))
+        return 0;
+      current = std::move(items[read_index]);
+      items[read_index] = send_item();
+      read_index = (read_index + 1) % capacity;
+      --count;
+    }
+    const int n = take_piece(buffer);
+    if (n > 0) return n;
   }
+  return 0;
+}
 
+int send_queue::take_piece(std::span<char, fetch_size> buffer) {
   size_t n = 0;
   switch (current.kind) {
     case send_kind::one_byte:

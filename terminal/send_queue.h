@@ -46,7 +46,8 @@ class send_queue {
   void set_console_type(std::string type);
 
   // Consumer side (the worker's `CTerminalView::FetchSendData`): places up to 64 bytes in
-  // `buffer` and returns their number, 0 when nothing came within `wait`. A heap buffer goes out
+  // `buffer` and returns their number, 0 when nothing came within `wait` (items without bytes
+  // are passed over). A heap buffer goes out
   // in pieces of 64 bytes, one per call, and nothing queued behind it is sent before its last
   // piece; while such an item is unfinished the call returns at once without touching the queue.
   int fetch_send_data(std::span<char, fetch_size> buffer, std::chrono::milliseconds wait = fetch_wait);
@@ -69,6 +70,10 @@ class send_queue {
   int count = 0;
   std::string console_type;
   std::function<void()> ready_callback;
+
+  // Copies the next piece of `current` into `buffer` and returns its size; a finished item
+  // becomes empty.
+  int take_piece(std::span<char, fetch_size> buffer);
 
   // The item being sent; only the consumer touches it.
   send_item current;
