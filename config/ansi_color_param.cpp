@@ -1,7 +1,5 @@
 #include "config/ansi_color_param.h"
 
-#include <algorithm>
-
 #include "config/color_text.h"
 #include "config/xml_document.h"
 
@@ -24,19 +22,11 @@ bool ansi_color_param::load(xml_document& doc) {
     if (name.empty()) continue;
     std::array<color_ref, 16> colors{};
     if (!scan_plan_colors_text(doc.get_data(element), colors)) continue;
-    auto known = std::find_if(plans.begin(), plans.end(),
-                              [&](const ansi_color_plan& plan) { return plan.name == name; });
-    if (known != plans.end())
-      known->colors = colors;
-    else
-      plans.push_back({std::move(name), colors});
+    merge_named(plans, ansi_color_plan{std::move(name), colors});
   }
   return true;
 }
 
 const ansi_color_plan& ansi_color_param::find_plan(std::u16string_view name) const {
-  if (plans.empty()) return builtin_ansi_color_plans[0];
-  for (const ansi_color_plan& plan : plans)
-    if (plan.name == name) return plan;
-  return plans.front();
+  return find_named(plans, name, builtin_ansi_color_plans[0]);
 }

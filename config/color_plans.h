@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 using color_ref = uint32_t;
 
@@ -44,3 +45,26 @@ const color_scheme* find_builtin_color_scheme(std::u16string_view name);
 
 // Whether a plan of this name is one of the six built-in plans (exact comparison).
 bool is_builtin_ansi_color_plan(std::u16string_view name);
+
+// The colour lists are looked up and merged by exact name.
+
+// The first entry of exactly this name, else the first entry, else `fallback` (empty list).
+template <typename Entry>
+const Entry& find_named(const std::vector<Entry>& list, std::u16string_view name,
+                        const Entry& fallback) {
+  if (list.empty()) return fallback;
+  for (const Entry& entry : list)
+    if (entry.name == name) return entry;
+  return list.front();
+}
+
+// Replaces the entry of the same name in place, or appends the entry when none has its name.
+template <typename Entry>
+void merge_named(std::vector<Entry>& list, Entry entry) {
+  for (Entry& known : list)
+    if (known.name == entry.name) {
+      known = std::move(entry);
+      return;
+    }
+  list.push_back(std::move(entry));
+}

@@ -1,6 +1,5 @@
 #include "config/color_scheme_param.h"
 
-#include <algorithm>
 #include <optional>
 
 #include "config/color_text.h"
@@ -56,20 +55,11 @@ bool color_scheme_param::load(xml_document& doc) {
     std::u16string name = doc.get_attribute(doc.current_position(), u"Name");
     if (name.empty()) continue;
     std::optional<color_scheme> read = read_scheme(doc, std::move(name));
-    if (!read) continue;
-    auto known = std::find_if(schemes.begin(), schemes.end(),
-                              [&](const color_scheme& scheme) { return scheme.name == read->name; });
-    if (known != schemes.end())
-      *known = std::move(*read);
-    else
-      schemes.push_back(std::move(*read));
+    if (read) merge_named(schemes, std::move(*read));
   }
   return true;
 }
 
 const color_scheme& color_scheme_param::find_scheme(std::u16string_view name) const {
-  if (schemes.empty()) return builtin_color_schemes[0];
-  for (const color_scheme& scheme : schemes)
-    if (scheme.name == name) return scheme;
-  return schemes.front();
+  return find_named(schemes, name, builtin_color_schemes[0]);
 }
