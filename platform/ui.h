@@ -38,6 +38,10 @@ enum dialog_answer : int {
   IDNO = 7,
 };
 
+// The answer of a dialog that ended with `result` (QDialog::exec's value or the code given to
+// QDialog::done): Accepted -> IDOK, Rejected -> IDCANCEL, any other code as it is.
+int modal_answer(int result);
+
 class ui {
  public:
   virtual ~ui() = default;

@@ -4,8 +4,10 @@
 // control block is shared, so a detached worker never touches freed memory.
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 #include "platform/wake_event.h"
@@ -18,16 +20,21 @@ class worker_control {
   bool stop_requested() const;
   // Readable once a stop was requested (and whenever wake() was called); for poll loops.
   int wake_fd() const { return wake_.fd(); }
-  // Wakes a worker waiting in its poll loop or in wait_for(); clear with clear_wake().
+  // Makes wake_fd() readable, to wake the worker's poll loop; clear with clear_wake().
   void wake() { wake_.signal(); }
+  // Makes wake_fd() unreadable again, unless a stop was requested (that wake stays).
   void clear_wake();
   // Sleeps at most `timeout`, returning early (true) when a stop was requested.
   bool wait_for_stop(std::chrono::milliseconds timeout) const;
 
  private:
   friend class worker_thread;
+  void request_stop();
+
   std::atomic<bool> stop_{false};
   wake_event wake_;
+  mutable std::mutex lock_;
+  mutable std::condition_variable stopped_;
 };
 
 class worker_thread {
