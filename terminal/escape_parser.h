@@ -77,6 +77,8 @@ class escape_parser {
   uint8_t osc_number = 0xFF;
   uint8_t osc_semicolon = 0;
   std::string osc_text;
+  // The last OSC byte was ESC, so a backslash ends the string.
+  bool osc_escape = false;
   std::array<uint8_t, 32> dcs_bytes{};
   int32_t dcs_count = 0;
 

@@ -72,13 +72,22 @@ class screen_buffer {
   std::shared_ptr<::log_file> log_file;
 
   // --- Ring geometry ---
-  int32_t line_count() const { return (last - first + capacity) % capacity + 1; }
+  int32_t line_count() const {
+    int32_t span = last - first;
+    return (span < 0 ? span + capacity : span) + 1;
+  }
   int32_t screen_top() const { return line_count() <= rows ? first : wrap(last - rows + 1); }
   int32_t screen_bottom() const { return wrap(screen_top() + rows - 1); }
-  // The slot `n` positions forward (negative: back) from `slot`.
+  // Any slot number brought into 0 .. capacity - 1.
   int32_t wrap(int64_t slot) const {
-    int64_t s = slot % capacity;
-    return static_cast<int32_t>(s < 0 ? s + capacity : s);
+    if (slot >= capacity) {
+      slot -= capacity;
+      if (slot >= capacity) slot %= capacity;
+    } else if (slot < 0) {
+      slot += capacity;
+      if (slot < 0) slot = (slot % capacity + capacity) % capacity;
+    }
+    return static_cast<int32_t>(slot);
   }
   // The row of `slot` counted from the screen top (forward around the ring).
   int32_t row_of(int32_t slot) const { return wrap(slot - screen_top()); }
@@ -93,9 +102,10 @@ class screen_buffer {
   // --- Cursor and writing (the caller holds the mutex) ---
   // Writes one character at the cursor, wrapping at the right margin when autowrap is on.
   void put_char(char16_t c);
-  // The same for a run of printable ASCII bytes, cell by cell as put_char would, but a screen
-  // row at a time.
+  // The same for a run of printable ASCII bytes or of UTF-16 units, cell by cell as put_char
+  // would, but a screen row at a time.
   void put_ascii(const char* text, size_t n);
+  void put_units(const char16_t* text, size_t n);
   // LF and ESC D: next_line keeping the cursor column.
   void line_feed();
   // ESC E and wrapping: column 0 of the next line, scrolling at the region's bottom row.
@@ -156,8 +166,9 @@ class screen_buffer {
   bool unmark_selection();
 
  private:
-  // Makes `slot` (a slot not yet stored, at most a screen ahead of last) the newest stored line.
-  void store_through(int32_t slot);
+  // A cursor standing more than a screen away from `last` (past the stored lines, or left in
+  // the scrollback by a smaller screen) makes its slot the newest stored line.
+  void take_cursor_as_last();
   // Puts the cursor on another slot, its column set from `col`. The line left loses a pending
   // wrap, so no line keeps one that its next cursor visit would act on.
   void move_cursor_to(int32_t slot, int32_t col);
@@ -173,4 +184,6 @@ class screen_buffer {
   // Resets the lines of the slots [from, from + n) that are not stored.
   void reset_unstored(int32_t from, int32_t n);
   void rebuild_ring(int n);
+  template <class Unit>
+  void put_run(const Unit* text, size_t n);
 };

@@ -5,6 +5,7 @@
 // Only the first `length` cells are drawn, copied, searched and logged. The arrays grow in steps
 // of 64 cells and never shrink, so most lines allocate once. The caller holds the screen mutex.
 #include <cstdint>
+#include <type_traits>
 #include <vector>
 
 #include "terminal/cell_attribute.h"
@@ -50,8 +51,19 @@ class screen_line {
     if (length <= k) length = k + 1;
     if (dirty_end <= k) dirty_end = k + 1;
   }
-  // Writes the ASCII bytes [text, text + n) from column k on (k + n <= capacity()).
-  void put_ascii(int32_t k, const char* text, int32_t n, uint32_t attribute);
+  // Writes the characters [text, text + n) from column k on (k + n <= capacity()); a char is
+  // an ASCII byte, a char16_t a UTF-16 unit.
+  template <class Unit>
+  void put_run(int32_t k, const Unit* text, int32_t n, uint32_t attribute) {
+    char16_t* out = chars.data() + k;
+    uint32_t* out_attrs = attrs.data() + k;
+    for (int32_t i = 0; i < n; ++i) {
+      out[i] = static_cast<char16_t>(static_cast<std::make_unsigned_t<Unit>>(text[i]));
+      out_attrs[i] = attribute;
+    }
+    if (length < k + n) length = k + n;
+    if (dirty_end < k + n) dirty_end = k + n;
+  }
 
   // Erases with `attribute` (after reserving the screen width): 0 cursor_col to the last column,
   // then length = columns; 1 cells 0 through cursor_col, length unchanged; 2 the whole width,

@@ -1,0 +1,506 @@
+#include "terminal/escape_parser.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "terminal/charset_tables.h"
+#include "terminal/screen_buffer.h"
+#include "terminal/send_queue.h"
+
+namespace {
+
+constexpr char16_t replacement_character = 0xFFFD;
+
+bool is_continuation(uint8_t b) { return (b & 0xC0) == 0x80; }
+
+// The number of bytes a UTF-8 lead byte (0xC0-0xFD) announces.
+int utf8_length(uint8_t lead) {
+  if (lead < 0xE0) return 2;
+  if (lead < 0xF0) return 3;
+  if (lead < 0xF8) return 4;
+  if (lead < 0xFC) return 5;
+  return 6;
+}
+
+// A complete UTF-8 sequence as the one cell it fills. A cell holds one UTF-16 unit, so a
+// character outside the BMP shows as U+FFFD, like an overlong form, a surrogate or the five- and
+// six-byte forms.
+char16_t utf8_unit(const uint8_t* bytes, int count) {
+  if (count < 2 || count > 3) return replacement_character;
+  uint32_t code = count == 2 ? bytes[0] & 0x1F : bytes[0] & 0x0F;
+  for (int i = 1; i < count; ++i) code = (code << 6) | (bytes[i] & 0x3F);
+  uint32_t least = count == 2 ? 0x80 : 0x800;
+  if (code < least || (code >= 0xD800 && code <= 0xDFFF)) return replacement_character;
+  return static_cast<char16_t>(code);
+}
+
+}  // namespace
+
+escape_parser::escape_parser(screen_buffer& screen, send_queue& replies, terminal_modes& modes)
+    : screen(&screen), replies(&replies), modes(&modes) {}
+
+void escape_parser::put_bytes(const uint8_t* bytes, size_t n) {
+  const uint8_t* p = bytes;
+  const uint8_t* end = bytes + n;
+  // Decoded characters of a UTF-8 run, handed to the screen a batch at a time.
+  char16_t units[256];
+  while (p < end) {
+    if (state == ground) {
+      if (g0_charset == 1 && *p >= 0x20 && *p <= 0x7E) {
+        const uint8_t* q = p + 1;
+        while (q < end && *q >= 0x20 && *q <= 0x7E) ++q;
+        screen->put_ascii(reinterpret_cast<const char*>(p), q - p);
+        p = q;
+        continue;
+      }
+      if (*p >= 0xC0 && *p <= 0xFD) {
+        // Complete, unbroken sequences (and ASCII between them) go straight to the screen;
+        // anything else is left to the state machine below.
+        size_t count = 0;
+        while (p < end && count < std::size(units)) {
+          uint8_t b = *p;
+          if (b >= 0x20 && b <= 0x7E) {
+            units[count++] = g0_charset == 1 ? char16_t(b) : dec_graphics_unit(b);
+            ++p;
+            continue;
+          }
+          if (b < 0xC0 || b > 0xFD) break;
+          int length = utf8_length(b);
+          if (end - p < length) break;
+          int i = 1;
+          while (i < length && is_continuation(p[i])) ++i;
+          if (i < length) break;
+          units[count++] = utf8_unit(p, length);
+          p += length;
+        }
+        if (count > 0) {
+          screen->put_units(units, count);
+          continue;
+        }
+      }
+    }
+    put_byte(*p++);
+  }
+}
+
+void escape_parser::put_byte(uint8_t b) {
+  switch (state) {
+    case ground:
+      break;
+    case escape:
+      escape_byte(b);
+      return;
+    case escape_percent:
+    case escape_hash:
+    case escape_g1:
+      state = ground;
+      return;
+    case escape_g0:
+      g0_charset = b == '0' ? 0 : 1;
+      state = ground;
+      return;
+    case csi:
+      dispatch_csi(b);
+      return;
+    case utf8:
+      utf8_byte(b);
+      return;
+    case osc:
+      osc_byte(b);
+      return;
+    case dcs:
+      dcs_byte(b);
+      return;
+    default:
+      state = ground;
+      break;
+  }
+  switch (b) {
+    case 0x00:
+    case 0x07:
+    case 0x0E:
+    case 0x0F:
+      return;
+    case 0x08:
+      screen->move_cursor(screen_buffer::left, 1);
+      return;
+    case 0x09:
+      screen->tab_forward(1);
+      return;
+    case 0x0A:
+      screen->line_feed();
+      return;
+    case 0x0D:
+      screen->carriage_return();
+      return;
+    case 0x18:
+    case 0x1A:
+    case 0x7F:
+      unsupported_marker();
+      return;
+    case 0x1B:
+      state = escape;
+      return;
+    case 0x9B:
+      start_csi();
+      return;
+    default:
+      break;
+  }
+  if (b >= 0xC0 && b <= 0xFD) {
+    utf8_bytes[0] = b;
+    utf8_count = 1;
+    state = utf8;
+    return;
+  }
+  // Printable ASCII, the other C0 codes (shown as characters of their own code) and the bytes
+  // above 0x7F that start no UTF-8 sequence.
+  print_byte(b);
+}
+
+void escape_parser::print_byte(uint8_t b) {
+  char16_t unit = b >= 0x80 ? cp437_unit(b) : g0_charset == 0 ? dec_graphics_unit(b) : char16_t(b);
+  screen->put_char(unit);
+}
+
+void escape_parser::unsupported_marker() {
+  state = ground;
+  screen->put_char(u'T');
+  screen->put_char(u'D');
+}
+
+void escape_parser::start_csi() {
+  params.fill(0);
+  param_index = 0;
+  prefix = 0;
+  state = csi;
+}
+
+void escape_parser::escape_byte(uint8_t b) {
+  state = ground;
+  switch (b) {
+    case '#':
+      state = escape_hash;
+      break;
+    case '%':
+      state = escape_percent;
+      break;
+    case '(':
+      state = escape_g0;
+      break;
+    case ')':
+      state = escape_g1;
+      break;
+    case '7':
+      screen->save_cursor();
+      break;
+    case '8':
+      screen->restore_cursor();
+      break;
+    case '=':
+      modes->app_keypad = true;
+      break;
+    case '>':
+      modes->app_keypad = false;
+      break;
+    case 'D':
+      screen->line_feed();
+      break;
+    case 'E':
+      screen->next_line();
+      break;
+    case 'M':
+      screen->reverse_index();
+      break;
+    case 'P':
+      dcs_count = 0;
+      state = dcs;
+      break;
+    case ']':
+      state = osc;
+      break;
+    case '[':
+      start_csi();
+      break;
+    default:
+      unsupported_marker();
+      break;
+  }
+}
+
+void escape_parser::dispatch_csi(uint8_t b) {
+  if (b >= '0' && b <= '9') {
+    if (prefix != '>') {
+      int32_t& p = params[param_index];
+      p = std::min(p * 10 + (b - '0'), max_param_value);
+    }
+    return;
+  }
+  if (b == ';') {
+    if (param_index < max_params - 1) ++param_index;
+    return;
+  }
+  if (b == '>' || b == '?') {
+    prefix = b;
+    return;
+  }
+  state = ground;
+  int32_t p0 = params[0];
+  int32_t n = count_param();
+  switch (b) {
+    case '@':
+      screen->insert_chars(n);
+      break;
+    case 'A':
+      screen->move_cursor(screen_buffer::up, n);
+      break;
+    case 'B':
+    case 'e':
+      screen->move_cursor(screen_buffer::down, n);
+      break;
+    case 'C':
+    case 'a':
+      screen->move_cursor(screen_buffer::right, n);
+      break;
+    case 'D':
+      screen->move_cursor(screen_buffer::left, n);
+      break;
+    case 'E':
+      screen->move_cursor(screen_buffer::down, n);
+      screen->carriage_return();
+      break;
+    case 'F':
+      screen->move_cursor(screen_buffer::up, n);
+      screen->carriage_return();
+      break;
+    case 'G':
+    case '`':
+      screen->set_cursor(-1, p0 == 0 ? 0 : p0 - 1);
+      break;
+    case 'H':
+    case 'f':
+      screen->set_cursor(p0 == 0 ? 0 : p0 - 1, params[1] == 0 ? 0 : params[1] - 1);
+      break;
+    case 'I':
+      screen->tab_forward(n);
+      break;
+    case 'J':
+      screen->erase_display(p0 >= 1 && p0 <= 3 ? p0 : 0);
+      break;
+    case 'K':
+      screen->erase_line(p0 >= 1 && p0 <= 2 ? p0 : 0);
+      break;
+    case 'L':
+      screen->insert_lines(n);
+      break;
+    case 'M':
+      screen->delete_lines(n);
+      break;
+    case 'P':
+      screen->delete_chars(n);
+      break;
+    case 'X':
+      screen->erase_chars(n);
+      break;
+    case 'Z':
+      screen->back_tab(n);
+      break;
+    case 'c':
+      device_attributes();
+      break;
+    case 'd':
+      screen->set_cursor(p0 == 0 ? 0 : p0 - 1, -1);
+      break;
+    case 'h':
+      set_mode(true, prefix == '?');
+      break;
+    case 'l':
+      set_mode(false, prefix == '?');
+      break;
+    case 'm':
+      select_graphic_rendition();
+      break;
+    case 'n':
+      device_status();
+      break;
+    case 'r':
+      scroll_region();
+      break;
+    case 's':
+      screen->save_cursor();
+      break;
+    case 'u':
+      screen->restore_cursor();
+      break;
+    default:
+      unsupported_marker();
+      break;
+  }
+}
+
+void escape_parser::device_attributes() {
+  if (prefix == 0) {
+    reply("\x1b[?6c", 5);
+  } else if (prefix == '>' && console_type == "xterm") {
+    reply("\x1b[>0;276;0c", 11);
+  }
+}
+
+void escape_parser::device_status() {
+  if (params[0] == 5) {
+    reply("\x1b[0n", 4);
+  } else if (params[0] == 6) {
+    int row = 0;
+    int col = 0;
+    screen->get_cursor(row, col);
+    char text[32];
+    int n = std::snprintf(text, sizeof text, "\x1b[%d;%dR", row + 1, col + 1);
+    reply(text, static_cast<size_t>(std::clamp(n, 0, int(sizeof text) - 1)));
+  } else {
+    unsupported_marker();
+  }
+}
+
+void escape_parser::scroll_region() {
+  int32_t rows = screen->rows;
+  int32_t top = params[0] < 1 ? 0 : params[0] - 1;
+  int32_t bottom = params[1] < 1 ? rows - 1 : params[1] - 1;
+  // A region needs two rows at least; top at or below bottom is ignored.
+  if (top >= 0 && top < rows && bottom >= 0 && bottom < rows && top < bottom) {
+    screen->region_top = top;
+    screen->region_bottom = bottom;
+  }
+}
+
+void escape_parser::reply(const char* bytes, size_t n) {
+  // A full queue refuses the reply; it is lost.
+  replies->push(send_item::heap_buffer(std::string_view(bytes, n)));
+}
+
+void escape_parser::set_mode(bool set, bool private_mode) {
+  for (int i = 0; i <= param_index; ++i) {
+    int32_t mode = params[i];
+    if (!private_mode) {
+      if (mode == 4) {
+        screen->insert_mode = set;
+      } else {
+        unsupported_marker();
+      }
+      continue;
+    }
+    switch (mode) {
+      case 1:
+        modes->app_cursor_keys = set;
+        break;
+      case 7:
+        screen->autowrap = set;
+        break;
+      case 25:
+        modes->cursor_visible = set;
+        break;
+      case 1049:
+        screen->switch_alternate_screen(set);
+        break;
+      case 12:
+      case 1034:
+        break;
+      default:
+        unsupported_marker();
+        break;
+    }
+  }
+}
+
+void escape_parser::select_graphic_rendition() {
+  uint32_t a = screen->attribute;
+  for (int i = 0; i <= param_index; ++i) {
+    int32_t code = params[i];
+    if (code == 0) {
+      a = 0;
+    } else if (code == 1) {
+      a |= cell_attribute::bold;
+    } else if (code == 7) {
+      a |= cell_attribute::reverse;
+    } else if (code == 27) {
+      a &= ~cell_attribute::reverse;
+    } else if (code >= 30 && code <= 37) {
+      a = (a & ~cell_attribute::fg_color) | cell_attribute::foreground(code - 30);
+    } else if (code == 38) {
+      a = (a & ~cell_attribute::fg_color) | cell_attribute::fg_extended;
+    } else if (code == 39) {
+      a &= ~(cell_attribute::fg_color | cell_attribute::fg_extended);
+    } else if (code >= 40 && code <= 47) {
+      a = (a & ~cell_attribute::bg_color) | cell_attribute::background(code - 40);
+    } else if (code == 49) {
+      a &= ~cell_attribute::bg_color;
+    }
+  }
+  screen->attribute = a;
+}
+
+void escape_parser::utf8_byte(uint8_t b) {
+  if (is_continuation(b)) {
+    if (utf8_count == static_cast<int32_t>(utf8_bytes.size())) {
+      state = ground;
+      return;
+    }
+    utf8_bytes[utf8_count++] = b;
+    if (utf8_bytes[0] & (0x80 >> utf8_count)) return;
+    state = ground;
+    screen->put_char(utf8_unit(utf8_bytes.data(), utf8_count));
+    return;
+  }
+  // A broken sequence: the lead byte shows through code page 437 and everything after it is
+  // read again from the ground state.
+  std::array<uint8_t, 6> again{};
+  int count = 0;
+  for (int i = 1; i < utf8_count; ++i) again[count++] = utf8_bytes[i];
+  again[count++] = b;
+  state = ground;
+  print_byte(utf8_bytes[0]);
+  for (int i = 0; i < count; ++i) put_byte(again[i]);
+}
+
+void escape_parser::osc_byte(uint8_t b) {
+  if (osc_number == 0xFF) {
+    if (b == '0' || b == '1' || b == '2') {
+      osc_number = b;
+    } else {
+      state = ground;
+    }
+    return;
+  }
+  if (!osc_semicolon) {
+    if (b == ';') {
+      osc_semicolon = 1;
+    } else {
+      osc_number = 0xFF;
+      state = ground;
+    }
+    return;
+  }
+  if (b == 0x07 || (b == '\\' && osc_escape)) {
+    // Window and icon titles are not used: the text is dropped.
+    osc_number = 0xFF;
+    osc_semicolon = 0;
+    osc_escape = false;
+    osc_text.clear();
+    state = ground;
+    return;
+  }
+  osc_escape = b == 0x1B;
+  if (osc_text.size() < max_osc_text) osc_text.push_back(static_cast<char>(b));
+}
+
+void escape_parser::dcs_byte(uint8_t b) {
+  if (dcs_count < static_cast<int32_t>(dcs_bytes.size())) {
+    if (b == '\\' && dcs_count > 0 && dcs_bytes[dcs_count - 1] == 0x1B) {
+      state = ground;
+      return;
+    }
+    dcs_bytes[dcs_count++] = b;
+    return;
+  }
+  // The string is longer than kept: this byte ends it and is dropped.
+  state = ground;
+}
