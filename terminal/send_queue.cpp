@@ -56,6 +56,9 @@ int send_queue::fetch_send_data(std::span<char, fetch_size> buffer, std::chrono:
     const int n = take_piece(buffer);
     if (n > 0) return n;
   }
+  // Items may still be waiting; a worker that now sleeps must be woken for them.
+  std::lock_guard lock(mutex);
+  if (count > 0 && ready_callback) ready_callback();
   return 0;
 }
 
