@@ -88,8 +88,9 @@ class xml_document {
   // value is empty): after the current element, or as set by `flags`.
   bool add_element(std::u16string_view name, std::u16string_view value = {}, uint32_t flags = 0);
   // Adds a whole element given as text (for instance one kept from get_subdocument) where
-  // add_element would put a new one, on its own line. False, with nothing changed, when `text` is
-  // not exactly one well-formed element.
+  // add_element would put a new one, on its own line. Only the element itself is taken (white
+  // space or comments around it are not). False, with nothing changed, when `text` is not one
+  // well-formed element.
   bool add_subdocument(std::u16string_view text, uint32_t flags = 0);
 
   // One element of the index. Offsets and lengths are in UTF-16 units of the text.
@@ -113,9 +114,6 @@ class xml_document {
   const std::vector<element_record>& elements() const { return elements_; }
 
  private:
-  friend class xml_parser;
-  friend class xml_editor;
-
   std::u16string text_;
   std::u16string result_log_;
   uint32_t parent_ = 0;
