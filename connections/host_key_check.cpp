@@ -39,8 +39,11 @@ void read_known_hosts(LIBSSH2_KNOWNHOSTS* hosts, const std::string& path, std::s
     size_t end = rest.find('\n');
     std::string_view line = rest.substr(0, end);
     rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-    if (!line.empty() && line.front() != '#')
-      libssh2_knownhost_readline(hosts, line.data(), line.size(), LIBSSH2_KNOWNHOST_FILE_OPENSSH);
+    if (line.empty() || line.front() == '#') continue;
+    // The library takes a line as a file read gives it: NUL-terminated, with its line feed.
+    std::string whole(line);
+    whole += '\n';
+    libssh2_knownhost_readline(hosts, whole.c_str(), whole.size(), LIBSSH2_KNOWNHOST_FILE_OPENSSH);
   }
   if (text) *text = std::move(data);
 }

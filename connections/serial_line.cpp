@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "config/connection_params.h"
+#include "connections/serial_rate.h"
 
 namespace {
 
@@ -61,10 +62,8 @@ std::string serial_device_path(unsigned com_port) {
   return {};
 }
 
-bool apply_line_settings(int fd, const serial_param& param) {
+bool make_line_settings(termios& settings, const serial_param& param) {
   if (param.baudrate == 0) return false;
-  termios settings{};
-  if (tcgetattr(fd, &settings) != 0) return false;
   cfmakeraw(&settings);
   settings.c_cflag |= CLOCAL | CREAD;
   settings.c_cflag &= ~CRTSCTS;
@@ -73,8 +72,13 @@ bool apply_line_settings(int fd, const serial_param& param) {
   settings.c_cc[VTIME] = 0;
   if (!set_character_format(settings, param)) return false;
   speed_t constant = rate_constant(param.baudrate);
-  if (constant != B0 && (cfsetispeed(&settings, constant) != 0 || cfsetospeed(&settings, constant) != 0))
+  return constant == B0 || (cfsetispeed(&settings, constant) == 0 && cfsetospeed(&settings, constant) == 0);
+}
+
+bool apply_line_settings(int fd, const serial_param& param) {
+  termios settings{};
+  if (tcgetattr(fd, &settings) != 0 || !make_line_settings(settings, param) ||
+      tcsetattr(fd, TCSANOW, &settings) != 0)
     return false;
-  if (tcsetattr(fd, TCSANOW, &settings) != 0) return false;
-  return constant != B0 || set_custom_rate(fd, param.baudrate);
+  return rate_constant(param.baudrate) != B0 || set_custom_rate(fd, param.baudrate);
 }

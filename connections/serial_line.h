@@ -1,5 +1,7 @@
 #pragma once
 // Serial ports on this system: which device a COM number names, and the line settings.
+#include <termios.h>
+
 #include <cstdint>
 #include <string>
 
@@ -10,12 +12,13 @@ class serial_param;
 // number.
 std::string serial_device_path(unsigned com_port);
 
-// Puts the open port into raw mode with the record's rate, data bits, parity and stop bits, the
-// receiver on, modem lines ignored, no flow control, reads returning at once. A rate without a
-// constant of its own is set as a custom rate. False when a value is out of range or the port
-// refuses the settings. Stop bits 1 (one and a half) become two, as the line driver has no
-// half bit; parity mark and space use the stick-parity flag.
-bool apply_line_settings(int fd, const serial_param& param);
+// Turns `settings` (as read from the port) into raw mode with the record's rate, data bits,
+// parity and stop bits, the receiver on, modem lines ignored, no flow control, reads returning
+// at once. False when a value is out of range. A rate without a B constant of its own is left
+// for set_custom_rate. Stop bits 1 (one and a half) become two, as the line driver has no half
+// bit; parity mark and space use the stick-parity flag.
+bool make_line_settings(termios& settings, const serial_param& param);
 
-// Sets a rate that has no B constant (BOTHER); false when the port refuses it.
-bool set_custom_rate(int fd, uint32_t rate);
+// Reads the open port's settings, makes them as above and applies them, the custom rate
+// included; false when a value is out of range or the port refuses the settings.
+bool apply_line_settings(int fd, const serial_param& param);

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "connections/serial_line.h"
+#include "connections/serial_rate.h"
 
 extern "C" int ioctl(int fd, unsigned long request, ...);
 

@@ -1,0 +1,119 @@
+#pragma once
+// What the connection tests share: the peers' settings from the environment, a view that
+// records the reported states, a terminal link that records what arrives and queues what to
+// send, a prompter that answers login questions from a script, and a loopback TCP listener.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "connections/connection_owner.h"
+#include "connections/login_question.h"
+#include "connections/terminal_link.h"
+
+namespace connection_test {
+
+using namespace std::chrono_literals;
+
+// A peer the test needs is missing: a failure under CI (CI=true), else the test is skipped.
+#define REQUIRE_PEER(available, reason)                                           \
+  do {                                                                             \
+    if (!(available)) {                                                            \
+      if (connection_test::running_in_ci()) FAIL() << "peer missing: " << (reason); \
+      GTEST_SKIP() << "peer missing: " << (reason);                                \
+    }                                                                              \
+  } while (0)
+
+bool running_in_ci();
+// The variable's value, empty when it is not set.
+std::string env(const char* name);
+
+// Polls `condition` every few milliseconds until it holds or `limit` passed.
+bool wait_until(const std::function<bool()>& condition, std::chrono::milliseconds limit = 10s);
+
+class recording_owner : public connection_owner {
+ public:
+  void connection_state_changed(connection_state state) override;
+  void sftp_ready(const std::string& host, const std::string& home_folder) override;
+  void file_request_done() override;
+
+  std::vector<connection_state> states() const;
+  bool wait_for_state(connection_state state, std::chrono::milliseconds limit = 10s) const;
+  int requests_done() const;
+  // The host and home folder of the last SFTP notice; empty host when none came.
+  std::string sftp_host() const;
+  std::string sftp_home() const;
+
+ private:
+  mutable std::mutex lock;
+  std::vector<connection_state> reported;
+  std::string host;
+  std::string home;
+  int done = 0;
+};
+
+class capture_link : public terminal_link {
+ public:
+  terminal_size size() const override;
+  int fetch_send_data(std::span<char, fetch_size> buffer) override;
+  void receive_data(const char* bytes, int length) override;
+  void set_send_ready(std::function<void()> on_ready) override;
+
+  void set_size(uint16_t rows, uint16_t columns);
+  // Queues bytes to send, waking the worker.
+  void send(const std::string& bytes);
+  std::string received() const;
+  bool wait_for_text(const std::string& text, std::chrono::milliseconds limit = 10s) const;
+
+ private:
+  mutable std::mutex lock;
+  terminal_size view{24, 80};
+  std::string outgoing;
+  std::string incoming;
+  std::function<void()> ready;
+};
+
+// Answers each question with the next scripted reply, recording the kinds asked. A question
+// that meets an empty script is left unanswered (the test then stops the connection).
+class scripted_prompter : public login_prompter {
+ public:
+  void ask(std::shared_ptr<login_question> question) override;
+  void push(bool accepted, std::string text = {});
+  std::vector<login_question_kind> asked() const;
+  // The last question that was left unanswered, if any.
+  std::shared_ptr<login_question> pending() const;
+
+ private:
+  mutable std::mutex lock;
+  std::deque<login_question::reply> script;
+  std::vector<login_question_kind> kinds;
+  std::shared_ptr<login_question> unanswered;
+};
+
+// A TCP listener on a loopback address ("127.0.0.1" or "::1") with a kernel-chosen port.
+class loopback_listener {
+ public:
+  explicit loopback_listener(const char* address = "127.0.0.1");
+  ~loopback_listener();
+  bool valid() const { return fd >= 0; }
+  uint16_t port() const { return bound_port; }
+  // The next connection, -1 when none came within the limit.
+  int accept_one(std::chrono::milliseconds limit = 10s);
+
+ private:
+  int fd = -1;
+  uint16_t bound_port = 0;
+};
+
+// Reads from `fd` until `count` bytes came or the limit passed.
+std::string read_exactly(int fd, size_t count, std::chrono::milliseconds limit = 5s);
+// Sends all bytes; false on failure.
+bool send_all(int fd, const std::string& bytes);
+
+}  // namespace connection_test

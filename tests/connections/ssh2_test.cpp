@@ -1,0 +1,179 @@
+// The SSH2 connection against the real sshd of tests/peers/start: login with and without the
+// record's credentials, a refused password and its retry, the terminal type and size the shell
+// sees, the last bytes before the end, host keys, stopping during a login question, and
+// explorer mode up to SFTP.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "connections/host_key_check.h"
+#include "connections/ssh2.h"
+#include "tests/connections/connection_test_support.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+using namespace connection_test;
+using kind = login_question_kind;
+
+// A valid ed25519 key of no server at all.
+const char* const stranger_key = "AAAAC3NzaC1lZDI1NTE5AAAAIAWbXVZPWCeaTATnTiW8QrNh55zvYwXLwK72hNYqtb9F";
+
+std::string file_text(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class ssh2_server : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    port = env("TESSARY_SSH_PORT");
+    REQUIRE_PEER(!port.empty(), "sshd (tests/peers/start)");
+    // Neither the user's own known_hosts nor an earlier test's keys take part.
+    setenv("HOME", home.path().c_str(), 1);
+    setenv("APPDATA", appdata.path().c_str(), 1);
+    set_login_prompter(prompter);
+    owner = std::make_shared<recording_owner>();
+    link = std::make_shared<capture_link>();
+  }
+  void TearDown() override {
+    if (connection) connection->release();
+    set_login_prompter(nullptr);
+  }
+
+  std::shared_ptr<ssh2> make(const std::string& user, const std::string& password, int mode = 0) {
+    ssh2_param param;
+    param.hostname = env("TESSARY_SSH_HOST");
+    param.port = static_cast<uint16_t>(std::stoi(port));
+    param.username = user;
+    param.password = password;
+    connection = std::make_shared<ssh2>("uuid-ssh", param);
+    connection->mode = mode;
+    connection->terminal_type = "vt220";
+    connection->set_owner(owner);
+    connection->set_terminal(link);
+    return connection;
+  }
+  std::string user() const { return env("TESSARY_SSH_USER"); }
+  std::string password() const { return env("TESSARY_SSH_PASSWORD"); }
+
+  std::string port;
+  test_support::temp_folder home;
+  test_support::temp_folder appdata;
+  std::shared_ptr<scripted_prompter> prompter = std::make_shared<scripted_prompter>();
+  std::shared_ptr<recording_owner> owner;
+  std::shared_ptr<capture_link> link;
+  std::shared_ptr<ssh2> connection;
+};
+
+TEST_F(ssh2_server, logs_in_without_a_question_and_the_shell_sees_the_terminal_type) {
+  make(user(), password())->start();
+  ASSERT_TRUE(owner->wait_for_state(state_connected));
+  link->send("echo T=$TERM=$((6*7))\r");
+  EXPECT_TRUE(link->wait_for_text("T=vt220=42")) << link->received();
+  EXPECT_TRUE(prompter->asked().empty());
+  // The unknown host was accepted and remembered.
+  std::string known = file_text(tessary_known_hosts_path());
+  EXPECT_NE(known.find("[127.0.0.1]:" + port + " ssh-ed25519 "), std::string::npos) << known;
+}
+
+TEST_F(ssh2_server, asks_the_user_name_then_the_password) {
+  prompter->push(true, user());
+  prompter->push(true, password());
+  make("", "")->start();
+  ASSERT_TRUE(owner->wait_for_state(state_connected));
+  EXPECT_EQ(prompter->asked(), (std::vector<kind>{kind::username, kind::password}));
+  EXPECT_EQ(connection->param.username, user());
+}
+
+TEST_F(ssh2_server, a_refused_password_asks_again_and_the_retry_logs_in) {
+  prompter->push(true);              // try again
+  prompter->push(true, password());  // the right one
+  make(user(), "wrong")->start();
+  ASSERT_TRUE(owner->wait_for_state(state_connected));
+  EXPECT_EQ(prompter->asked(), (std::vector<kind>{kind::auth_failed, kind::password}));
+  // A reconnect uses the password given once.
+  connection->restart();
+  ASSERT_TRUE(owner->wait_for_state(state_connected));
+  EXPECT_EQ(prompter->asked().size(), 2u);
+}
+
+TEST_F(ssh2_server, giving_up_after_a_refused_password_ends_disconnected) {
+  prompter->push(false);
+  make(user(), "wrong")->start();
+  ASSERT_TRUE(owner->wait_for_state(state_disconnected));
+  EXPECT_EQ(owner->states(), (std::vector<connection_state>{state_connecting, state_disconnected}));
+  EXPECT_EQ(prompter->asked(), (std::vector<kind>{kind::auth_failed}));
+}
+
+TEST_F(ssh2_server, the_remote_size_follows_the_view) {
+  link->set_size(37, 101);
+  make(user(), password())->start();
+  ASSERT_TRUE(owner->wait_for_state(state_connected));
+  link->send("stty size\r");
+  EXPECT_TRUE(link->wait_for_text("37 101")) << link->received();
+  link->set_size(40, 120);
+  link->send("stty size\r");
+  EXPECT_TRUE(link->wait_for_text("40 120")) << link->received();
+}
+
+TEST_F(ssh2_server, exit_delivers_the_last_bytes_then_ends) {
+  make(user(), password())->start();
+  ASSERT_TRUE(owner->wait_for_state(state_connected));
+  link->send("printf 'END-%s' $((6*7)); exit\r");
+  ASSERT_TRUE(owner->wait_for_state(state_disconnected));
+  EXPECT_NE(link->received().find("END-42"), std::string::npos) << link->received();
+}
+
+TEST_F(ssh2_server, a_changed_host_key_is_refused_before_any_password) {
+  std::ofstream(tessary_known_hosts_path()) << "[127.0.0.1]:" << port << " ssh-ed25519 " << stranger_key << "\n";
+  testing::internal::CaptureStderr();
+  make(user(), "")->start();
+  ASSERT_TRUE(owner->wait_for_state(state_disconnected));
+  std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find("has changed"), std::string::npos) << said;
+  EXPECT_TRUE(prompter->asked().empty());
+  EXPECT_EQ(owner->states(), (std::vector<connection_state>{state_connecting, state_disconnected}));
+}
+
+TEST_F(ssh2_server, the_key_in_the_users_known_hosts_is_trusted) {
+  std::string known = file_text(env("TESSARY_SSH_KNOWN_HOSTS"));
+  ASSERT_FALSE(known.empty());
+  mkdir((home.path() + "/.ssh").c_str(), 0700);
+  // An entry the library cannot read comes first; the good one after it still counts.
+  std::ofstream(user_known_hosts_path()) << "[127.0.0.1]:" << port << " sk-ssh-ed25519@openssh.com AAAA\n"
+                                         << known;
+  make(user(), password())->start();
+  ASSERT_TRUE(owner->wait_for_state(state_connected));
+  EXPECT_EQ(file_text(tessary_known_hosts_path()), "");
+}
+
+TEST_F(ssh2_server, stop_during_an_open_question_returns_soon_and_abandons_it) {
+  make(user(), "")->start();
+  ASSERT_TRUE(wait_until([&] { return prompter->pending() != nullptr; }));
+  auto began = std::chrono::steady_clock::now();
+  connection->stop();
+  EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::milliseconds(2500));
+  EXPECT_EQ(connection->state.load(), state_disconnected);
+  EXPECT_TRUE(prompter->pending()->abandoned());
+}
+
+TEST_F(ssh2_server, explorer_mode_reports_the_home_folder_and_serves_requests) {
+  make(user(), password(), 1)->start();
+  ASSERT_TRUE(owner->wait_for_state(state_connected));
+  EXPECT_EQ(owner->sftp_host(), "127.0.0.1");
+  EXPECT_EQ(owner->sftp_home(), env("TESSARY_SSH_HOME"));
+  EXPECT_EQ(connection->home_folder, env("TESSARY_SSH_HOME"));
+  ASSERT_EQ(connection->queue_list_folder("/"), 0);
+  EXPECT_TRUE(wait_until([&] { return owner->requests_done() == 1; }));
+}
+
+}  // namespace
