@@ -1,7 +1,12 @@
 #include "terminal/escape_parser.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "terminal/charset_tables.h"
 #include "terminal/screen_buffer.h"
@@ -34,6 +39,57 @@ char16_t utf8_unit(const uint8_t* bytes, int count) {
   return static_cast<char16_t>(code);
 }
 
+// The inner loop of a UTF-8 run: ASCII and two- and three-byte characters, decoded with masks
+// rather than branches because mixed text makes the kind of the next character unpredictable.
+// Needs three readable bytes; stops at anything else and returns the new unit count.
+size_t decode_mixed_text(const uint8_t*& p, const uint8_t* end, char16_t* units, size_t count,
+                         size_t room) {
+  static constexpr uint8_t lead_length[16] = {1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 2, 2, 3, 0};
+  static constexpr uint32_t lead_bits[4] = {0, 0x7F, 0x1F, 0x0F};
+  static constexpr uint32_t lead_shift[4] = {0, 0, 6, 12};
+  static constexpr uint32_t least[4] = {0, 0, 0x80, 0x800};
+  const uint8_t* q = p;
+  while (count < room && end - q >= 3) {
+    uint32_t c = q[0];
+    uint32_t b1 = q[1];
+    uint32_t b2 = q[2];
+    uint32_t length = lead_length[c >> 4];
+    uint32_t two_or_more = 0u - uint32_t(length >= 2);
+    uint32_t three = 0u - uint32_t(length >= 3);
+    uint32_t broken = (((b1 & 0xC0) ^ 0x80) & two_or_more) | (((b2 & 0xC0) ^ 0x80) & three);
+    if (length == 0 || c < 0x20 || c == 0x7F || broken != 0) break;
+    uint32_t tail =
+        (three & (((b1 & 0x3F) << 6) | (b2 & 0x3F))) | (two_or_more & ~three & (b1 & 0x3F));
+    uint32_t code = ((c & lead_bits[length]) << lead_shift[length]) | tail;
+    uint32_t invalid = uint32_t(code < least[length]) | uint32_t(code - 0xD800 < 0x800);
+    units[count++] =
+        static_cast<char16_t>(code + ((replacement_character - code) & (0u - invalid)));
+    q += length;
+  }
+  p = q;
+  return count;
+}
+
+// The end of the run of printable ASCII bytes (0x20-0x7E) that starts at p. Sixteen bytes are
+// tested at once where the processor allows, so a short word costs no branch per byte.
+const uint8_t* printable_run_end(const uint8_t* p, const uint8_t* end) {
+#if defined(__SSE2__)
+  const __m128i low = _mm_set1_epi8(0x1F);
+  const __m128i high = _mm_set1_epi8(0x7F);
+  while (end - p >= 16) {
+    __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    // Signed compares: bytes from 0x80 up are negative and so fall below 0x20 too.
+    __m128i outside = _mm_or_si128(_mm_cmpgt_epi8(low, bytes), _mm_cmpeq_epi8(bytes, low));
+    outside = _mm_or_si128(outside, _mm_cmpeq_epi8(bytes, high));
+    unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(outside));
+    if (mask != 0) return p + __builtin_ctz(mask);
+    p += 16;
+  }
+#endif
+  while (p < end && *p >= 0x20 && *p <= 0x7E) ++p;
+  return p;
+}
+
 }  // namespace
 
 escape_parser::escape_parser(screen_buffer& screen, send_queue& replies, terminal_modes& modes)
@@ -45,42 +101,65 @@ void escape_parser::put_bytes(const uint8_t* bytes, size_t n) {
   // Decoded characters of a UTF-8 run, handed to the screen a batch at a time.
   char16_t units[256];
   while (p < end) {
-    if (state == ground) {
-      if (g0_charset == 1 && *p >= 0x20 && *p <= 0x7E) {
-        const uint8_t* q = p + 1;
-        while (q < end && *q >= 0x20 && *q <= 0x7E) ++q;
-        screen->put_ascii(reinterpret_cast<const char*>(p), q - p);
-        p = q;
+    if (state == csi) {
+      p = read_csi(p, end);
+      continue;
+    }
+    if (state != ground) {
+      put_byte(*p++);
+      continue;
+    }
+    uint8_t b = *p;
+    if (g0_charset == 1 && b >= 0x20 && b <= 0x7E) {
+      const uint8_t* q = printable_run_end(p + 1, end);
+      screen->put_ascii(reinterpret_cast<const char*>(p), q - p, end - p);
+      p = q;
+      continue;
+    }
+    if (b == 0x1B && end - p >= 2 && p[1] == '[') {
+      start_csi();
+      p = read_csi(p + 2, end);
+      continue;
+    }
+    if (b >= 0xC0 && b <= 0xFD) {
+      // Complete, unbroken sequences (and ASCII between them) go straight to the screen;
+      // anything else is left to the state machine.
+      size_t count = decode_utf8_run(p, end, units, std::size(units));
+      if (count > 0) {
+        screen->put_units(units, count);
         continue;
-      }
-      if (*p >= 0xC0 && *p <= 0xFD) {
-        // Complete, unbroken sequences (and ASCII between them) go straight to the screen;
-        // anything else is left to the state machine below.
-        size_t count = 0;
-        while (p < end && count < std::size(units)) {
-          uint8_t b = *p;
-          if (b >= 0x20 && b <= 0x7E) {
-            units[count++] = g0_charset == 1 ? char16_t(b) : dec_graphics_unit(b);
-            ++p;
-            continue;
-          }
-          if (b < 0xC0 || b > 0xFD) break;
-          int length = utf8_length(b);
-          if (end - p < length) break;
-          int i = 1;
-          while (i < length && is_continuation(p[i])) ++i;
-          if (i < length) break;
-          units[count++] = utf8_unit(p, length);
-          p += length;
-        }
-        if (count > 0) {
-          screen->put_units(units, count);
-          continue;
-        }
       }
     }
     put_byte(*p++);
   }
+}
+
+// Decodes printable ASCII and complete UTF-8 sequences from p on into at most `room` units and
+// stops before anything else (controls, broken or cut sequences), advancing p past what it took.
+size_t escape_parser::decode_utf8_run(const uint8_t*& p, const uint8_t* end, char16_t* units,
+                                      size_t room) const {
+  size_t count = 0;
+  while (count < room && p < end) {
+    if (g0_charset == 1) {
+      count = decode_mixed_text(p, end, units, count, room);
+      if (count == room || p == end) break;
+    }
+    uint8_t c = *p;
+    if (c >= 0x20 && c <= 0x7E) {
+      units[count++] = g0_charset == 1 ? char16_t(c) : dec_graphics_unit(c);
+      ++p;
+      continue;
+    }
+    if (c < 0xC0 || c > 0xFD) break;
+    int length = utf8_length(c);
+    if (end - p < length) break;
+    int i = 1;
+    while (i < length && is_continuation(p[i])) ++i;
+    if (i < length) break;
+    units[count++] = utf8_unit(p, length);
+    p += length;
+  }
+  return count;
 }
 
 void escape_parser::put_byte(uint8_t b) {
@@ -100,7 +179,7 @@ void escape_parser::put_byte(uint8_t b) {
       state = ground;
       return;
     case csi:
-      dispatch_csi(b);
+      read_csi(&b, &b + 1);
       return;
     case utf8:
       utf8_byte(b);
@@ -169,13 +248,6 @@ void escape_parser::unsupported_marker() {
   screen->put_char(u'D');
 }
 
-void escape_parser::start_csi() {
-  params.fill(0);
-  param_index = 0;
-  prefix = 0;
-  state = csi;
-}
-
 void escape_parser::escape_byte(uint8_t b) {
   state = ground;
   switch (b) {
@@ -228,22 +300,45 @@ void escape_parser::escape_byte(uint8_t b) {
   }
 }
 
-void escape_parser::dispatch_csi(uint8_t b) {
-  if (b >= '0' && b <= '9') {
-    if (prefix != '>') {
-      int32_t& p = params[param_index];
-      p = std::min(p * 10 + (b - '0'), max_param_value);
+const uint8_t* escape_parser::read_csi(const uint8_t* p, const uint8_t* end) {
+  // The parameter being read stays in a register until a separator or the final byte.
+  int32_t index = param_index;
+  int32_t value = params[index];
+  uint8_t private_prefix = prefix;
+  while (p < end) {
+    uint8_t b = *p++;
+    unsigned digit = b - unsigned('0');
+    if (digit < 10) {
+      // With the prefix '>' digits are ignored.
+      if (private_prefix != '>')
+        value = std::min(value * 10 + static_cast<int32_t>(digit), max_param_value);
+      continue;
     }
-    return;
+    if (b == ';') {
+      // Past the last parameter further semicolons are ignored.
+      if (index < max_params - 1) {
+        params[index++] = value;
+        value = params[index];
+      }
+      continue;
+    }
+    if (b == '>' || b == '?') {
+      private_prefix = b;
+      continue;
+    }
+    params[index] = value;
+    param_index = index;
+    prefix = private_prefix;
+    dispatch_csi(b);
+    return p;
   }
-  if (b == ';') {
-    if (param_index < max_params - 1) ++param_index;
-    return;
-  }
-  if (b == '>' || b == '?') {
-    prefix = b;
-    return;
-  }
+  params[index] = value;
+  param_index = index;
+  prefix = private_prefix;
+  return p;
+}
+
+void escape_parser::dispatch_csi(uint8_t b) {
   state = ground;
   int32_t p0 = params[0];
   int32_t n = count_param();
@@ -411,31 +506,44 @@ void escape_parser::set_mode(bool set, bool private_mode) {
   }
 }
 
+namespace {
+
+// What each SGR code does to the attribute: attribute = (attribute & keep) | add. Codes past the
+// table, and those it leaves at keep = all and add = 0, are ignored.
+struct rendition_step {
+  uint32_t keep = ~0u;
+  uint32_t add = 0;
+};
+
+constexpr std::array<rendition_step, 50> rendition_steps = [] {
+  using a = cell_attribute;
+  std::array<rendition_step, 50> steps{};
+  steps[0] = {0, 0};
+  steps[1] = {~0u, a::bold};
+  steps[7] = {~0u, a::reverse};
+  steps[27] = {~a::reverse, 0};
+  for (int n = 0; n < 8; ++n) {
+    steps[30 + n] = {~a::fg_color, a::foreground(n)};
+    steps[40 + n] = {~a::bg_color, a::background(n)};
+  }
+  steps[38] = {~a::fg_color, a::fg_extended};
+  steps[39] = {~(a::fg_color | a::fg_extended), 0};
+  steps[49] = {~a::bg_color, 0};
+  return steps;
+}();
+
+}  // namespace
+
 void escape_parser::select_graphic_rendition() {
-  uint32_t a = screen->attribute;
+  uint32_t attribute = screen->attribute;
   for (int i = 0; i <= param_index; ++i) {
-    int32_t code = params[i];
-    if (code == 0) {
-      a = 0;
-    } else if (code == 1) {
-      a |= cell_attribute::bold;
-    } else if (code == 7) {
-      a |= cell_attribute::reverse;
-    } else if (code == 27) {
-      a &= ~cell_attribute::reverse;
-    } else if (code >= 30 && code <= 37) {
-      a = (a & ~cell_attribute::fg_color) | cell_attribute::foreground(code - 30);
-    } else if (code == 38) {
-      a = (a & ~cell_attribute::fg_color) | cell_attribute::fg_extended;
-    } else if (code == 39) {
-      a &= ~(cell_attribute::fg_color | cell_attribute::fg_extended);
-    } else if (code >= 40 && code <= 47) {
-      a = (a & ~cell_attribute::bg_color) | cell_attribute::background(code - 40);
-    } else if (code == 49) {
-      a &= ~cell_attribute::bg_color;
+    auto code = static_cast<uint32_t>(params[i]);
+    if (code < rendition_steps.size()) {
+      const rendition_step& step = rendition_steps[code];
+      attribute = (attribute & step.keep) | step.add;
     }
   }
-  screen->attribute = a;
+  screen->attribute = attribute;
 }
 
 void escape_parser::utf8_byte(uint8_t b) {

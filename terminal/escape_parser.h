@@ -83,6 +83,12 @@ class escape_parser {
   int32_t dcs_count = 0;
 
  private:
+  size_t decode_utf8_run(const uint8_t*& p, const uint8_t* end, char16_t* units,
+                         size_t room) const;
+  // Reads CSI bytes from p on: parameters, separators and prefixes, then the final byte, whose
+  // action runs. Returns where it stopped (after the final byte, or at end mid-sequence).
+  const uint8_t* read_csi(const uint8_t* p, const uint8_t* end);
+  // The action of a CSI final byte (any byte that is not a digit, ';', '>' or '?').
   void dispatch_csi(uint8_t b);
   void print_byte(uint8_t b);
   void select_graphic_rendition();
@@ -91,7 +97,12 @@ class escape_parser {
   void utf8_byte(uint8_t b);
   void osc_byte(uint8_t b);
   void dcs_byte(uint8_t b);
-  void start_csi();
+  void start_csi() {
+    params.fill(0);
+    param_index = 0;
+    prefix = 0;
+    state = csi;
+  }
   void unsupported_marker();
   void device_attributes();
   void device_status();

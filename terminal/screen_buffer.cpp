@@ -12,10 +12,9 @@ screen_buffer::screen_buffer() : lines(default_capacity) {}
 
 screen_buffer::~screen_buffer() = default;
 
-screen_line& screen_buffer::line(int32_t slot) {
-  std::unique_ptr<screen_line>& held = lines[slot];
-  if (!held) held = std::make_unique<screen_line>(this);
-  return *held;
+screen_line& screen_buffer::new_line(int32_t slot) {
+  lines[slot] = std::make_unique<screen_line>(this);
+  return *lines[slot];
 }
 
 bool screen_buffer::in_scroll_region(int32_t slot) const {
@@ -25,8 +24,7 @@ bool screen_buffer::in_scroll_region(int32_t slot) const {
 
 // --- Internal ring moves ---
 
-void screen_buffer::take_cursor_as_last() {
-  if (wrap(last - cursor) <= rows - 1) return;
+void screen_buffer::cursor_to_last() {
   if (is_stored(cursor)) {
     // The lines after the cursor stop being stored: blank them, so that no stale text shows
     // when their slots are stored again.
@@ -123,7 +121,7 @@ void screen_buffer::put_char(char16_t c) {
 }
 
 template <class Unit>
-void screen_buffer::put_run(const Unit* text, size_t n) {
+void screen_buffer::put_run(const Unit* text, size_t n, size_t readable) {
   using unit = std::make_unsigned_t<Unit>;
   if (insert_mode) {
     for (size_t i = 0; i < n; ++i) put_char(static_cast<unit>(text[i]));
@@ -139,12 +137,18 @@ void screen_buffer::put_run(const Unit* text, size_t n) {
       put_char(static_cast<unit>(*text));
       ++text;
       --n;
+      if (readable > 0) --readable;
       continue;
     }
     // Cells k .. last_col - 1 take one character each, the cursor advancing over them.
     int32_t m = static_cast<int32_t>(std::min<size_t>(n, last_col - k));
     l.reserve(k + m);
-    l.put_run(k, text, m, attribute);
+    if constexpr (sizeof(Unit) == 1) {
+      l.put_ascii_run(k, text, m, readable, attribute);
+      readable -= m;
+    } else {
+      l.put_run(k, text, m, attribute);
+    }
     l.cursor_col = k + m;
     l.wrap_pending = 0;
     text += m;
@@ -152,9 +156,11 @@ void screen_buffer::put_run(const Unit* text, size_t n) {
   }
 }
 
-void screen_buffer::put_ascii(const char* text, size_t n) { put_run(text, n); }
+void screen_buffer::put_ascii(const char* text, size_t n, size_t readable) {
+  put_run(text, n, std::max(readable, n));
+}
 
-void screen_buffer::put_units(const char16_t* text, size_t n) { put_run(text, n); }
+void screen_buffer::put_units(const char16_t* text, size_t n) { put_run(text, n, n); }
 
 void screen_buffer::next_line() {
   log_line(cursor);

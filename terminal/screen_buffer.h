@@ -96,15 +96,19 @@ class screen_buffer {
   // True when the slot is one of the stored lines (first through last).
   bool is_stored(int32_t slot) const { return wrap(slot - first) <= wrap(last - first); }
   // The line in `slot`, made blank first when the slot has none.
-  screen_line& line(int32_t slot);
+  screen_line& line(int32_t slot) {
+    std::unique_ptr<screen_line>& held = lines[slot];
+    return held ? *held : new_line(slot);
+  }
   screen_line& cursor_line() { return line(cursor); }
 
   // --- Cursor and writing (the caller holds the mutex) ---
   // Writes one character at the cursor, wrapping at the right margin when autowrap is on.
   void put_char(char16_t c);
   // The same for a run of printable ASCII bytes or of UTF-16 units, cell by cell as put_char
-  // would, but a screen row at a time.
-  void put_ascii(const char* text, size_t n);
+  // would, but a screen row at a time. `readable` (at least n) bytes may be read from text,
+  // which lets short runs be copied sixteen cells at once.
+  void put_ascii(const char* text, size_t n, size_t readable = 0);
   void put_units(const char16_t* text, size_t n);
   // LF and ESC D: next_line keeping the cursor column.
   void line_feed();
@@ -168,7 +172,11 @@ class screen_buffer {
  private:
   // A cursor standing more than a screen away from `last` (past the stored lines, or left in
   // the scrollback by a smaller screen) makes its slot the newest stored line.
-  void take_cursor_as_last();
+  void take_cursor_as_last() {
+    if (wrap(last - cursor) > rows - 1) cursor_to_last();
+  }
+  void cursor_to_last();
+  screen_line& new_line(int32_t slot);
   // Puts the cursor on another slot, its column set from `col`. The line left loses a pending
   // wrap, so no line keeps one that its next cursor visit would act on.
   void move_cursor_to(int32_t slot, int32_t col);
@@ -185,5 +193,11 @@ class screen_buffer {
   void reset_unstored(int32_t from, int32_t n);
   void rebuild_ring(int n);
   template <class Unit>
-  void put_run(const Unit* text, size_t n);
+  void put_run(const Unit* text, size_t n, size_t readable);
 };
+
+inline void screen_line::set_column(int32_t c) {
+  int32_t last_col = owner->cols - 1;
+  cursor_col = c < last_col ? c : last_col;
+  if (cursor_col != last_col) wrap_pending = 0;
+}

@@ -2,13 +2,16 @@
 
 #include <algorithm>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "terminal/screen_buffer.h"
 
 screen_line::screen_line(const screen_buffer* owner)
     : owner(owner), chars(owner->cols + 1, blank), attrs(owner->cols + 1, 0) {}
 
-void screen_line::reserve(int32_t n) {
-  if (capacity() - 1 > n) return;
+void screen_line::grow(int32_t n) {
   size_t grown = static_cast<size_t>(n + 64) & ~size_t(63);
   chars.resize(grown, blank);
   attrs.resize(grown, 0);
@@ -24,10 +27,59 @@ void screen_line::reset() {
   continues = 0;
 }
 
-void screen_line::set_column(int32_t c) {
-  int32_t last_col = owner->cols - 1;
-  cursor_col = std::min(c, last_col);
-  if (cursor_col != last_col) wrap_pending = 0;
+void screen_line::put_ascii_run(int32_t k, const char* text, int32_t n, size_t readable,
+                                uint32_t attribute) {
+#if defined(__SSE2__)
+  // Sixteen cells per step: widened characters and the attribute, and for the last, partial
+  // step a blend that keeps the cells past the run, so a run of any length costs no branch
+  // per cell. Only bytes inside `readable` and cells inside the line are touched.
+  if (readable >= 16 && k + 16 <= capacity()) {
+    static constexpr int8_t first_n[32] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
+                                           -1, -1, -1, -1, -1, 0};
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i pen = _mm_set1_epi32(static_cast<int>(attribute));
+    char16_t* out = chars.data() + k;
+    uint32_t* out_attrs = attrs.data() + k;
+    int32_t left = n;
+    while (left > 0 && readable >= 16 && (out - chars.data()) + 16 <= capacity()) {
+      __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text));
+      __m128i keep = _mm_loadu_si128(
+          reinterpret_cast<const __m128i*>(first_n + 16 - std::min(left, int32_t(16))));
+      __m128i keep16[2] = {_mm_unpacklo_epi8(keep, keep), _mm_unpackhi_epi8(keep, keep)};
+      __m128i units[2] = {_mm_unpacklo_epi8(bytes, zero), _mm_unpackhi_epi8(bytes, zero)};
+      for (int half = 0; half < 2; ++half) {
+        auto* cell = reinterpret_cast<__m128i*>(out + 8 * half);
+        __m128i old = _mm_loadu_si128(cell);
+        __m128i blended = _mm_or_si128(_mm_and_si128(keep16[half], units[half]),
+                                       _mm_andnot_si128(keep16[half], old));
+        _mm_storeu_si128(cell, blended);
+        __m128i keep32[2] = {_mm_unpacklo_epi16(keep16[half], keep16[half]),
+                             _mm_unpackhi_epi16(keep16[half], keep16[half])};
+        for (int quarter = 0; quarter < 2; ++quarter) {
+          auto* a = reinterpret_cast<__m128i*>(out_attrs + 8 * half + 4 * quarter);
+          __m128i old_attrs = _mm_loadu_si128(a);
+          _mm_storeu_si128(a, _mm_or_si128(_mm_and_si128(keep32[quarter], pen),
+                                           _mm_andnot_si128(keep32[quarter], old_attrs)));
+        }
+      }
+      int32_t step = std::min(left, int32_t(16));
+      out += step;
+      out_attrs += step;
+      text += step;
+      readable -= step;
+      left -= step;
+    }
+    int32_t done = n - left;
+    if (done > 0) {
+      length = std::max(length, k + done);
+      dirty_end = std::max(dirty_end, k + done);
+    }
+    k += done;
+    n = left;
+  }
+#endif
+  (void)readable;
+  if (n > 0) put_run(k, text, n, attribute);
 }
 
 void screen_line::blank_cells(int32_t from, int32_t to, uint32_t attribute) {

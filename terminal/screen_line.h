@@ -4,6 +4,7 @@
 //
 // Only the first `length` cells are drawn, copied, searched and logged. The arrays grow in steps
 // of 64 cells and never shrink, so most lines allocate once. The caller holds the screen mutex.
+#include <cstddef>
 #include <cstdint>
 #include <type_traits>
 #include <vector>
@@ -38,11 +39,13 @@ class screen_line {
 
   // Makes cell n exist: when capacity - 1 <= n both arrays grow to (n + 64) rounded down to a
   // multiple of 64, the new cells blank with attribute 0.
-  void reserve(int32_t n);
+  void reserve(int32_t n) {
+    if (capacity() - 1 <= n) grow(n);
+  }
   // Counters to 0, every cell blank with attribute 0.
   void reset();
   // cursor_col = min(c, columns - 1); wrap_pending is cleared unless that is the last column.
-  void set_column(int32_t c);
+  inline void set_column(int32_t c);
 
   // Writes one character at column k (k < capacity()) and grows the length to cover it.
   void put(int32_t k, char16_t c, uint32_t attribute) {
@@ -64,6 +67,11 @@ class screen_line {
     if (length < k + n) length = k + n;
     if (dirty_end < k + n) dirty_end = k + n;
   }
+
+  // put_run for ASCII bytes; `readable` (at least n) bytes may be read from text, and with
+  // sixteen of them the cells are written sixteen at a time.
+  void put_ascii_run(int32_t k, const char* text, int32_t n, size_t readable,
+                     uint32_t attribute);
 
   // Erases with `attribute` (after reserving the screen width): 0 cursor_col to the last column,
   // then length = columns; 1 cells 0 through cursor_col, length unchanged; 2 the whole width,
@@ -88,6 +96,7 @@ class screen_line {
   bool word_bounds(int32_t col, int32_t& start, int32_t& end, int mode) const;
 
  private:
+  void grow(int32_t n);
   // One past the highest cell written since the last reset: every cell from here on is blank
   // with attribute 0, so a reset blanks only what was used.
   int32_t dirty_end = 0;
