@@ -1,5 +1,8 @@
 #include "tests/connections/connection_test_support.h"
 
+#include "config/text_convert.h"
+#include "terminal/send_item.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -116,6 +119,34 @@ std::string capture_link::received() const {
 
 bool capture_link::wait_for_text(const std::string& text, std::chrono::milliseconds limit) const {
   return wait_until([&] { return received().find(text) != std::string::npos; }, limit);
+}
+
+core_terminal::core_terminal() {
+  link = std::make_shared<terminal_core_link>(core, [this] {
+    ++notices;
+    // The view takes the change at once here.
+    core->screen_changed_pending = false;
+  });
+}
+
+void core_terminal::type(const std::string& text) {
+  core->queue.push(send_item::heap_buffer(text));
+}
+
+std::string core_terminal::screen_text() const {
+  std::lock_guard<std::recursive_mutex> guard(core->screen.mutex);
+  screen_buffer& screen = core->screen;
+  std::u16string text;
+  for (int32_t n = 0, slot = screen.first; n < screen.line_count(); ++n, slot = screen.wrap(slot + 1)) {
+    const screen_line& line = screen.line(slot);
+    text.append(line.chars.begin(), line.chars.begin() + line.length);
+    text += u'\n';
+  }
+  return wcs_to_string(text);
+}
+
+bool core_terminal::wait_for_screen(const std::string& text, std::chrono::milliseconds limit) const {
+  return wait_until([&] { return screen_text().find(text) != std::string::npos; }, limit);
 }
 
 void scripted_prompter::ask(std::shared_ptr<login_question> question) {

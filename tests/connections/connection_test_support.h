@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -15,7 +16,9 @@
 
 #include "connections/connection_owner.h"
 #include "connections/login_question.h"
+#include "connections/terminal_core_link.h"
 #include "connections/terminal_link.h"
+#include "terminal/terminal_core.h"
 
 namespace connection_test {
 
@@ -77,6 +80,25 @@ class capture_link : public terminal_link {
   std::string outgoing;
   std::string incoming;
   std::function<void()> ready;
+};
+
+// A real terminal core behind the link a view would give its connection: what arrives is
+// parsed onto the screen, what is typed goes through the send queue.
+class core_terminal {
+ public:
+  core_terminal();
+  std::shared_ptr<terminal_core> core = std::make_shared<terminal_core>();
+  std::shared_ptr<terminal_core_link> link;
+  // Pushes the text into the send queue, as typing or a paste would.
+  void type(const std::string& text);
+  // The stored lines, joined by line feeds, as UTF-8.
+  std::string screen_text() const;
+  bool wait_for_screen(const std::string& text, std::chrono::milliseconds limit = 10s) const;
+  // How often the link told the view that the screen changed.
+  int change_notices() const { return notices.load(); }
+
+ private:
+  std::atomic<int> notices{0};
 };
 
 // Answers each question with the next scripted reply, recording the kinds asked. A question

@@ -203,17 +203,17 @@ TEST_F(pty_pair, a_second_open_is_refused_until_the_first_closes) {
   second->close();
 }
 
-TEST_F(pty_pair, a_port_that_goes_away_ends_the_session) {
+TEST_F(pty_pair, a_terminal_core_is_fed_until_the_port_goes_away) {
   auto port = make_serial();
   auto owner = std::make_shared<recording_owner>();
-  auto link = std::make_shared<capture_link>();
+  core_terminal terminal;
   port->set_owner(owner);
-  port->set_terminal(link);
+  port->set_terminal(terminal.link);
   port->start();
   ASSERT_TRUE(owner->wait_for_state(state_connected));
-  ASSERT_EQ(::write(peer, "last", 4), 4);
-  EXPECT_TRUE(link->wait_for_text("last"));
-  link->send("typed");
+  ASSERT_EQ(::write(peer, "hello\r\nlast", 11), 11);
+  EXPECT_TRUE(terminal.wait_for_screen("hello\nlast")) << terminal.screen_text();
+  terminal.type("typed");
   EXPECT_EQ(read_exactly(peer, 5), "typed");
   ::close(peer);
   peer = -1;

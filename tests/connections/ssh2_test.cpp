@@ -85,6 +85,18 @@ TEST_F(ssh2_server, logs_in_without_a_question_and_the_shell_sees_the_terminal_t
   EXPECT_NE(known.find("[127.0.0.1]:" + port + " ssh-ed25519 "), std::string::npos) << known;
 }
 
+TEST_F(ssh2_server, a_terminal_core_shows_the_shell_output_and_sends_what_is_typed) {
+  core_terminal terminal;
+  terminal.core->resize(30, 90);
+  make(user(), password())->set_terminal(terminal.link);
+  connection->start();
+  ASSERT_TRUE(owner->wait_for_state(state_connected));
+  terminal.type("echo T=$((6*7))X; stty size\r");
+  EXPECT_TRUE(terminal.wait_for_screen("T=42X")) << terminal.screen_text();
+  EXPECT_TRUE(terminal.wait_for_screen("30 90")) << terminal.screen_text();
+  EXPECT_GT(terminal.change_notices(), 0);
+}
+
 TEST_F(ssh2_server, asks_the_user_name_then_the_password) {
   prompter->push(true, user());
   prompter->push(true, password());

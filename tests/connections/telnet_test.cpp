@@ -190,25 +190,26 @@ TEST(telnet_connection, reconnect_opens_a_new_socket_and_reaches_connected_again
   connection->release();
 }
 
-// The real server: log in as the test user and ask the shell for its terminal type.
+// The real server: log in as the test user and ask the shell for its terminal type, with a
+// terminal core on the other side.
 TEST(telnet_server, logs_in_and_the_shell_sees_term) {
   std::string port = env("TESSARY_TELNET_PORT");
   REQUIRE_PEER(!port.empty(), "telnet server (tests/peers/start)");
   setenv("TERM", "vt220", 1);
   auto connection = make_telnet(env("TESSARY_TELNET_HOST"), static_cast<uint16_t>(std::stoi(port)));
   auto owner = std::make_shared<recording_owner>();
-  auto link = std::make_shared<capture_link>();
+  core_terminal terminal;
   connection->set_owner(owner);
-  connection->set_terminal(link);
+  connection->set_terminal(terminal.link);
   connection->start();
-  ASSERT_TRUE(link->wait_for_text("login: ", 20s)) << link->received();
-  link->send(env("TESSARY_TELNET_USER") + "\r\n");
-  ASSERT_TRUE(link->wait_for_text("assword: ", 20s)) << link->received();
-  link->send(env("TESSARY_TELNET_PASSWORD") + "\r\n");
+  ASSERT_TRUE(terminal.wait_for_screen("login: ", 20s)) << terminal.screen_text();
+  terminal.type(env("TESSARY_TELNET_USER") + "\r\n");
+  ASSERT_TRUE(terminal.wait_for_screen("assword: ", 20s)) << terminal.screen_text();
+  terminal.type(env("TESSARY_TELNET_PASSWORD") + "\r\n");
   // Typing ahead is lost: login drops what waits while it starts the shell.
-  ASSERT_TRUE(link->wait_for_text("$ ", 20s)) << link->received();
-  link->send("echo T=$TERM=$((6*7)); exit\r\n");
-  EXPECT_TRUE(link->wait_for_text("T=vt220=42", 20s)) << link->received();
+  ASSERT_TRUE(terminal.wait_for_screen("$ ", 20s)) << terminal.screen_text();
+  terminal.type("echo T=$TERM=$((6*7)); exit\r\n");
+  EXPECT_TRUE(terminal.wait_for_screen("T=vt220=42", 20s)) << terminal.screen_text();
   EXPECT_TRUE(owner->wait_for_state(state_disconnected, 20s));
   connection->release();
 }
