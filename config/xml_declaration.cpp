@@ -1,21 +1,17 @@
 #include "config/xml_declaration.h"
 
-#include <algorithm>
-
+#include "config/text_convert.h"
 #include "config/xml_tag.h"
 #include "config/xml_tokenizer.h"
 
 namespace {
 
-char16_t ascii_lower(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; }
-
 bool equal_ignoring_case(std::u16string_view a, std::u16string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(),
-                    [](char16_t x, char16_t y) { return ascii_lower(x) == ascii_lower(y); });
+  return a.size() == b.size() && lower_ascii(a) == lower_ascii(b);
 }
 
-std::u16string_view attribute_value(std::u16string_view tag, std::u16string_view name, size_t first) {
+std::u16string_view attribute_value(std::u16string_view tag, std::u16string_view name,
+                                    size_t first) {
   xml_attribute attribute = xml_find_attribute(tag, name, first);
   if (!attribute.found) return {};
   return tag.substr(attribute.raw_begin, attribute.raw_end - attribute.raw_begin);
@@ -67,7 +63,8 @@ std::u16string_view html_meta_charset(std::u16string_view text) {
 }  // namespace
 
 std::u16string xml_declared_encoding(std::u16string_view text) {
-  if (text.substr(0, 5) == u"<?xml" && (text.size() == 5 || xml_is_space(text[5]) || text[5] == u'?')) {
+  if (text.substr(0, 5) == u"<?xml" &&
+      (text.size() == 5 || xml_is_space(text[5]) || text[5] == u'?')) {
     std::u16string_view declaration = text.substr(0, xml_next_node(text, 0).length);
     std::u16string_view encoding = attribute_value(declaration, u"encoding", 5);
     if (!encoding.empty()) return std::u16string(encoding);

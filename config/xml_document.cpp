@@ -97,7 +97,8 @@ std::u16string xml_document::get_attribute(uint32_t position, std::u16string_vie
   std::u16string_view tag = std::u16string_view(text_).substr(e.start, e.start_tag_length);
   xml_attribute attribute = xml_find_attribute(tag, name, xml_tag_name_end(tag));
   if (!attribute.found) return {};
-  return xml_decode_references(tag.substr(attribute.raw_begin, attribute.raw_end - attribute.raw_begin));
+  return xml_decode_references(
+      tag.substr(attribute.raw_begin, attribute.raw_end - attribute.raw_begin));
 }
 
 std::u16string xml_document::get_data(uint32_t position) const {
@@ -114,14 +115,17 @@ std::u16string xml_document::get_data(uint32_t position) const {
     switch (node.kind) {
       case xml_node_kind::text:
       case xml_node_kind::whitespace:
-      case xml_node_kind::error: data += xml_decode_references(piece); break;
+      case xml_node_kind::error:
+        data += xml_decode_references(piece);
+        break;
       case xml_node_kind::cdata_section: {
         // "<![CDATA[" ... "]]>"
         size_t body = std::min<size_t>(9, piece.size() - 3);
         data += piece.substr(body, piece.size() - 3 - body);
         break;
       }
-      default: break;  // comments and processing instructions are not data
+      default:
+        break;  // comments and processing instructions are not data
     }
     i += node.length;
   }

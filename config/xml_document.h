@@ -95,8 +95,8 @@ class xml_document {
 
   // One element of the index. Offsets and lengths are in UTF-16 units of the text.
   struct element_record {
-    uint32_t start = 0;             // offset of the element's "<"
-    uint32_t length = 0;            // start tag to the end of the end tag
+    uint32_t start = 0;   // offset of the element's "<"
+    uint32_t length = 0;  // start tag to the end of the end tag
     uint32_t start_tag_length = 0;
     uint32_t end_tag_length = 0;    // 0 for an empty element or one without end tag
     uint32_t flags = 0;             // element_* below

@@ -15,7 +15,8 @@ using records = std::vector<record>;
 
 // Replaces `erase` units at `offset` by `insertion`. The text grows with spare room so that a
 // whole document built by successive insertions is not copied again at every step.
-void replace_text(std::u16string& text, size_t offset, size_t erase, std::u16string_view insertion) {
+void replace_text(std::u16string& text, size_t offset, size_t erase,
+                  std::u16string_view insertion) {
   size_t needed = text.size() - erase + insertion.size();
   if (needed > text.capacity()) text.reserve(needed + needed / 2 + 128);
   text.replace(offset, erase, insertion);
@@ -63,8 +64,10 @@ void link_after(records& elements, uint32_t reference, uint32_t element) {
   elements[element].previous_sibling = reference;
   elements[element].next_sibling = next;
   elements[reference].next_sibling = element;
-  if (next != 0) elements[next].previous_sibling = element;
-  else elements[elements[parent].first_child].previous_sibling = element;
+  if (next != 0)
+    elements[next].previous_sibling = element;
+  else
+    elements[elements[parent].first_child].previous_sibling = element;
 }
 
 void link_before(records& elements, uint32_t reference, uint32_t element) {
@@ -100,8 +103,8 @@ struct fragment {
 
 // Inserts `piece` where add_element puts a new element and grafts its records into the index.
 bool insert_fragment(std::u16string& text, records& elements, uint32_t& parent_position,
-                            uint32_t& current_position, uint32_t& child_position,
-                            const fragment& piece, uint32_t flags) {
+                     uint32_t& current_position, uint32_t& child_position, const fragment& piece,
+                     uint32_t flags) {
   const bool as_child = flags & xml_add_child;
   const bool before = flags & xml_add_before;
   if (as_child && current_position == 0) return false;
@@ -173,8 +176,10 @@ bool insert_fragment(std::u16string& text, records& elements, uint32_t& parent_p
   const uint32_t added = base;
   elements[added].flags &= ~xml_document::element_first_child;
   if (reference != 0) {
-    if (before) link_before(elements, reference, added);
-    else link_after(elements, reference, added);
+    if (before)
+      link_before(elements, reference, added);
+    else
+      link_after(elements, reference, added);
   } else if (before && elements[parent].first_child != 0) {
     link_before(elements, elements[parent].first_child, added);
   } else {
@@ -192,7 +197,8 @@ bool insert_fragment(std::u16string& text, records& elements, uint32_t& parent_p
 
 }  // namespace
 
-bool xml_document::add_element(std::u16string_view name, std::u16string_view value, uint32_t flags) {
+bool xml_document::add_element(std::u16string_view name, std::u16string_view value,
+                               uint32_t flags) {
   if (!writable_name(name)) return false;
   fragment piece;
   piece.text.append(u"<").append(name);

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "config/xml_encoding_names.h"
+#include "config/xml_references.h"
 #include "platform/text_codec.h"
 
 namespace {
@@ -35,16 +36,6 @@ std::string encode_utf16(std::u16string_view text, bool big_endian) {
   return bytes;
 }
 
-void append_code_point(std::u16string& text, uint32_t code) {
-  if (code > 0xFFFF) {
-    code -= 0x10000;
-    text += char16_t(0xD800 + (code >> 10));
-    text += char16_t(0xDC00 + (code & 0x3FF));
-  } else {
-    text += char16_t(code);
-  }
-}
-
 std::u16string decode_utf32(std::string_view bytes, bool big_endian, size_t& replaced) {
   std::u16string text;
   text.reserve(bytes.size() / 4);
@@ -58,7 +49,7 @@ std::u16string decode_utf32(std::string_view bytes, bool big_endian, size_t& rep
       code = u'?';
       ++replaced;
     }
-    append_code_point(text, code);
+    xml_append_code_point(text, code);
   }
   if (bytes.size() % 4) ++replaced;
   return text;
@@ -113,7 +104,8 @@ class iconv_converter {
       // EILSEQ (not convertible) or EINVAL (incomplete at the end): skip one unit, or a whole
       // surrogate pair when the unit starts one.
       size_t skip = std::min(left, unit);
-      if (unit == 2 && left >= 4 && is_high_surrogate(char16_t(uint8_t(in[1]) << 8 | uint8_t(in[0])))) {
+      if (unit == 2 && left >= 4 &&
+          is_high_surrogate(char16_t(uint8_t(in[1]) << 8 | uint8_t(in[0])))) {
         skip = 4;
       }
       in += skip;
@@ -150,12 +142,18 @@ class iconv_converter {
 
 std::u16string xml_decode_text(std::string_view bytes, uint32_t code_page, size_t& replaced) {
   switch (code_page) {
-    case xml_code_page_utf8: return platform::utf8_to_utf16(bytes);
-    case xml_code_page_utf16le: return decode_utf16(bytes, false, replaced);
-    case xml_code_page_utf16be: return decode_utf16(bytes, true, replaced);
-    case xml_code_page_utf32le: return decode_utf32(bytes, false, replaced);
-    case xml_code_page_utf32be: return decode_utf32(bytes, true, replaced);
-    default: break;
+    case xml_code_page_utf8:
+      return platform::utf8_to_utf16(bytes);
+    case xml_code_page_utf16le:
+      return decode_utf16(bytes, false, replaced);
+    case xml_code_page_utf16be:
+      return decode_utf16(bytes, true, replaced);
+    case xml_code_page_utf32le:
+      return decode_utf32(bytes, false, replaced);
+    case xml_code_page_utf32be:
+      return decode_utf32(bytes, true, replaced);
+    default:
+      break;
   }
   const char* charset = xml_iconv_charset(code_page);
   iconv_converter converter("UTF-16LE", charset ? charset : xml_iconv_charset(xml_code_page_ansi));
@@ -166,16 +164,21 @@ std::u16string xml_decode_text(std::string_view bytes, uint32_t code_page, size_
 
 std::string xml_encode_text(std::u16string_view text, uint32_t code_page, size_t& replaced) {
   switch (code_page) {
-    case xml_code_page_utf8: return platform::utf16_to_utf8(text);
-    case xml_code_page_utf16le: return encode_utf16(text, false);
-    case xml_code_page_utf16be: return encode_utf16(text, true);
-    case xml_code_page_utf32le: return encode_utf32(text, false, replaced);
-    case xml_code_page_utf32be: return encode_utf32(text, true, replaced);
-    default: break;
+    case xml_code_page_utf8:
+      return platform::utf16_to_utf8(text);
+    case xml_code_page_utf16le:
+      return encode_utf16(text, false);
+    case xml_code_page_utf16be:
+      return encode_utf16(text, true);
+    case xml_code_page_utf32le:
+      return encode_utf32(text, false, replaced);
+    case xml_code_page_utf32be:
+      return encode_utf32(text, true, replaced);
+    default:
+      break;
   }
   const char* charset = xml_iconv_charset(code_page);
   iconv_converter converter(charset ? charset : xml_iconv_charset(xml_code_page_ansi), "UTF-16LE");
   if (!converter.ok()) return platform::utf16_to_utf8(text);
-  return converter.convert(encode_utf16(text, false), 2, std::string_view("?\0", 2), "?",
-                           replaced);
+  return converter.convert(encode_utf16(text, false), 2, std::string_view("?\0", 2), "?", replaced);
 }

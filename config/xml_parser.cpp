@@ -11,13 +11,20 @@ using record = xml_document::element_record;
 
 std::u16string_view error_name(xml_syntax_error error) {
   switch (error) {
-    case xml_syntax_error::first_tag_syntax: return u"first_tag_syntax";
-    case xml_syntax_error::exclamation_tag_syntax: return u"exclamation_tag_syntax";
-    case xml_syntax_error::comment_tag_syntax: return u"comment_tag_syntax";
-    case xml_syntax_error::cdata_section_syntax: return u"cdata_section_syntax";
-    case xml_syntax_error::doctype_tag_syntax: return u"doctype_tag_syntax";
-    case xml_syntax_error::unterminated_tag_syntax: return u"unterminated_tag_syntax";
-    case xml_syntax_error::none: break;
+    case xml_syntax_error::first_tag_syntax:
+      return u"first_tag_syntax";
+    case xml_syntax_error::exclamation_tag_syntax:
+      return u"exclamation_tag_syntax";
+    case xml_syntax_error::comment_tag_syntax:
+      return u"comment_tag_syntax";
+    case xml_syntax_error::cdata_section_syntax:
+      return u"cdata_section_syntax";
+    case xml_syntax_error::doctype_tag_syntax:
+      return u"doctype_tag_syntax";
+    case xml_syntax_error::unterminated_tag_syntax:
+      return u"unterminated_tag_syntax";
+    case xml_syntax_error::none:
+      break;
   }
   return u"syntax";
 }
@@ -130,13 +137,18 @@ bool parser::run() {
     xml_node node = xml_next_node(text_, position);
     switch (node.kind) {
       case xml_node_kind::start_tag:
-      case xml_node_kind::empty_tag: start_tag(position, node); break;
-      case xml_node_kind::end_tag: end_tag(position, node); break;
+      case xml_node_kind::empty_tag:
+        start_tag(position, node);
+        break;
+      case xml_node_kind::end_tag:
+        end_tag(position, node);
+        break;
       case xml_node_kind::error:
         ill_formed_ = true;
         note(error_name(node.error), position);
         break;
-      default: break;
+      default:
+        break;
     }
     position += node.length;
   }

@@ -38,13 +38,7 @@ bool append_reference(std::u16string& out, std::u16string_view name) {
   if (!name.empty() && name[0] == u'#') {
     uint32_t code = numeric_reference(name);
     if (code == 0) return false;
-    if (code > 0xFFFF) {
-      code -= 0x10000;
-      out += char16_t(0xD800 + (code >> 10));
-      out += char16_t(0xDC00 + (code & 0x3FF));
-    } else {
-      out += char16_t(code);
-    }
+    xml_append_code_point(out, code);
     return true;
   }
   char16_t c = xml_entity_character(name);
@@ -54,6 +48,16 @@ bool append_reference(std::u16string& out, std::u16string_view name) {
 }
 
 }  // namespace
+
+void xml_append_code_point(std::u16string& out, uint32_t code) {
+  if (code > 0xFFFF) {
+    code -= 0x10000;
+    out += char16_t(0xD800 + (code >> 10));
+    out += char16_t(0xDC00 + (code & 0x3FF));
+  } else {
+    out += char16_t(code);
+  }
+}
 
 std::u16string xml_decode_references(std::u16string_view text) {
   std::u16string out;
@@ -86,18 +90,29 @@ std::u16string xml_decode_references(std::u16string_view text) {
 void xml_append_escaped(std::u16string& out, std::u16string_view text, bool attribute) {
   for (char16_t c : text) {
     switch (c) {
-      case u'&': out += u"&amp;"; break;
-      case u'<': out += u"&lt;"; break;
-      case u'>': out += u"&gt;"; break;
+      case u'&':
+        out += u"&amp;";
+        break;
+      case u'<':
+        out += u"&lt;";
+        break;
+      case u'>':
+        out += u"&gt;";
+        break;
       case u'"':
-        if (attribute) out += u"&quot;";
-        else out += c;
+        if (attribute)
+          out += u"&quot;";
+        else
+          out += c;
         break;
       case u'\'':
-        if (attribute) out += u"&apos;";
-        else out += c;
+        if (attribute)
+          out += u"&apos;";
+        else
+          out += c;
         break;
-      default: out += c;
+      default:
+        out += c;
     }
   }
 }

@@ -11,7 +11,7 @@ struct xml_attribute {
   size_t value_end = 0;    // both equal the end of the name for an attribute without value
   size_t raw_begin = 0;    // the value without its quotes: [raw_begin, raw_end)
   size_t raw_end = 0;
-  size_t insert_at = 0;    // just after the last attribute (or the tag name): where a new one goes
+  size_t insert_at = 0;  // just after the last attribute (or the tag name): where a new one goes
 };
 
 // Looks for `name` (compared exactly) in `tag`, starting at `first`, the offset just after the

@@ -51,8 +51,10 @@ xml_node doctype_node(std::u16string_view text, size_t start) {
     if (c == u'"' || c == u'\'') {
       quote = c;
     } else if (!in_subset) {
-      if (c == u'[') in_subset = true;
-      else if (c == u'>') return {xml_node_kind::doctype, i + 1 - start, xml_syntax_error::none};
+      if (c == u'[')
+        in_subset = true;
+      else if (c == u'>')
+        return {xml_node_kind::doctype, i + 1 - start, xml_syntax_error::none};
     } else if (c == u']') {
       in_subset = false;
     } else if (c == u'<') {
@@ -65,7 +67,8 @@ xml_node doctype_node(std::u16string_view text, size_t start) {
         end = past_tag_end(text, i + 2);
       } else {
         // Skip through the bad "<" only, so that what follows is read again as markup.
-        if (i + 1 < text.size()) return error_node(xml_syntax_error::doctype_tag_syntax, i + 1 - start);
+        if (i + 1 < text.size())
+          return error_node(xml_syntax_error::doctype_tag_syntax, i + 1 - start);
         return error_node(xml_syntax_error::unterminated_tag_syntax, rest);
       }
       if (end == std::u16string_view::npos) {
@@ -102,15 +105,16 @@ xml_node markup_node(std::u16string_view text, size_t start) {
     if (end == std::u16string_view::npos) {
       return error_node(xml_syntax_error::unterminated_tag_syntax, rest);
     }
-    xml_node_kind kind = c == u'/'                   ? xml_node_kind::end_tag
-                         : text[end - 2] == u'/'     ? xml_node_kind::empty_tag
-                                                     : xml_node_kind::start_tag;
+    xml_node_kind kind = c == u'/'               ? xml_node_kind::end_tag
+                         : text[end - 2] == u'/' ? xml_node_kind::empty_tag
+                                                 : xml_node_kind::start_tag;
     return {kind, end - start, xml_syntax_error::none};
   }
   if (c == u'?') {
     return delimited_node(text, start, start + 2, u"?>", xml_node_kind::processing_instruction);
   }
-  if (c != u'!') return error_node(xml_syntax_error::first_tag_syntax, malformed_length(text, start));
+  if (c != u'!')
+    return error_node(xml_syntax_error::first_tag_syntax, malformed_length(text, start));
   if (rest < 3) return error_node(xml_syntax_error::unterminated_tag_syntax, rest);
   char16_t d = text[start + 2];
   if (d == u'-') {
@@ -133,9 +137,7 @@ xml_node markup_node(std::u16string_view text, size_t start) {
 
 }  // namespace
 
-bool xml_is_space(char16_t c) {
-  return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
-}
+bool xml_is_space(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; }
 
 size_t xml_name_length(std::u16string_view text, size_t position) {
   size_t end = position;

@@ -160,8 +160,7 @@ INSTANTIATE_TEST_SUITE_P(
                   },
                   u"<a long=\"v\">\r\n<b>t</b>\r\n</a>\r\n<c/>"},
         edit_case{"attribute_before_spacing", u"<a   >\r\n</a>",
-                  [](xml_document& d) { d.set_attribute(1, u"k", u""); },
-                  u"<a k=\"\"   >\r\n</a>"},
+                  [](xml_document& d) { d.set_attribute(1, u"k", u""); }, u"<a k=\"\"   >\r\n</a>"},
         edit_case{"refused_edits_change_nothing", u"<a/>",
                   [](xml_document& d) {
                     EXPECT_FALSE(d.add_element(u"x", {}, xml_add_child));  // nothing current
@@ -186,23 +185,26 @@ INSTANTIATE_TEST_SUITE_P(
                     EXPECT_TRUE(d.add_element(u"b"));  // beside it is fine
                   },
                   u"<r><a>\r\n<b/>\r\n</r>"},
-        edit_case{"kept_subdocument", u"<Tessary>\r\n<TinyServer/>\r\n</Tessary>\r\n",
-                  [](xml_document& d) {
-                    find_path(d, {u"Tessary", u"TinyServer"});
-                    d.into_element();
-                    EXPECT_TRUE(d.add_subdocument(u"\r\n<Tftpd Port='69'>\r\n<!-- kept -->\r\n<Home>/srv</Home>\r\n</Tftpd>\r\n"));
-                    EXPECT_TRUE(d.into_element());
-                    EXPECT_TRUE(d.find_element(u"Home"));
-                    EXPECT_EQ(d.get_data(d.current_position()), u"/srv");
-                    d.out_of_element();
-                    EXPECT_TRUE(d.add_element(u"Dhcpd"));
-                  },
-                  u"<Tessary>\r\n<TinyServer>\r\n<Tftpd Port='69'>\r\n<!-- kept -->\r\n"
-                  u"<Home>/srv</Home>\r\n</Tftpd>\r\n<Dhcpd/>\r\n</TinyServer>\r\n</Tessary>\r\n"}),
+        edit_case{
+            "kept_subdocument", u"<Tessary>\r\n<TinyServer/>\r\n</Tessary>\r\n",
+            [](xml_document& d) {
+              find_path(d, {u"Tessary", u"TinyServer"});
+              d.into_element();
+              EXPECT_TRUE(d.add_subdocument(
+                  u"\r\n<Tftpd Port='69'>\r\n<!-- kept -->\r\n<Home>/srv</Home>\r\n</Tftpd>\r\n"));
+              EXPECT_TRUE(d.into_element());
+              EXPECT_TRUE(d.find_element(u"Home"));
+              EXPECT_EQ(d.get_data(d.current_position()), u"/srv");
+              d.out_of_element();
+              EXPECT_TRUE(d.add_element(u"Dhcpd"));
+            },
+            u"<Tessary>\r\n<TinyServer>\r\n<Tftpd Port='69'>\r\n<!-- kept -->\r\n"
+            u"<Home>/srv</Home>\r\n</Tftpd>\r\n<Dhcpd/>\r\n</TinyServer>\r\n</Tessary>\r\n"}),
     case_name);
 
 TEST(xml_edit, subdocument_round_trip) {
-  const std::u16string element = u"<Httpd>\r\n<Enable>true</Enable>\r\n<x a=\"&amp;\"/>\r\n</Httpd>";
+  const std::u16string element =
+      u"<Httpd>\r\n<Enable>true</Enable>\r\n<x a=\"&amp;\"/>\r\n</Httpd>";
   xml_document source;
   source.set_document(u"<r>\r\n" + element + u"\r\n</r>");
   source.find_element();
@@ -243,10 +245,17 @@ void random_document(xml_document& doc, std::mt19937& random, int size) {
     std::u16string value = random() % 2 ? u"" : u"v&<" + std::u16string(random() % 3, u'x');
     uint32_t flags = random() % 3 == 0 ? xml_add_before : 0;
     switch (random() % 4) {
-      case 0: doc.into_element(); break;
-      case 1: doc.out_of_element(); break;
-      case 2: doc.find_element(); break;
-      default: break;
+      case 0:
+        doc.into_element();
+        break;
+      case 1:
+        doc.out_of_element();
+        break;
+      case 2:
+        doc.find_element();
+        break;
+      default:
+        break;
     }
     if (doc.parent_position() == 0) doc.into_element();  // keep one top element
     if (doc.parent_position() == 0) continue;

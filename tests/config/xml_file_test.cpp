@@ -77,9 +77,11 @@ std::string with_nul_bytes_inside() { return std::string("<a>x\0y</a>", 10); }
 INSTANTIATE_TEST_SUITE_P(
     files, xml_file_encodings,
     ::testing::Values(
-        encoded_case{"utf8_mark", "\xEF\xBB\xBF<a>caf\xC3\xA9</a>", "caf\xC3\xA9", xml_utf8_preamble},
-        encoded_case{"utf8_declared", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><a>caf\xC3\xA9</a>",
-                     "caf\xC3\xA9", 0},
+        encoded_case{"utf8_mark", "\xEF\xBB\xBF<a>caf\xC3\xA9</a>", "caf\xC3\xA9",
+                     xml_utf8_preamble},
+        encoded_case{"utf8_declared",
+                     "<?xml version=\"1.0\" encoding=\"UTF-8\"?><a>caf\xC3\xA9</a>", "caf\xC3\xA9",
+                     0},
         encoded_case{"utf8_plain", "<a>caf\xC3\xA9</a>", "caf\xC3\xA9", 0},
         encoded_case{"utf8_after_blank_line", "\r\n<a>caf\xC3\xA9</a>", "caf\xC3\xA9", 0},
         encoded_case{"ansi_when_not_utf8", "\r\n<a>caf\xE9</a>", "caf\xC3\xA9", 0},
@@ -94,18 +96,19 @@ INSTANTIATE_TEST_SUITE_P(
                      "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; "
                      "charset=koi8-r\"></meta></head><body/></html>",
                      "", 0},
-        encoded_case{"utf16le_mark", std::string("\xFF\xFE<\0a\0>\0\xE9\0<\0/\0a\0>\0", 18), "\xC3\xA9",
-                     xml_utf16le_file},
-        encoded_case{"utf16be_mark", std::string("\xFE\xFF\0<\0a\0>\0\xE9\0<\0/\0a\0>", 18), "\xC3\xA9",
-                     xml_utf16be_file},
+        encoded_case{"utf16le_mark", std::string("\xFF\xFE<\0a\0>\0\xE9\0<\0/\0a\0>\0", 18),
+                     "\xC3\xA9", xml_utf16le_file},
+        encoded_case{"utf16be_mark", std::string("\xFE\xFF\0<\0a\0>\0\xE9\0<\0/\0a\0>", 18),
+                     "\xC3\xA9", xml_utf16be_file},
         encoded_case{"nul_bytes_removed", with_nul_bytes_inside(), "xy", 0}),
     [](const auto& info) { return std::string(info.param.title); });
 
 TEST(xml_file, html_meta_decides_the_encoding) {
   test_support::temp_folder folder;
-  write_bytes(folder.file("page.html"),
-              "<html><head><meta http-equiv=\"content-type\" content=\"text/html; charset=koi8-r\"/>"
-              "<title>\xF0\xD2\xC9\xD7\xC5\xD4</title></head></html>");
+  write_bytes(
+      folder.file("page.html"),
+      "<html><head><meta http-equiv=\"content-type\" content=\"text/html; charset=koi8-r\"/>"
+      "<title>\xF0\xD2\xC9\xD7\xC5\xD4</title></head></html>");
   xml_document doc;
   EXPECT_TRUE(doc.load_file(folder.file("page.html")));
   doc.find_element(u"html");
@@ -119,7 +122,8 @@ TEST(xml_file, html_meta_decides_the_encoding) {
 
 TEST(xml_file, utf16_files_made_by_iconv_read_and_write_back_unchanged) {
   test_support::temp_folder folder;
-  const std::string text = "<Tessary>\r\n<Name>\xE2\x82\xAC \xF0\x9F\x98\x80 \xC3\xA9</Name>\r\n</Tessary>\r\n";
+  const std::string text =
+      "<Tessary>\r\n<Name>\xE2\x82\xAC \xF0\x9F\x98\x80 \xC3\xA9</Name>\r\n</Tessary>\r\n";
   for (const char* charset : {"UTF-16LE", "UTF-16BE"}) {
     SCOPED_TRACE(charset);
     std::string mark = std::string(charset) == "UTF-16LE" ? "\xFF\xFE" : "\xFE\xFF";
@@ -128,8 +132,8 @@ TEST(xml_file, utf16_files_made_by_iconv_read_and_write_back_unchanged) {
     xml_document doc;
     ASSERT_TRUE(doc.load_file(folder.file("in.conf")));
     EXPECT_EQ(utf8(doc.get_document()), text);
-    ASSERT_TRUE(xml_document::write_file(doc.get_document(), doc.result_log(), folder.file("out.conf"),
-                                         doc.document_flags()));
+    ASSERT_TRUE(xml_document::write_file(doc.get_document(), doc.result_log(),
+                                         folder.file("out.conf"), doc.document_flags()));
     EXPECT_EQ(read_bytes(folder.file("out.conf")), bytes);
   }
 }
@@ -141,10 +145,11 @@ TEST(xml_file, declared_code_pages_go_both_ways) {
     const char* charset;  // iconv(1) name of the same encoding
   };
   const std::string body = "<a>\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E kana \xE3\x81\x82</a>\r\n";
-  for (row r : {row{"Shift_JIS", "CP932"}, row{"euc-jp", "EUC-JP"}, row{"iso-2022-jp", "ISO-2022-JP"},
-                row{"gb18030", "GB18030"}}) {
+  for (row r : {row{"Shift_JIS", "CP932"}, row{"euc-jp", "EUC-JP"},
+                row{"iso-2022-jp", "ISO-2022-JP"}, row{"gb18030", "GB18030"}}) {
     SCOPED_TRACE(r.declared);
-    std::string text = std::string("<?xml version=\"1.0\" encoding=\"") + r.declared + "\"?>\r\n" + body;
+    std::string text =
+        std::string("<?xml version=\"1.0\" encoding=\"") + r.declared + "\"?>\r\n" + body;
     std::string bytes = iconv_bytes(folder, text, r.charset);
     write_bytes(folder.file("in.xml"), bytes);
     xml_document doc;
@@ -175,7 +180,8 @@ TEST(xml_file, writing_chooses_the_encoding) {
 
   flags = 0;
   log.clear();
-  ASSERT_TRUE(xml_document::write_file(u"<?xml encoding=\"latin1\"?><a>\u00e9\u20ac</a>", log, path, flags));
+  ASSERT_TRUE(xml_document::write_file(u"<?xml encoding=\"latin1\"?><a>\u00e9\u20ac</a>", log, path,
+                                       flags));
   EXPECT_EQ(read_bytes(path), "<?xml encoding=\"latin1\"?><a>\xE9?</a>");
   EXPECT_NE(utf8(log).find("unmappable_characters"), std::string::npos) << utf8(log);
 }
@@ -188,7 +194,8 @@ TEST(xml_file, bytes_that_are_not_utf8_survive_a_round_trip) {
   xml_document doc;
   ASSERT_TRUE(doc.load_file(folder.file("in")));
   uint32_t flags = 0;
-  ASSERT_TRUE(xml_document::write_file(doc.get_document(), doc.result_log(), folder.file("out"), flags));
+  ASSERT_TRUE(
+      xml_document::write_file(doc.get_document(), doc.result_log(), folder.file("out"), flags));
   EXPECT_EQ(read_bytes(folder.file("out")), bytes);
 }
 
@@ -220,19 +227,45 @@ TEST(xml_encoding_names, telling_rows) {
     const char16_t* name;
     uint32_t code_page;
   };
-  for (row r : {row{u"utf-8", 65001}, row{u"UTF8", 65001}, row{u"utf-16", 1200}, row{u"Unicode", 1200},
-                row{u"ucs-2", 1200}, row{u"utf-16BE", 1201}, row{u"unicodeFFFE", 1201},
-                row{u"utf-32", 12000}, row{u"UTF-32", 12000}, row{u"utf-32be", 12001},
-                row{u"utf-7", 65000}, row{u"us-ascii", 20127}, row{u"ASCII", 20127},
-                row{u"iso-8859-1", 28591}, row{u"latin1", 28591}, row{u"iso-8859-15", 28605},
-                row{u"windows-1252", 1252}, row{u"cp1252", 1252}, row{u"windows-1251", 1251},
-                row{u"koi8-r", 20866}, row{u"shift_jis", 932}, row{u"SJIS", 932},
-                row{u"windows-31j", 932}, row{u"euc-jp", 20932}, row{u"iso-2022-jp", 50220},
-                row{u"gb2312", 936}, row{u"GBK", 936}, row{u"cp936", 936}, row{u"gb18030", 54936},
-                row{u"big5", 950}, row{u"ks_c_5601-1987", 949}, row{u"euc-kr", 51949},
-                row{u"ibm437", 437}, row{u"cp437", 437}, row{u"macintosh", 10000},
-                row{u"", xml_code_page_ansi}, row{u"no-such", xml_code_page_ansi},
-                row{u"utf-8 ", xml_code_page_ansi}, row{u"\u00fctf-8", xml_code_page_ansi}}) {
+  for (row r : {row{u"utf-8", 65001},
+                row{u"UTF8", 65001},
+                row{u"utf-16", 1200},
+                row{u"Unicode", 1200},
+                row{u"ucs-2", 1200},
+                row{u"utf-16BE", 1201},
+                row{u"unicodeFFFE", 1201},
+                row{u"utf-32", 12000},
+                row{u"UTF-32", 12000},
+                row{u"utf-32be", 12001},
+                row{u"utf-7", 65000},
+                row{u"us-ascii", 20127},
+                row{u"ASCII", 20127},
+                row{u"iso-8859-1", 28591},
+                row{u"latin1", 28591},
+                row{u"iso-8859-15", 28605},
+                row{u"windows-1252", 1252},
+                row{u"cp1252", 1252},
+                row{u"windows-1251", 1251},
+                row{u"koi8-r", 20866},
+                row{u"shift_jis", 932},
+                row{u"SJIS", 932},
+                row{u"windows-31j", 932},
+                row{u"euc-jp", 20932},
+                row{u"iso-2022-jp", 50220},
+                row{u"gb2312", 936},
+                row{u"GBK", 936},
+                row{u"cp936", 936},
+                row{u"gb18030", 54936},
+                row{u"big5", 950},
+                row{u"ks_c_5601-1987", 949},
+                row{u"euc-kr", 51949},
+                row{u"ibm437", 437},
+                row{u"cp437", 437},
+                row{u"macintosh", 10000},
+                row{u"", xml_code_page_ansi},
+                row{u"no-such", xml_code_page_ansi},
+                row{u"utf-8 ", xml_code_page_ansi},
+                row{u"\u00fctf-8", xml_code_page_ansi}}) {
     EXPECT_EQ(xml_code_page(r.name), r.code_page) << utf8(r.name);
   }
   EXPECT_EQ(xml_code_page(std::u16string(99, u'a')), xml_code_page_ansi);

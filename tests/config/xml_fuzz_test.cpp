@@ -13,11 +13,45 @@
 namespace {
 
 // Pieces that make the parser's every path likely.
-const char16_t* const pieces[] = {
-    u"<", u">", u"/", u"</", u"/>", u"<a", u"<b>", u"</a>", u"</b>", u"<a/>", u"<!--", u"-->",
-    u"<![CDATA[", u"]]>", u"<!DOCTYPE x [", u"]", u"<?xml encoding='utf-16'?>", u"<?", u"?>",
-    u"\"", u"'", u"=", u" x=", u"&", u"&#", u"&#x", u";", u"&amp;", u"&#1114112;", u"\r\n", u" ",
-    u"text", u"\u00e9", u"\xd800", u"<!", u"<![", u"<!-", u"<!E", u"<html><head><meta http-equiv="};
+const char16_t* const pieces[] = {u"<",
+                                  u">",
+                                  u"/",
+                                  u"</",
+                                  u"/>",
+                                  u"<a",
+                                  u"<b>",
+                                  u"</a>",
+                                  u"</b>",
+                                  u"<a/>",
+                                  u"<!--",
+                                  u"-->",
+                                  u"<![CDATA[",
+                                  u"]]>",
+                                  u"<!DOCTYPE x [",
+                                  u"]",
+                                  u"<?xml encoding='utf-16'?>",
+                                  u"<?",
+                                  u"?>",
+                                  u"\"",
+                                  u"'",
+                                  u"=",
+                                  u" x=",
+                                  u"&",
+                                  u"&#",
+                                  u"&#x",
+                                  u";",
+                                  u"&amp;",
+                                  u"&#1114112;",
+                                  u"\r\n",
+                                  u" ",
+                                  u"text",
+                                  u"\u00e9",
+                                  u"\xd800",
+                                  u"<!",
+                                  u"<![",
+                                  u"<!-",
+                                  u"<!E",
+                                  u"<html><head><meta http-equiv="};
 
 std::u16string random_text(std::mt19937& random) {
   std::u16string text;
@@ -87,9 +121,15 @@ TEST(xml_fuzz, random_bytes_load) {
   test_support::temp_folder folder;
   std::mt19937 random(2026);
   const std::string path = folder.file("random.conf");
-  const char* const heads[] = {"", "\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF", "<?xml encoding='shift_jis'?>",
-                               "<?xml encoding='utf-7'?>", "<?xml encoding='UTF-32'?>",
-                               "<?xml encoding='iso-2022-jp'?>", "<?xml encoding='utf-16'?>"};
+  const char* const heads[] = {"",
+                               "\xEF\xBB\xBF",
+                               "\xFF\xFE",
+                               "\xFE\xFF",
+                               "<?xml encoding='shift_jis'?>",
+                               "<?xml encoding='utf-7'?>",
+                               "<?xml encoding='UTF-32'?>",
+                               "<?xml encoding='iso-2022-jp'?>",
+                               "<?xml encoding='utf-16'?>"};
   for (int round = 0; round < 600; ++round) {
     std::string bytes = heads[random() % std::size(heads)];
     size_t count = random() % 300;

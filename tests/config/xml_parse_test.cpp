@@ -32,34 +32,25 @@ TEST_P(xml_parse_table, gives_tree_and_answer) {
 INSTANTIATE_TEST_SUITE_P(
     documents, xml_parse_table,
     ::testing::Values(
-        parse_case{u"<a/>", true, "a"},
-        parse_case{u"<a></a>", true, "a"},
-        parse_case{u"<a><b>1</b><b/><c x='1'/></a>", true, "a(b b c)"},
-        parse_case{u"", false, ""},
-        parse_case{u"just text", false, ""},
-        parse_case{u"<a/><b/>", false, "a b"},
-        parse_case{u"<a></b>", false, "a~"},
-        parse_case{u"<a></A>", false, "a~"},
+        parse_case{u"<a/>", true, "a"}, parse_case{u"<a></a>", true, "a"},
+        parse_case{u"<a><b>1</b><b/><c x='1'/></a>", true, "a(b b c)"}, parse_case{u"", false, ""},
+        parse_case{u"just text", false, ""}, parse_case{u"<a/><b/>", false, "a b"},
+        parse_case{u"<a></b>", false, "a~"}, parse_case{u"<a></A>", false, "a~"},
         parse_case{u"<a><b></a>", false, "a*(b~)"},
         parse_case{u"<a><b><c></c></a>", false, "a*(b~ c)"},
         parse_case{u"<a><b><c><d/></a>", false, "a*(b~ c~ d)"},
-        parse_case{u"<a><b><c>", false, "a~ b~ c~"},
-        parse_case{u"<a><b/></c></a>", false, "a(b)"},
+        parse_case{u"<a><b><c>", false, "a~ b~ c~"}, parse_case{u"<a><b/></c></a>", false, "a(b)"},
         parse_case{u"<a>\r\n<b>\r\n</a>\r\n</b>", false, "a*(b~)"},
         parse_case{u"<?xml version=\"1.0\"?>\r\n<!-- before -->\r\n"
                    u"<!DOCTYPE a [<!ELEMENT a ANY><!-- in > subset --><?pi x?>]>\r\n"
                    u"<a t='x>y' u=\"p'q\">text<![CDATA[<not/>]]><?pi?></a>\r\n<!-- after -->\r\n",
                    true, "a"},
-        parse_case{u"<a>< b</a>", false, "a"},
-        parse_case{u"<a><1/></a>", false, "a"},
-        parse_case{u"<a><!x></a>", false, "a"},
-        parse_case{u"<a><!-x></a>", false, "a"},
+        parse_case{u"<a>< b</a>", false, "a"}, parse_case{u"<a><1/></a>", false, "a"},
+        parse_case{u"<a><!x></a>", false, "a"}, parse_case{u"<a><!-x></a>", false, "a"},
         parse_case{u"<a><![X[y]]></a>", false, "a"},
         parse_case{u"<a><!DOCTYPE [<x>]></a>", false, "a"},
-        parse_case{u"<a><!-- no end", false, "a~"},
-        parse_case{u"<a><b", false, "a~"},
-        parse_case{u"<a>\r\n<", false, "a~"},
-        parse_case{u"<_x/>", true, "_x"},
+        parse_case{u"<a><!-- no end", false, "a~"}, parse_case{u"<a><b", false, "a~"},
+        parse_case{u"<a>\r\n<", false, "a~"}, parse_case{u"<_x/>", true, "_x"},
         parse_case{u"<:x/>", true, ":x"},
         parse_case{u"<\u00e9l\u00e9ment/>", true, "\u00e9l\u00e9ment"},
         parse_case{u"<a\tx=1><b /></a\r\n>", true, "a(b)"}));
@@ -106,28 +97,26 @@ TEST_P(xml_reference_table, decodes_in_data_and_attributes) {
 
 INSTANTIATE_TEST_SUITE_P(
     references, xml_reference_table,
-    ::testing::Values(reference_case{u"&#65;", u"A"}, reference_case{u"&#x41;", u"A"},
-                      reference_case{u"&#X41;", u"A"}, reference_case{u"&AMP;", u"&"},
-                      reference_case{u"&amp;&lt;&gt;&quot;&apos;", u"&<>\"'"},
-                      reference_case{u"&nosuch;", u"&nosuch;"},
-                      reference_case{u"&amp", u"&amp"}, reference_case{u"a & b", u"a & b"},
-                      reference_case{u"&#0;", u"&#0;"}, reference_case{u"&#;", u"&#;"},
-                      reference_case{u"&#x;", u"&#x;"}, reference_case{u"&#12a;", u"&#12a;"},
-                      reference_case{u"&#x1F600;", u"\U0001F600"},
-                      reference_case{u"&#1114111;", u"\U0010FFFF"},
-                      reference_case{u"&#x110000;", u"&#x110000;"},
-                      reference_case{u"&#xD800;", u"&#xD800;"},
-                      reference_case{u"&#57343;", u"&#57343;"},
-                      reference_case{u"&Oslash;&oslash;&OSLASH;", u"\u00d8\u00f8\u00f8"},
-                      reference_case{u"&euro;&nbsp;&hearts;", u"\u20ac\u00a0\u2665"},
-                      reference_case{u"&verylongname;", u"&verylongname;"},
-                      reference_case{u"&&amp;;", u"&&;"},
-                      reference_case{u"&\u00e9;", u"&\u00e9;"}));
+    ::testing::Values(
+        reference_case{u"&#65;", u"A"}, reference_case{u"&#x41;", u"A"},
+        reference_case{u"&#X41;", u"A"}, reference_case{u"&AMP;", u"&"},
+        reference_case{u"&amp;&lt;&gt;&quot;&apos;", u"&<>\"'"},
+        reference_case{u"&nosuch;", u"&nosuch;"}, reference_case{u"&amp", u"&amp"},
+        reference_case{u"a & b", u"a & b"}, reference_case{u"&#0;", u"&#0;"},
+        reference_case{u"&#;", u"&#;"}, reference_case{u"&#x;", u"&#x;"},
+        reference_case{u"&#12a;", u"&#12a;"}, reference_case{u"&#x1F600;", u"\U0001F600"},
+        reference_case{u"&#1114111;", u"\U0010FFFF"}, reference_case{u"&#x110000;", u"&#x110000;"},
+        reference_case{u"&#xD800;", u"&#xD800;"}, reference_case{u"&#57343;", u"&#57343;"},
+        reference_case{u"&Oslash;&oslash;&OSLASH;", u"\u00d8\u00f8\u00f8"},
+        reference_case{u"&euro;&nbsp;&hearts;", u"\u20ac\u00a0\u2665"},
+        reference_case{u"&verylongname;", u"&verylongname;"}, reference_case{u"&&amp;;", u"&&;"},
+        reference_case{u"&\u00e9;", u"&\u00e9;"}));
 
 TEST(xml_read, data_of_elements) {
   xml_document doc;
   doc.set_document(
-      u"<r><p><c>x</c></p><e/><t> a&lt;b </t><m>1<!-- no -->2<![CDATA[&lt;3]]><?pi?>4</m><u>x < y</u></r>");
+      u"<r><p><c>x</c></p><e/><t> a&lt;b </t><m>1<!-- no -->2<![CDATA[&lt;3]]><?pi?>4</m><u>x < "
+      u"y</u></r>");
   ASSERT_TRUE(doc.find_element(u"r"));
   ASSERT_TRUE(doc.into_element());
   auto data_of = [&](const char16_t* name) {
