@@ -25,7 +25,9 @@ bool xml_document::set_document(std::u16string_view text) {
 }
 
 bool xml_document::is_well_formed() const {
-  return (elements_[0].flags & document_ill_formed) == 0 && elements_[0].first_child != 0;
+  const uint32_t top = elements_[0].first_child;
+  return (elements_[0].flags & document_ill_formed) == 0 && top != 0 &&
+         elements_[top].next_sibling == 0;
 }
 
 void xml_document::reset_main_position() { current_ = child_ = 0; }

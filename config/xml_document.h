@@ -54,7 +54,7 @@ class xml_document {
   uint32_t& document_flags() { return document_flags_; }
   uint32_t document_flags() const { return document_flags_; }
 
-  // Whether the last parsed text was well formed (edits do not change the answer).
+  // Whether the last parsed text had nothing wrong and the document has exactly one top element.
   bool is_well_formed() const;
 
   // Navigation.

@@ -199,6 +199,28 @@ TEST(xml_file, bytes_that_are_not_utf8_survive_a_round_trip) {
   EXPECT_EQ(read_bytes(folder.file("out")), bytes);
 }
 
+TEST(xml_file, a_hand_written_file_writes_back_byte_for_byte) {
+  test_support::temp_folder folder;
+  const std::string bytes =
+      "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+      "<!-- my settings, edited by hand -->\n"
+      "<Tessary>\r\n"
+      "  <HostManager>\n"
+      "    <HostGroup Name='All Hosts'>\n"
+      "      <Host Name=\"r\xC3\xB6uter &amp; co\"><Hostname>10.0.0.1</Hostname></Host>\n"
+      "    </HostGroup>\n"
+      "  </HostManager>\n"
+      "  <Unknown><![CDATA[kept <as> is]]></Unknown>\n"
+      "</Tessary>\n";
+  write_bytes(folder.file("Tessary.conf"), bytes);
+  xml_document doc;
+  ASSERT_TRUE(doc.load_file(folder.file("Tessary.conf")));
+  uint32_t flags = doc.document_flags();
+  ASSERT_TRUE(xml_document::write_file(doc.get_document(), doc.result_log(),
+                                       folder.file("again.conf"), flags));
+  EXPECT_EQ(read_bytes(folder.file("again.conf")), bytes);
+}
+
 TEST(xml_file, failures) {
   test_support::temp_folder folder;
   xml_document doc;
