@@ -234,6 +234,18 @@ TEST(escape_parser, decodes_utf8_and_maps_character_sets) {
       5, 40);
 }
 
+TEST(escape_parser, puts_one_replacement_cell_for_what_one_unit_cannot_hold) {
+  for (std::string_view bytes : {"\xf0\x9f\x98\x80"sv, "\xed\xa0\x80"sv, "\xed\xbf\xbf"sv,
+                                 "\xc1\xbf"sv, "\xe0\x9f\xbf"sv, "\xf8\x88\x80\x80\x80"sv}) {
+    for (bool bytewise : {false, true}) {
+      screen_probe probe;
+      bytewise ? probe.feed_bytewise(bytes) : probe.feed(bytes);
+      EXPECT_EQ(probe.char_at(0, 0), 0xFFFD);
+      EXPECT_EQ(probe.cursor(), std::make_pair(0, 1));
+    }
+  }
+}
+
 TEST(escape_parser, keeps_a_utf8_sequence_cut_between_blocks) {
   screen_probe probe;
   probe.feed("a\xe2");
