@@ -1,6 +1,7 @@
 #include "terminal/log_writer.h"
 
 #include <algorithm>
+#include <iterator>
 #include <thread>
 
 namespace {
@@ -97,7 +98,12 @@ void log_writer_thread(log_writer& writer) {
         if (log->pending_ == 0 && log->closing_) writer.file_written_.notify_all();
       }
       if (writer.close_requests_ != seen_closes) {
+        // The closing file's entries may have been pushed after this batch was taken: bring
+        // everything queued since into the batch, behind what is already there, so they can
+        // go first without waiting for the rest of this batch.
         seen_closes = writer.close_requests_;
+        std::move(writer.pending_.begin(), writer.pending_.end(), std::back_inserter(batch));
+        writer.pending_.clear();
         put_closing_first(batch.begin() + static_cast<std::ptrdiff_t>(end), batch.end());
       }
       next = end;

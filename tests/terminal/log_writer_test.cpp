@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <thread>
 
@@ -77,6 +82,54 @@ TEST_F(log_writer_test, close_waits_for_its_own_file_only) {
   flood.join();
   writer.close_file(busy);
   EXPECT_EQ(contents(folder.file("busy.log")), numbered_lines("busy", busy_lines));
+}
+
+// A session whose log is slow to take its bytes (here a pipe read a little at a time) must
+// not hold up closing another session's log: close returns while the slow one is still far
+// from written, and afterwards both files are complete.
+TEST_F(log_writer_test, close_does_not_wait_for_a_slow_file) {
+  const std::string fifo = folder.file("slow.fifo");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const auto slow = log_file::open(fifo);
+  const auto quiet = log_file::open(folder.file("quiet.log"));
+  ASSERT_TRUE(slow && quiet);
+  const int reader_fd = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader_fd, 0);
+
+  // A first large entry keeps the writer busy while the rest is queued, so the rest is taken
+  // as one batch; the quiet line is pushed only once that batch is being written.
+  const std::string head(256 * 1024, 'h');
+  const std::string slow_text = head + numbered_lines("slow", 200000);
+  std::atomic<size_t> slow_received{0};
+  std::atomic<bool> hurry{false};
+  std::string received;
+  std::thread reader([&] {
+    char buf[4096];
+    while (received.size() < slow_text.size()) {
+      const ssize_t n = ::read(reader_fd, buf, sizeof buf);
+      if (n > 0) {
+        received.append(buf, static_cast<size_t>(n));
+        slow_received = received.size();
+      }
+      if (!hurry) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      else if (n <= 0) std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+  });
+  writer.push(slow, head);
+  while (slow_received == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  for (size_t at = head.size(); at < slow_text.size(); at += 64)
+    writer.push(slow, std::string_view(slow_text).substr(at, 64));
+  while (slow_received <= head.size()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  writer.push(quiet, "quiet line\r\n");
+  writer.close_file(quiet);
+  EXPECT_LT(slow_received.load(), slow_text.size() / 2);
+  EXPECT_EQ(contents(folder.file("quiet.log")), "quiet line\r\n");
+
+  hurry = true;
+  writer.close_file(slow);
+  reader.join();
+  ::close(reader_fd);
+  EXPECT_EQ(received, slow_text);
 }
 
 TEST_F(log_writer_test, a_full_device_neither_crashes_nor_hangs) {
