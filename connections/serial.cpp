@@ -43,11 +43,7 @@ std::u16string serial::display_name() const {
 
 int serial::get_params(connection_params& out) const {
   out.protocol = protocol_serial;
-  out.serial.baudrate = param.baudrate;
-  out.serial.com_port = param.com_port;
-  out.serial.parity = param.parity;
-  out.serial.databits = param.databits;
-  out.serial.stopbits = param.stopbits;
+  out.serial = param;
   return 1;
 }
 

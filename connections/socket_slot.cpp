@@ -39,6 +39,17 @@ bool finish_connect(int fd, const platform::worker_control& run) {
 
 }  // namespace
 
+address_list resolve_stream_addresses(const std::string& host, uint16_t port, int family) {
+  addrinfo hints{};
+  hints.ai_family = family;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) found = nullptr;
+  return address_list(found, [](addrinfo* list) {
+    if (list) freeaddrinfo(list);
+  });
+}
+
 socket_slot::~socket_slot() { close(); }
 
 bool socket_slot::connect(const addrinfo& address, const platform::worker_control& run) {

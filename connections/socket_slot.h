@@ -2,13 +2,22 @@
 // A connection's TCP socket. Only the worker that owns it connects and closes it; any thread
 // may shut it down to break the worker's blocking calls (a stop), and the lock makes sure a
 // shutdown never reaches a descriptor number that was closed and handed out again.
-#include <mutex>
+#include <netdb.h>
 
-struct addrinfo;
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
 
 namespace platform {
 class worker_control;
 }
+
+using address_list = std::unique_ptr<addrinfo, void (*)(addrinfo*)>;
+
+// The stream addresses of host:port in the resolver's order, of any family (AF_UNSPEC) or of
+// one; null when the name does not resolve.
+address_list resolve_stream_addresses(const std::string& host, uint16_t port, int family);
 
 class socket_slot {
  public:

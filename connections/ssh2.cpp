@@ -29,8 +29,6 @@ void initialise_library() {
   std::call_once(once, [] { libssh2_init(0); });
 }
 
-using address_list = std::unique_ptr<addrinfo, decltype(&freeaddrinfo)>;
-
 }  // namespace
 
 ssh2::ssh2(std::string_view uuid, ssh2_param param) : protocol(0, uuid), param(std::move(param)) {}
@@ -41,25 +39,16 @@ std::u16string ssh2::display_name() const { return mbs_to_wstring(param.hostname
 
 int ssh2::get_params(connection_params& out) const {
   out.protocol = protocol_ssh2;
-  out.ssh2.hostname = param.hostname;
-  out.ssh2.port = param.port;
-  out.ssh2.username = param.username;
-  out.ssh2.password = param.password;
+  out.ssh2 = param;
   return 1;
 }
 
 bool ssh2::connect_socket(const platform::worker_control& run) {
-  addrinfo hints{};
-  hints.ai_family = AF_INET;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* found = nullptr;
-  std::string port_text = std::to_string(param.port);
-  if (getaddrinfo(param.hostname.c_str(), port_text.c_str(), &hints, &found) != 0) return false;
-  address_list addresses(found, &freeaddrinfo);
+  address_list addresses = resolve_stream_addresses(param.hostname, param.port, AF_INET);
   // Only the first usable address is tried; the broadcast address never is.
-  for (addrinfo* entry = found; entry; entry = entry->ai_next) {
+  for (addrinfo* entry = addresses.get(); entry; entry = entry->ai_next) {
     auto* ipv4 = reinterpret_cast<sockaddr_in*>(entry->ai_addr);
-    if (ipv4->sin_addr.s_addr == INADDR_BROADCAST) continue;
+    if (ipv4->sin_addr.s_addr == htonl(INADDR_BROADCAST)) continue;
     return socket.connect(*entry, run);
   }
   return false;

@@ -27,8 +27,6 @@ const telnet_telopt_t option_table[] = {
     {-1, 0, 0},
 };
 
-using address_list = std::unique_ptr<addrinfo, decltype(&freeaddrinfo)>;
-
 }  // namespace
 
 telnet::telnet(std::string_view uuid, telnet_param param) : protocol(1, uuid), param(std::move(param)) {}
@@ -39,25 +37,15 @@ std::u16string telnet::display_name() const { return mbs_to_wstring(param.hostna
 
 int telnet::get_params(connection_params& out) const {
   out.protocol = protocol_telnet;
-  out.telnet.hostname = param.hostname;
-  out.telnet.port = param.port;
+  out.telnet = param;
   return 1;
 }
 
 bool telnet::open(const platform::worker_control& run) {
-  addrinfo hints{};
-  hints.ai_family = AF_UNSPEC;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* found = nullptr;
-  std::string port_text = std::to_string(param.port);
-  if (getaddrinfo(param.hostname.c_str(), port_text.c_str(), &hints, &found) != 0) {
-    close();
-    return false;
-  }
-  address_list addresses(found, &freeaddrinfo);
+  address_list addresses = resolve_stream_addresses(param.hostname, param.port, AF_UNSPEC);
   // Each address with a socket of its own family, in the resolver's order, until one answers.
   bool connected = false;
-  for (addrinfo* entry = found; entry && !connected && !run.stop_requested(); entry = entry->ai_next)
+  for (addrinfo* entry = addresses.get(); entry && !connected && !run.stop_requested(); entry = entry->ai_next)
     connected = socket.connect(*entry, run);
   if (connected) {
     send_failed = false;

@@ -23,17 +23,19 @@ TEST(file_request_mailbox, moves_through_its_states_and_refuses_while_busy) {
   EXPECT_EQ(wakes, 1);
   EXPECT_EQ(mailbox.state.load(), request_queued);
   // Queued, running and done-but-not-reset all refuse, leaving the first request alone.
-  for (int step = 0; step < 3; ++step) {
-    EXPECT_FALSE(mailbox.place(request_make_folder, make_folder_request{"/x", 0755})) << step;
-    EXPECT_EQ(mailbox.kind, request_list_folder) << step;
-    EXPECT_EQ(std::get<std::string>(mailbox.argument), "/home/u") << step;
-    if (step < 2) EXPECT_EQ(mailbox.reset(), 0) << step;
-    if (step == 0) ASSERT_TRUE(mailbox.take());
-    if (step == 1) {
-      mailbox.listing.push_back(std::make_unique<file_entry>());
-      mailbox.finish(0, u"Failed");
-    }
-  }
+  auto refuses_and_keeps_the_first = [&](const char* when) {
+    EXPECT_FALSE(mailbox.place(request_make_folder, make_folder_request{"/x", 0755})) << when;
+    EXPECT_EQ(mailbox.kind, request_list_folder) << when;
+    EXPECT_EQ(std::get<std::string>(mailbox.argument), "/home/u") << when;
+  };
+  refuses_and_keeps_the_first("queued");
+  EXPECT_EQ(mailbox.reset(), 0);
+  ASSERT_TRUE(mailbox.take());
+  refuses_and_keeps_the_first("running");
+  EXPECT_EQ(mailbox.reset(), 0);
+  mailbox.listing.push_back(std::make_unique<file_entry>());
+  mailbox.finish(0, u"Failed");
+  refuses_and_keeps_the_first("done");
   EXPECT_EQ(mailbox.state.load(), request_done);
   EXPECT_EQ(mailbox.success, 0);
   EXPECT_EQ(mailbox.error_text, u"Failed");

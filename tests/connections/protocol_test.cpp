@@ -20,13 +20,11 @@ namespace {
 using namespace connection_test;
 using steady = std::chrono::steady_clock;
 
-std::shared_ptr<protocol> telnet_to(uint16_t port, int mode = 0) {
+std::shared_ptr<protocol> telnet_to(uint16_t port) {
   telnet_param param;
   param.hostname = "127.0.0.1";
   param.port = port;
-  auto made = std::make_shared<telnet>("uuid", param);
-  made->mode = mode;
-  return made;
+  return std::make_shared<telnet>("uuid", param);
 }
 
 std::shared_ptr<protocol> ssh2_to(uint16_t port) {
@@ -44,6 +42,31 @@ bool peer_closed(int server) {
   return wait_until([&] { return ::recv(server, &byte, 1, MSG_DONTWAIT) == 0; }, 5s);
 }
 
+// A Telnet connection to a loopback listener, with a recording view and terminal link.
+class telnet_session : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    connection->set_owner(owner);
+    connection->set_terminal(std::make_shared<capture_link>());
+  }
+  void TearDown() override {
+    if (connection) connection->release();
+    if (server >= 0) ::close(server);
+  }
+  // Starts the connection and takes the server's side of it.
+  void start_and_accept() {
+    connection->start();
+    server = listener.accept_one();
+    ASSERT_GE(server, 0);
+    ASSERT_TRUE(owner->wait_for_state(state_connected));
+  }
+
+  loopback_listener listener;
+  std::shared_ptr<protocol> connection = telnet_to(listener.port());
+  std::shared_ptr<recording_owner> owner = std::make_shared<recording_owner>();
+  int server = -1;
+};
+
 TEST(connection_lifecycle, stop_while_disconnected_returns_at_once_and_reports_nothing) {
   auto connection = telnet_to(1);
   auto owner = std::make_shared<recording_owner>();
@@ -53,35 +76,20 @@ TEST(connection_lifecycle, stop_while_disconnected_returns_at_once_and_reports_n
   EXPECT_TRUE(owner->states().empty());
 }
 
-TEST(connection_lifecycle, starting_twice_makes_one_worker) {
-  loopback_listener listener;
-  auto connection = telnet_to(listener.port());
-  connection->set_terminal(std::make_shared<capture_link>());
+TEST_F(telnet_session, starting_twice_makes_one_worker) {
   EXPECT_EQ(connection->start(), 1);
-  EXPECT_EQ(connection->start(), 1);
-  int server = listener.accept_one();
-  ASSERT_GE(server, 0);
+  start_and_accept();  // the second start
   EXPECT_LT(listener.accept_one(300ms), 0);
-  connection->release();
-  ::close(server);
 }
 
-TEST(connection_lifecycle, a_peer_that_ends_ends_the_session_and_its_report_arrives) {
-  loopback_listener listener;
-  auto connection = telnet_to(listener.port());
-  auto owner = std::make_shared<recording_owner>();
-  connection->set_owner(owner);
-  connection->set_terminal(std::make_shared<capture_link>());
-  connection->start();
-  int server = listener.accept_one();
-  ASSERT_GE(server, 0);
-  ASSERT_TRUE(owner->wait_for_state(state_connected));
+TEST_F(telnet_session, a_peer_that_ends_ends_the_session_and_its_report_arrives) {
+  start_and_accept();
   ::close(server);
+  server = -1;
   ASSERT_TRUE(owner->wait_for_state(state_disconnected));
   EXPECT_EQ(owner->states(),
             (std::vector<connection_state>{state_connecting, state_connected, state_disconnected}));
   EXPECT_EQ(connection->state.load(), state_disconnected);
-  connection->release();
 }
 
 TEST(connection_lifecycle, stop_during_a_hung_handshake_returns_soon_and_closes_the_socket) {
@@ -107,23 +115,14 @@ TEST(connection_lifecycle, stop_during_a_hung_handshake_returns_soon_and_closes_
   if (again >= 0) ::close(again);
 }
 
-TEST(connection_lifecycle, release_reports_nothing_more_and_lets_the_object_go) {
-  loopback_listener listener;
-  auto connection = telnet_to(listener.port());
-  auto owner = std::make_shared<recording_owner>();
-  connection->set_owner(owner);
-  connection->set_terminal(std::make_shared<capture_link>());
-  connection->start();
-  int server = listener.accept_one();
-  ASSERT_GE(server, 0);
-  ASSERT_TRUE(owner->wait_for_state(state_connected));
+TEST_F(telnet_session, release_reports_nothing_more_and_lets_the_object_go) {
+  start_and_accept();
   std::weak_ptr<protocol> watch = connection;
   connection->release();
   connection.reset();
   EXPECT_TRUE(wait_until([&] { return watch.expired(); }));
   EXPECT_EQ(owner->states(), (std::vector<connection_state>{state_connecting, state_connected}));
   EXPECT_TRUE(peer_closed(server));
-  ::close(server);
 }
 
 TEST(connection_lifecycle, a_failed_open_reports_connecting_then_disconnected) {
@@ -141,24 +140,16 @@ TEST(connection_lifecycle, a_failed_open_reports_connecting_then_disconnected) {
   connection->release();
 }
 
-TEST(file_request_worker, runs_a_request_queued_before_the_open_and_reports_it) {
-  loopback_listener listener;
-  auto connection = telnet_to(listener.port(), 1);
-  auto owner = std::make_shared<recording_owner>();
-  connection->set_owner(owner);
+TEST_F(telnet_session, explorer_mode_runs_a_request_queued_before_the_open_and_reports_it) {
+  connection->mode = 1;
   ASSERT_EQ(connection->queue_list_folder("/"), 0);
-  connection->start();
-  int server = listener.accept_one();
-  ASSERT_GE(server, 0);
+  start_and_accept();
   ASSERT_TRUE(wait_until([&] { return owner->requests_done() == 1; }));
   EXPECT_EQ(connection->request.state.load(), request_done);
   EXPECT_EQ(connection->request.success, 0);  // Telnet runs no file requests
   EXPECT_EQ(connection->request.reset(), 1);
   ASSERT_EQ(connection->queue_list_folder("/tmp"), 0);
   EXPECT_TRUE(wait_until([&] { return owner->requests_done() == 2; }));
-  connection->release();
-  ::close(server);
-  EXPECT_EQ(owner->states(), (std::vector<connection_state>{state_connecting, state_connected}));
 }
 
 TEST(connection_factory, makes_the_connection_of_the_record_protocol) {
