@@ -65,6 +65,19 @@ void screen_buffer::reset_unstored(int32_t from, int32_t n) {
   }
 }
 
+screen_buffer::cursor_state screen_buffer::leave_cursor_line() {
+  screen_line& l = cursor_line();
+  cursor_state state{l.cursor_col, l.wrap_pending};
+  l.wrap_pending = 0;
+  return state;
+}
+
+void screen_buffer::enter_cursor_line(cursor_state state) {
+  screen_line& l = cursor_line();
+  l.cursor_col = state.col;
+  l.wrap_pending = state.wrap_pending;
+}
+
 void screen_buffer::rotate_rows(int32_t top_row, int32_t bottom_row, int32_t n, bool up) {
   int32_t k = bottom_row - top_row + 1;
   if (k <= 0 || n <= 0) return;
@@ -309,17 +322,15 @@ void screen_buffer::insert_lines(int n) {
   // Lines pushed down into screen rows not yet stored must land on stored lines.
   int32_t reach = std::min<int64_t>(region_bottom, int64_t(std::max(last_row(), row)) + n);
   if (reach > last_row()) last = wrap(screen_top() + reach);
-  int32_t col = cursor_line().cursor_col;
-  cursor_line().wrap_pending = 0;
+  cursor_state kept = leave_cursor_line();
   rotate_rows(row, std::min(region_bottom, last_row()), n, false);
-  cursor_line().cursor_col = col;
+  enter_cursor_line(kept);
 }
 
 void screen_buffer::delete_lines(int n) {
   if (!in_scroll_region(cursor) || n <= 0) return;
   int32_t row = row_of(cursor);
-  int32_t col = cursor_line().cursor_col;
-  cursor_line().wrap_pending = 0;
+  cursor_state kept = leave_cursor_line();
   int32_t bottom = std::min(region_bottom, last_row());
   if (row > bottom) {
     // Nothing stored below the cursor: only its own line clears.
@@ -327,7 +338,7 @@ void screen_buffer::delete_lines(int n) {
   } else {
     rotate_rows(row, bottom, n, true);
   }
-  cursor_line().cursor_col = col;
+  enter_cursor_line(kept);
 }
 
 void screen_buffer::switch_alternate_screen(bool on) {

@@ -180,6 +180,13 @@ class screen_buffer {
   // Puts the cursor on another slot, its column set from `col`. The line left loses a pending
   // wrap, so no line keeps one that its next cursor visit would act on.
   void move_cursor_to(int32_t slot, int32_t col);
+  // The cursor's column and pending wrap, carried when lines move under a cursor that stays.
+  struct cursor_state {
+    int32_t col;
+    int32_t wrap_pending;
+  };
+  cursor_state leave_cursor_line();
+  void enter_cursor_line(cursor_state state);
   // Appends a line after `last` (the oldest line leaves when the ring is full) and returns it.
   int32_t append_line();
   // Moves the lines of rows [top_row, bottom_row] one or more rows: up drops the top line(s),

@@ -95,6 +95,8 @@ void screen_line::erase(int mode, uint32_t attribute) {
   switch (mode) {
     case 0:
       blank_cells(std::min(cursor_col, columns), columns, attribute);
+      // Cells kept past the width (from inserted blanks) are dropped with the rest.
+      blank_cells(columns, length, 0);
       length = columns;
       break;
     case 1:
@@ -102,6 +104,7 @@ void screen_line::erase(int mode, uint32_t attribute) {
       break;
     case 2:
       blank_cells(0, columns, attribute);
+      blank_cells(columns, length, 0);
       length = columns;
       break;
     default:
@@ -129,11 +132,16 @@ void screen_line::insert_blanks(int32_t n) {
 
 void screen_line::delete_cells(int32_t n) {
   int32_t rest = length - cursor_col;
+  if (rest <= 0) return;
+  int32_t old_length = length;
   if (n < rest) {
     std::copy(chars.begin() + cursor_col + n, chars.begin() + length, chars.begin() + cursor_col);
     std::copy(attrs.begin() + cursor_col + n, attrs.begin() + length, attrs.begin() + cursor_col);
     length -= n;
-  } else if (rest > 0) {
+  } else {
     length = cursor_col;
   }
+  // The freed cells are blanked: a later character past them would otherwise bring the
+  // deleted text back into view.
+  blank_cells(length, old_length, 0);
 }

@@ -75,7 +75,7 @@ class screen_line {
 
   // Erases with `attribute` (after reserving the screen width): 0 cursor_col to the last column,
   // then length = columns; 1 cells 0 through cursor_col, length unchanged; 2 the whole width,
-  // length = columns. Other modes do nothing.
+  // length = columns. Cells kept past the width are blanked by 0 and 2. Other modes do nothing.
   void erase(int mode, uint32_t attribute);
   // Blanks cells [from, to) with `attribute` (to <= capacity()), without touching the length.
   void blank_cells(int32_t from, int32_t to, uint32_t attribute);
@@ -85,7 +85,7 @@ class screen_line {
   // that is longer): cells pushed beyond that are dropped.
   void insert_blanks(int32_t n);
   // Removes n cells at cursor_col, pulling the rest of the line left; n at or past the rest
-  // cuts the line at the cursor.
+  // cuts the line at the cursor. The freed cells at the end become blank.
   void delete_cells(int32_t n);
 
   // Selection and word bounds (the caller holds the screen mutex):

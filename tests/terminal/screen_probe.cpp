@@ -1,5 +1,6 @@
 #include "tests/terminal/screen_probe.h"
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <mutex>
@@ -31,6 +32,18 @@ std::string screen_probe::row_text(int row) {
   int32_t slot = s.wrap(s.screen_top() + row);
   if (!s.is_stored(slot)) return {};
   std::string text = line_text(s.line(slot));
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
+}
+
+std::string screen_probe::visible_text(int row) {
+  screen_buffer& s = screen();
+  std::lock_guard lock(s.mutex);
+  int32_t slot = s.wrap(s.screen_top() + row);
+  if (!s.is_stored(slot)) return {};
+  const screen_line& line = s.line(slot);
+  std::u16string_view cells(line.chars.data(), std::min(line.length, s.cols));
+  std::string text = platform::utf16_to_utf8(cells);
   while (!text.empty() && text.back() == ' ') text.pop_back();
   return text;
 }

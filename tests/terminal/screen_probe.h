@@ -27,6 +27,8 @@ class screen_probe {
   // The used text of screen row r as UTF-8, trailing blanks cut; rows past the last stored
   // line read as empty, as the view draws nothing there.
   std::string row_text(int row);
+  // The same cut at the screen width: what the window shows of the row.
+  std::string visible_text(int row);
   // All screen rows joined with '|', trailing empty rows dropped.
   std::string screen_text();
   // The text of the stored line `index` counted from the oldest.
