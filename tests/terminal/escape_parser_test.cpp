@@ -108,6 +108,10 @@ TEST(escape_parser, erases_inserts_and_deletes_characters) {
       {"ICH keeps cells pushed past the width", "abcdefgh\x1b[1G\x1b[4@", "    abcdefgh", 0, 0},
       {"DCH", "abcdef\x1b[2G\x1b[2P", "adef", 0, 1},
       {"DCH past the end cuts at the cursor", "abcdef\x1b[3G\x1b[9P", "ab", 0, 2},
+      {"deleted cells stay blank when text goes past them", "abcdef\x1b[2G\x1b[3P\x1b[8GX",
+       "aef    X", 0, 8},
+      {"erasing the line drops cells pushed past the width",
+       "abcdefghij\x1b[1G\x1b[5@\x1b[K\x1b[5P", "", 0, 0},
       {"insert mode", "abc\x1b[1G\x1b[4hXY", "XYabc", 0, 2},
       {"insert mode off", "abc\x1b[1G\x1b[4h\x1b[4lXY", "XYc", 0, 2},
   });
