@@ -1,6 +1,7 @@
 #include <poll.h>
 
 #include <array>
+#include <atomic>
 #include <memory>
 #include <span>
 
@@ -40,12 +41,20 @@ bool send_queued(protocol& connection, terminal_link& link, std::span<char> buff
 void pump(protocol& connection, const std::shared_ptr<terminal_link>& link, platform::worker_control& run) {
   // One buffer serves both directions.
   std::array<char, 8192> buffer;
-  if (link) link->set_send_ready([&run] { run.wake(); });
+  // Set by the link when something turned up to send; the queue is only asked then, so a pass
+  // that only receives costs nothing on the sending side.
+  std::atomic<bool> send_ready{true};
+  if (link) {
+    link->set_send_ready([&run, &send_ready] {
+      send_ready.store(true);
+      run.wake();
+    });
+  }
   while (!run.stop_requested()) {
     bool busy = false;
     if (link) {
       connection.set_size(link->size());
-      if (!send_queued(connection, *link, buffer, busy)) break;
+      if (send_ready.exchange(false) && !send_queued(connection, *link, buffer, busy)) break;
     }
     int received = connection.read(buffer.data(), static_cast<int>(buffer.size()));
     if (received < 0) break;
