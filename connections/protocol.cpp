@@ -10,8 +10,11 @@ protocol::~protocol() = default;
 
 int protocol::start() {
   std::lock_guard<std::mutex> guard(control_lock);
-  // A worker that was let go by an earlier stop may still be finishing: never two at once.
-  if (state.load() != state_disconnected || worker.running()) return 1;
+  if (state.load() != state_disconnected) return 1;
+  // Never two workers at once. One that reported its end is only returning; one that a stop
+  // let go may take its time, and this start is then dropped like any start while connected.
+  if (worker.running() && (worker_let_go || !worker.wait_for_end(finishing_grace))) return 1;
+  worker_let_go = false;
   state.store(state_connecting);
   auto self = shared_from_this();
   bool explorer = mode == 1;
@@ -27,13 +30,14 @@ int protocol::start() {
 
 int protocol::stop() {
   std::lock_guard<std::mutex> guard(control_lock);
-  if (state.load() == state_disconnected && !worker.running()) return 1;
+  if (state.load() == state_disconnected) return 1;
   worker.request_stop();
   interrupt();
   if (!worker.wait_for_end(stop_grace)) {
     // The worker keeps what it holds and closes it itself when it gets there; for everybody
     // else the connection has ended now.
     worker.detach();
+    worker_let_go = true;
     state.store(state_disconnected);
     if (auto view = owner()) view->connection_state_changed(state_disconnected);
   }

@@ -37,6 +37,8 @@ class protocol : public std::enable_shared_from_this<protocol> {
  public:
   // 100 checks, 10 ms apart.
   static constexpr std::chrono::milliseconds stop_grace{1000};
+  // How long a start waits for a worker that has reported its end to return.
+  static constexpr std::chrono::milliseconds finishing_grace{100};
 
   protocol(int32_t kind, std::string_view uuid);
   virtual ~protocol();
@@ -108,7 +110,9 @@ class protocol : public std::enable_shared_from_this<protocol> {
   std::shared_ptr<connection_owner> owner_view;
   std::shared_ptr<terminal_link> terminal_side;
 
-  // Serialises start and stop.
+  // Serialises start and stop, and guards the two below.
   std::mutex control_lock;
   platform::worker_thread worker;
+  // The last stop let its worker go before it ended.
+  bool worker_let_go = false;
 };

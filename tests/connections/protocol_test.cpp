@@ -4,9 +4,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "config/session_record.h"
 #include "connections/create_protocol.h"
@@ -66,6 +68,52 @@ class telnet_session : public ::testing::Test {
   std::shared_ptr<recording_owner> owner = std::make_shared<recording_owner>();
   int server = -1;
 };
+
+// A connection whose open ignores the stop request for a while, as a name look-up that hangs
+// would: no real peer can hold a worker past the grace period on purpose.
+class stubborn_connection : public protocol {
+ public:
+  stubborn_connection() : protocol(1, "stubborn") {}
+  std::u16string display_name() const override { return u"stubborn"; }
+  int get_params(connection_params&) const override { return 1; }
+  bool open(const platform::worker_control&) override {
+    ++opens;
+    std::this_thread::sleep_for(1500ms);
+    return false;
+  }
+  int close() override { return 1; }
+  int run_request(std::u16string&) override { return 0; }
+  int read(char*, int) override { return -1; }
+  int write(const char*, int) override { return -1; }
+  int set_size(terminal_size) override { return 0; }
+  wait_target input_wait() const override { return {}; }
+
+  std::atomic<int> opens{0};
+};
+
+TEST(connection_lifecycle, a_worker_that_outlives_the_grace_is_let_go_and_never_doubled) {
+  auto connection = std::make_shared<stubborn_connection>();
+  auto owner = std::make_shared<recording_owner>();
+  connection->set_owner(owner);
+  connection->start();
+  ASSERT_TRUE(wait_until([&] { return connection->opens.load() == 1; }));
+  auto began = steady::now();
+  connection->stop();
+  EXPECT_LT(steady::now() - began, 1400ms);  // the grace, not the worker's own time
+  EXPECT_EQ(connection->state.load(), state_disconnected);
+  EXPECT_EQ(owner->states(), (std::vector<connection_state>{state_connecting, state_disconnected}));
+  connection->start();  // the old worker still runs: nothing starts
+  EXPECT_EQ(connection->state.load(), state_disconnected);
+  std::weak_ptr<protocol> watch = connection;
+  ASSERT_TRUE(wait_until([&] { return owner->states().size() == 3; }));  // its own end report
+  EXPECT_TRUE(wait_until([&] {
+    connection->start();
+    return connection->opens.load() == 2;
+  }));
+  connection->release();
+  connection.reset();
+  EXPECT_TRUE(wait_until([&] { return watch.expired(); }));
+}
 
 TEST(connection_lifecycle, stop_while_disconnected_returns_at_once_and_reports_nothing) {
   auto connection = telnet_to(1);
