@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "config/session_record.h"
 #include "connections/worker_threads.h"
 
 protocol::protocol(int32_t kind, std::string_view uuid) : kind(kind), session_uuid(uuid) {}
@@ -17,7 +18,7 @@ int protocol::start() {
   worker_let_go = false;
   state.store(state_connecting);
   auto self = shared_from_this();
-  bool explorer = mode == 1;
+  bool explorer = mode == session_view_explorer;
   bool started = worker.start([self, explorer](platform::worker_control& run) {
     if (explorer)
       file_request_thread(*self, run);

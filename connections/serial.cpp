@@ -32,7 +32,7 @@ int open_exclusively(const std::string& path) {
 
 }  // namespace
 
-serial::serial(std::string_view uuid, serial_param param) : protocol(2, uuid), param(std::move(param)) {}
+serial::serial(std::string_view uuid, serial_param param) : protocol(protocol_serial, uuid), param(std::move(param)) {}
 
 serial::~serial() { close(); }
 

@@ -13,6 +13,7 @@
 #include <optional>
 #include <utility>
 
+#include "config/session_record.h"
 #include "config/text_convert.h"
 #include "connections/host_key_check.h"
 #include "connections/login_question.h"
@@ -31,7 +32,7 @@ void initialise_library() {
 
 }  // namespace
 
-ssh2::ssh2(std::string_view uuid, ssh2_param param) : protocol(0, uuid), param(std::move(param)) {}
+ssh2::ssh2(std::string_view uuid, ssh2_param param) : protocol(protocol_ssh2, uuid), param(std::move(param)) {}
 
 ssh2::~ssh2() { close(); }
 
@@ -136,7 +137,7 @@ bool ssh2::open(const platform::worker_control& run) {
     host_key_verdict verdict = check_host_key(session, param.hostname, param.port);
     opened = verdict == host_key_verdict::known || verdict == host_key_verdict::added;
   }
-  opened = opened && log_in(run) && (mode == 1 ? start_sftp() : start_shell());
+  opened = opened && log_in(run) && (mode == session_view_explorer ? start_sftp() : start_shell());
   if (!opened) close();
   return opened;
 }

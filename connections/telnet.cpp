@@ -29,7 +29,7 @@ const telnet_telopt_t option_table[] = {
 
 }  // namespace
 
-telnet::telnet(std::string_view uuid, telnet_param param) : protocol(1, uuid), param(std::move(param)) {}
+telnet::telnet(std::string_view uuid, telnet_param param) : protocol(protocol_telnet, uuid), param(std::move(param)) {}
 
 telnet::~telnet() { close(); }
 

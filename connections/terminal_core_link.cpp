@@ -9,6 +9,8 @@
 
 namespace {
 
+static_assert(terminal_link::fetch_size == send_queue::fetch_size, "one fetch fills one piece");
+
 uint16_t cells(int32_t value) {
   return static_cast<uint16_t>(std::clamp<int32_t>(value, 0, UINT16_MAX));
 }

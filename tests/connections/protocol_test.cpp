@@ -189,7 +189,7 @@ TEST(connection_lifecycle, a_failed_open_reports_connecting_then_disconnected) {
 }
 
 TEST_F(telnet_session, explorer_mode_runs_a_request_queued_before_the_open_and_reports_it) {
-  connection->mode = 1;
+  connection->mode = session_view_explorer;
   ASSERT_EQ(connection->queue_list_folder("/"), 0);
   start_and_accept();
   ASSERT_TRUE(wait_until([&] { return owner->requests_done() == 1; }));

@@ -12,6 +12,7 @@
 #include <sstream>
 #include <string>
 
+#include "config/session_record.h"
 #include "connections/host_key_check.h"
 #include "connections/ssh2.h"
 #include "tests/connections/connection_test_support.h"
@@ -179,7 +180,7 @@ TEST_F(ssh2_server, stop_during_an_open_question_returns_soon_and_abandons_it) {
 }
 
 TEST_F(ssh2_server, explorer_mode_reports_the_home_folder_and_serves_requests) {
-  make(user(), password(), 1)->start();
+  make(user(), password(), session_view_explorer)->start();
   ASSERT_TRUE(owner->wait_for_state(state_connected));
   EXPECT_EQ(owner->sftp_host(), "127.0.0.1");
   EXPECT_EQ(owner->sftp_home(), env("TESSARY_SSH_HOME"));
