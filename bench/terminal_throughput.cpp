@@ -54,26 +54,19 @@ std::pair<double, double> measure(const std::string& bytes, size_t block, Feed f
   return {fed, seconds};
 }
 
-std::pair<double, double> run_tessary(const options& o, const std::string& bytes) {
+std::pair<double, double> run_tessary(const options& o, const std::string& bytes,
+                                      const std::shared_ptr<log_file>& log) {
   auto core = std::make_shared<terminal_core>();
   core->resize(o.rows, o.cols);
   core->screen.set_capacity(o.scrollback);
-  std::shared_ptr<log_file> log;
-  if (!o.log.empty()) {
-    log = log_file::open(o.log);
-    if (!log) std::fprintf(stderr, "cannot open the log file %s\n", o.log.c_str());
+  {
     std::lock_guard lock(core->screen.mutex);
     core->screen.log_file = log;
   }
   auto result = measure(bytes, o.block,
                         [&](const char* p, size_t n) { core->receive_data(p, n); });
-  if (log) {
-    {
-      std::lock_guard lock(core->screen.mutex);
-      core->screen.log_file.reset();
-    }
-    log_writer::instance().close_file(log);
-  }
+  std::lock_guard lock(core->screen.mutex);
+  core->screen.log_file.reset();
   return result;
 }
 
@@ -182,15 +175,22 @@ int main(int argc, char** argv) {
   }
   std::printf("%d rows x %d columns, scrollback %d, blocks of %zu bytes%s\n", o.rows, o.cols,
               o.scrollback, o.block, o.log.empty() ? "" : ", logging on");
+  // One log for every stream; its last lines are written when it is closed at the end.
+  std::shared_ptr<log_file> log;
+  if (!o.log.empty() && !(log = log_file::open(o.log))) {
+    std::fprintf(stderr, "cannot open the log file %s\n", o.log.c_str());
+    return 1;
+  }
   std::pair<double, double> ours_total{0, 0};
   std::pair<double, double> peer_total{0, 0};
   for (const stream& s : streams) {
-    auto ours = run_tessary(o, s.bytes);
+    auto ours = run_tessary(o, s.bytes, log);
     auto peer = run_libvterm(o, s.bytes);
     print_line(s.name.c_str(), ours, peer);
     ours_total = {ours_total.first + ours.first, ours_total.second + ours.second};
     peer_total = {peer_total.first + peer.first, peer_total.second + peer.second};
   }
+  if (log) log_writer::instance().close_file(log);
   print_line("throughput", ours_total, peer_total);
   return 0;
 }
