@@ -41,6 +41,17 @@ TEST(screen_buffer, appends_lines_until_the_screen_is_full_then_scrolls_into_the
   EXPECT_EQ(probe.cursor(), std::make_pair(4, 0));
 }
 
+TEST(screen_buffer, a_received_block_reports_the_new_scroll_range) {
+  screen_probe probe(5, 10, 500);
+  terminal_core& core = probe.core();
+  EXPECT_EQ(core.receive_data("abc", 3), -1);
+  // The range is the line count, but never less than the rows.
+  EXPECT_EQ(core.receive_data("\r\n", 2), 5);
+  EXPECT_EQ(core.receive_data("\x1b[H\x1b[2Jxyz", 10), -1);
+  const std::string lines = numbered_lines(1, 9);
+  EXPECT_EQ(core.receive_data(lines.data(), lines.size()), 9);
+}
+
 TEST(screen_buffer, the_line_after_a_full_ring_drops_the_oldest) {
   screen_probe probe(5, 10, 500);
   screen_buffer& s = probe.screen();

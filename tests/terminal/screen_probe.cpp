@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <climits>
+#include <cstdint>
 #include <mutex>
 
 #include "platform/text_codec.h"
@@ -26,27 +28,22 @@ std::string line_text(const screen_line& line) {
   return platform::utf16_to_utf8(std::u16string_view(line.chars.data(), line.length));
 }
 
-std::string screen_probe::row_text(int row) {
-  screen_buffer& s = screen();
-  std::lock_guard lock(s.mutex);
-  int32_t slot = s.wrap(s.screen_top() + row);
-  if (!s.is_stored(slot)) return {};
-  std::string text = line_text(s.line(slot));
-  while (!text.empty() && text.back() == ' ') text.pop_back();
-  return text;
-}
-
-std::string screen_probe::visible_text(int row) {
+// The text of screen row r, at most `width` cells of it, trailing blanks cut.
+std::string screen_probe::cells_text(int row, int32_t width) {
   screen_buffer& s = screen();
   std::lock_guard lock(s.mutex);
   int32_t slot = s.wrap(s.screen_top() + row);
   if (!s.is_stored(slot)) return {};
   const screen_line& line = s.line(slot);
-  std::u16string_view cells(line.chars.data(), std::min(line.length, s.cols));
-  std::string text = platform::utf16_to_utf8(cells);
+  std::string text = platform::utf16_to_utf8(
+      std::u16string_view(line.chars.data(), std::min(line.length, width)));
   while (!text.empty() && text.back() == ' ') text.pop_back();
   return text;
 }
+
+std::string screen_probe::row_text(int row) { return cells_text(row, INT32_MAX); }
+
+std::string screen_probe::visible_text(int row) { return cells_text(row, screen().cols); }
 
 std::string screen_probe::screen_text() {
   std::vector<std::string> rows;

@@ -40,6 +40,8 @@ class screen_probe {
   std::string replies();
 
  private:
+  std::string cells_text(int row, int32_t width);
+
   std::shared_ptr<terminal_core> core_;
 };
 
