@@ -10,8 +10,9 @@
 // All slot arithmetic is modulo `capacity`. The stored lines are the slots from `first` forward
 // to `last` (at least one). The screen top is `first` while no more than `rows` lines are
 // stored, else last - rows + 1; screen rows below `last` are slots not yet stored. A slot whose
-// line is null gets a blank line the first time it is touched. Slots outside the stored range
-// hold nothing but blank lines (or none), so a slot that becomes stored shows no stale text.
+// line is null gets a blank line the first time it is touched. Lines that stop being stored
+// (behind a cursor moved back, after the alternate screen, after clearing the scrollback) are
+// blanked, so a slot that becomes stored again shows no stale text.
 //
 // Concurrency: `mutex` guards everything. The connection's worker holds it for a whole received
 // block while the parser calls the cursor and editing operations, which take no lock; the
