@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QScrollBar>
 #include <QTest>
@@ -44,7 +45,15 @@ bool test_frame::edit_session_options(session_record& record, int lock_mask) {
 
 bool fake_protocol::open(const platform::worker_control&) {
   ++opens;
-  return false;
+  return opens_succeed;
+}
+
+bool wait_until(const std::function<bool()>& condition) {
+  for (int i = 0; i < 500; ++i) {
+    if (condition()) return true;
+    QTest::qWait(10);
+  }
+  return condition();
 }
 
 session_record standard_record() {
@@ -135,12 +144,28 @@ QPoint terminal_view_test::cell_center(int row, int col) const {
           view->m_nMargin + row * view->m_nLineHeight + view->m_nLineHeight / 2};
 }
 
+void terminal_view_test::mouse(QEvent::Type type, QPoint at, Qt::MouseButton button,
+                               Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
+  QPointF local(at);
+  QMouseEvent e(type, local, view->viewport()->mapToGlobal(local), button, buttons, modifiers);
+  QCoreApplication::sendEvent(view->viewport(), &e);
+}
+
+std::u16string terminal_view_test::selected_text() {
+  std::u16string text;
+  view->Core()->screen.get_selected_text(text);
+  return text;
+}
+
 std::u16string terminal_view_test::clipboard_text() const {
   return platform::to_u16string(QGuiApplication::clipboard()->text());
 }
 
 void terminal_view_test::put_on_clipboard(const std::u16string& text) {
-  QGuiApplication::clipboard()->setText(platform::to_qstring(text));
+  if (text.empty())
+    QGuiApplication::clipboard()->clear();
+  else
+    QGuiApplication::clipboard()->setText(platform::to_qstring(text));
   QCoreApplication::processEvents();
 }
 

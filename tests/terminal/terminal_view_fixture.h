@@ -5,6 +5,7 @@
 // the worker does and reads back the bytes it queued.
 #include <gtest/gtest.h>
 
+#include <QEvent>
 #include <QImage>
 #include <QPoint>
 #include <QSize>
@@ -60,8 +61,9 @@ class test_frame : public session_frame {
   session_frame* previous;
 };
 
-// A connection that never opens anything: its state is what the test stores, and a start only
-// counts (the worker it runs fails its open at once).
+// A connection that reaches no peer: the test stores its state, or starts it. Its worker either
+// fails to open at once, or (with `opens_succeed`) stays connected, reading nothing, until it is
+// stopped.
 class fake_protocol : public protocol {
  public:
   explicit fake_protocol(int32_t kind = 0) : protocol(kind, "fake-uuid") {}
@@ -71,13 +73,17 @@ class fake_protocol : public protocol {
   bool open(const platform::worker_control&) override;
   int close() override { return 1; }
   int run_request(std::u16string&) override { return 0; }
-  int read(char*, int) override { return -1; }
+  int read(char*, int) override { return opens_succeed ? 0 : -1; }
   int write(const char*, int length) override { return length; }
   int set_size(terminal_size) override { return 0; }
   wait_target input_wait() const override { return {}; }
 
+  std::atomic<bool> opens_succeed{false};
   std::atomic<int> opens{0};
 };
+
+// Runs the event loop until `condition` holds or about five seconds passed.
+bool wait_until(const std::function<bool()>& condition);
 
 // The record the tests open: a fixed-pitch font that is installed, terminal type "xterm".
 session_record standard_record();
@@ -105,7 +111,13 @@ class terminal_view_test : public ::testing::Test {
   QImage grab();
   // The centre of the cell (row on screen, column), in viewport pixels.
   QPoint cell_center(int row, int col) const;
+  // A mouse event on the viewport.
+  void mouse(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons,
+             Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+  // The screen's selected text, empty when nothing is selected.
+  std::u16string selected_text();
   std::u16string clipboard_text() const;
+  // An empty text empties the clipboard.
   void put_on_clipboard(const std::u16string& text);
 
   test_frame frame;
