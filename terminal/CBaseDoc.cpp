@@ -31,12 +31,12 @@ bool CBaseDoc::OnCloseDocument() {
 
 void CBaseDoc::SetTitle(std::u16string title) {
   m_strTitle = std::move(title);
-  for (CBaseView* view : m_views) view->widget()->setWindowTitle(platform::to_qstring(m_strTitle));
+  for (CBaseView* view : m_views) view->SetCaption(platform::to_qstring(m_strTitle));
 }
 
 void CBaseDoc::AddView(CBaseView* view) {
   m_views.push_back(view);
-  view->widget()->setWindowTitle(platform::to_qstring(m_strTitle));
+  view->SetCaption(platform::to_qstring(m_strTitle));
 }
 
 void CBaseDoc::RemoveView(CBaseView* view) { std::erase(m_views, view); }

@@ -1,5 +1,6 @@
 #include "terminal/CBaseView.h"
 
+#include <QMdiSubWindow>
 #include <QWidget>
 
 #include <utility>
@@ -79,10 +80,25 @@ bool CBaseView::OnCommand(int id) {
   }
 }
 
+QMdiSubWindow* CBaseView::ChildFrame() const {
+  for (QWidget* w = m_self->parentWidget(); w; w = w->parentWidget())
+    if (auto* child = qobject_cast<QMdiSubWindow*>(w)) return child;
+  return nullptr;
+}
+
 void CBaseView::OnConnectionState(int state) {
   if (state < state_disconnected || state > state_connected) return;
-  if (session_frame* frame = session_frame::instance())
-    m_self->setWindowIcon(frame->state_icon(static_cast<connection_state>(state)));
+  session_frame* frame = session_frame::instance();
+  if (!frame) return;
+  QIcon icon = frame->state_icon(static_cast<connection_state>(state));
+  m_self->setWindowIcon(icon);
+  // The child frame's icon is the one its tab shows.
+  if (QMdiSubWindow* child = ChildFrame()) child->setWindowIcon(icon);
+}
+
+void CBaseView::SetCaption(const QString& caption) {
+  m_self->setWindowTitle(caption);
+  if (QMdiSubWindow* child = ChildFrame()) child->setWindowTitle(caption);
 }
 
 void CBaseView::OnSessionOpened() { m_self->setFocus(); }

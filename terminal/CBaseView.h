@@ -14,6 +14,8 @@
 #include "terminal/session_commands.h"
 
 class CBaseDoc;
+class QMdiSubWindow;
+class QString;
 class QWidget;
 class view_notifier;
 
@@ -52,6 +54,11 @@ class CBaseView {
   void OnCloneTerminal();
   void OnCloneExplorer();
   void OnSessionOptions();
+
+  // The document's title as the caption of the view and of its child frame (the tab's text).
+  void SetCaption(const QString& caption);
+  // The session frame (tab) that holds the view, or null.
+  QMdiSubWindow* ChildFrame() const;
 
   // Re-applies the document's appearance (the terminal view draws with it).
   virtual void ApplySettings();
