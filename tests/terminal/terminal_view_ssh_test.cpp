@@ -1,0 +1,125 @@
+// A terminal view connected to the real sshd of tests/peers/start, as open_session connects it:
+// the remote prompt shows, typed text comes back, a resize reaches the remote pseudo-terminal,
+// and closing the view while the peer floods it ends within the stop grace.
+#include <gtest/gtest.h>
+
+#include <QScrollBar>
+#include <QTest>
+
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "connections/create_protocol.h"
+#include "platform/qt_text.h"
+#include "terminal/terminal_core.h"
+#include "tests/connections/connection_test_support.h"
+#include "tests/support/temp_folder.h"
+#include "tests/terminal/terminal_view_fixture.h"
+
+namespace view_test {
+namespace {
+
+using namespace std::chrono_literals;
+
+class terminal_view_ssh_test : public terminal_view_test {
+ protected:
+  void SetUp() override {
+    terminal_view_test::SetUp();
+    port = connection_test::env("TESSARY_SSH_PORT");
+    REQUIRE_PEER(!port.empty(), "sshd (tests/peers/start)");
+    // Neither the user's own known_hosts nor another test's keys take part.
+    setenv("HOME", home.path().c_str(), 1);
+    setenv("APPDATA", appdata.path().c_str(), 1);
+  }
+
+  // What open_session does: document, view, connection, start.
+  void connect_view(QSize client) {
+    session_record record = standard_record();
+    record.connection.protocol = protocol_ssh2;
+    record.connection.ssh2.hostname = connection_test::env("TESSARY_SSH_HOST");
+    record.connection.ssh2.port = static_cast<uint16_t>(std::stoi(port));
+    record.connection.ssh2.username = connection_test::env("TESSARY_SSH_USER");
+    record.connection.ssh2.password = connection_test::env("TESSARY_SSH_PASSWORD");
+    doc = std::make_shared<CTerminalDoc>();
+    doc->OnOpenDocument(record);
+    view = std::make_unique<CTerminalView>(doc);
+    view->resize(client + QSize(view->verticalScrollBar()->sizeHint().width(), 0));
+    view->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+    view->resize(view->size() + client - view->viewport()->size());
+    QCoreApplication::processEvents();
+    view->AttachProtocol(create_protocol(doc->m_session));
+    ASSERT_TRUE(view->m_pProtocol);
+    view->m_pProtocol->start();
+    ASSERT_TRUE(wait_until([&] { return view->ConnectionState() == state_connected; }));
+  }
+
+  // Every stored line, each without its trailing blanks.
+  std::vector<std::string> screen_lines() {
+    screen_buffer& screen = view->Core()->screen;
+    std::lock_guard lock(screen.mutex);
+    std::vector<std::string> lines;
+    for (int i = 0; i < screen.line_count(); ++i) {
+      const screen_line& line = screen.line(screen.wrap(int64_t(screen.first) + i));
+      std::u16string text(line.chars.data(), line.length);
+      while (!text.empty() && text.back() == u' ') text.pop_back();
+      lines.push_back(platform::to_qstring(text).toStdString());
+    }
+    return lines;
+  }
+  bool shows_line(const std::string& wanted) {
+    for (const std::string& line : screen_lines())
+      if (line == wanted) return true;
+    return false;
+  }
+  bool shows_prompt() {
+    for (const std::string& line : screen_lines())
+      if (line.size() >= 1 && line.back() == '$') return true;
+    return false;
+  }
+  void type_line(const char* text) {
+    QTest::keyClicks(view.get(), QString::fromUtf8(text));
+    QTest::keyClick(view.get(), Qt::Key_Return);
+  }
+
+  std::string port;
+  test_support::temp_folder home;
+  test_support::temp_folder appdata;
+};
+
+TEST_F(terminal_view_ssh_test, shows_the_prompt_echoes_typed_text_and_resizes_the_remote_terminal) {
+  connect_view(client_for(25, 80));
+  ASSERT_TRUE(wait_until([&] { return shows_prompt(); }));
+  type_line("echo hi");
+  EXPECT_TRUE(wait_until([&] { return shows_line("hi"); }));
+  view->resize(view->size() + client_for(30, 100) - view->viewport()->size());
+  QCoreApplication::processEvents();
+  ASSERT_EQ(view->m_nRows, 30);
+  ASSERT_EQ(view->m_nCols, 100);
+  type_line("stty size");
+  EXPECT_TRUE(wait_until([&] { return shows_line("30 100"); }));
+  // Output keeps the view at the newest line.
+  EXPECT_EQ(view->ScrollPosition(), view->verticalScrollBar()->maximum());
+}
+
+TEST_F(terminal_view_ssh_test, closing_during_a_flood_ends_within_the_stop_grace) {
+  connect_view(client_for(25, 80));
+  ASSERT_TRUE(wait_until([&] { return shows_prompt(); }));
+  type_line("yes");
+  ASSERT_TRUE(wait_until([&] { return view->Core()->screen.line_count() >= 400; }));
+  std::weak_ptr<terminal_core> core = view->Core();
+  std::weak_ptr<protocol> connection = view->m_pProtocol;
+  auto started = std::chrono::steady_clock::now();
+  view.reset();
+  auto took = std::chrono::steady_clock::now() - started;
+  // The grace is one second; a stop that waits for nothing takes far less.
+  EXPECT_LT(took, protocol::stop_grace + 500ms);
+  // Once its worker has let go, nothing of the session is left.
+  EXPECT_TRUE(wait_until([&] { return core.expired() && connection.expired(); }));
+}
+
+}  // namespace
+}  // namespace view_test
