@@ -1,0 +1,54 @@
+#include "app/CChildFrame.h"
+
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+
+#include "terminal/CBaseDoc.h"
+#include "terminal/CBaseView.h"
+
+CChildFrame::CChildFrame(CBaseView* view, int template_key, child_frame_host* host, QWidget* parent)
+    : QMdiSubWindow(parent), m_view(view), m_templateKey(template_key), m_host(host) {
+  setAttribute(Qt::WA_DeleteOnClose);
+  setWidget(view->widget());
+  setWindowTitle(view->widget()->windowTitle());
+  setWindowIcon(view->widget()->windowIcon());
+  connect(this, &QMdiSubWindow::windowStateChanged, this, &CChildFrame::OnWindowStateChanged);
+}
+
+CChildFrame::~CChildFrame() {
+  // The view goes with the frame (and its document with the view); closing it releases the
+  // session's connection.
+  delete widget();
+  m_view = nullptr;
+  if (m_active && m_host) m_host->child_activation_changed(this, false);
+}
+
+CBaseDoc* CChildFrame::GetDocument() const { return m_view ? m_view->GetDocument() : nullptr; }
+
+void CChildFrame::OnWindowStateChanged(Qt::WindowStates old_state, Qt::WindowStates new_state) {
+  bool was_active = old_state.testFlag(Qt::WindowActive);
+  bool now_active = new_state.testFlag(Qt::WindowActive);
+  if (was_active == now_active) return;
+  m_active = now_active;
+  if (m_host) m_host->child_activation_changed(this, now_active);
+}
+
+void CChildFrame::closeEvent(QCloseEvent* e) {
+  CBaseDoc* document = GetDocument();
+  if (document && !document->OnCloseDocument()) {
+    e->ignore();
+    return;
+  }
+  QMdiSubWindow::closeEvent(e);
+}
+
+void CChildFrame::contextMenuEvent(QContextMenuEvent* e) {
+  // Only the caption: inside the view the view handles the mouse itself.
+  QWidget* content = widget();
+  if (m_host && (!content || !content->geometry().contains(e->pos()))) {
+    m_host->show_session_menu(e->globalPos());
+    e->accept();
+    return;
+  }
+  QMdiSubWindow::contextMenuEvent(e);
+}

@@ -1,0 +1,115 @@
+#pragma once
+// The one top-level window: the session tabs in an MDI area, the menus, the toolbar, the status
+// bar with the active terminal's size and type, and the "Output" pane. It carries the commands
+// that belong to no session (quick connect, window layout, application look, the output tabs,
+// close-all), routes the session commands to the active session's view, answers the SSH2 login
+// questions, and is what the session windows know of their host.
+#include <QIcon>
+#include <QMainWindow>
+#include <QTimer>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "app/CChildFrame.h"
+#include "config/clipboard_access.h"
+#include "terminal/session_frame.h"
+
+class COutputWnd;
+class QLabel;
+class QMdiArea;
+class QMenu;
+class QToolBar;
+class gui_login_prompter;
+
+class CMainFrame : public QMainWindow, public session_frame, public child_frame_host {
+ public:
+  explicit CMainFrame(QWidget* parent = nullptr);
+  ~CMainFrame() override;
+
+  // --- Used by open_session and the session windows
+  // Puts a new session's view into a child frame of the MDI area and shows it.
+  CChildFrame* AddSessionWindow(CBaseView* view, int template_key);
+  // The open session frames made by one template, in the order they were opened.
+  std::vector<CChildFrame*> SessionFrames(int template_key) const;
+  // Every open session frame, in the order they were opened.
+  std::vector<CChildFrame*> SessionFrames() const;
+
+  // The status panes: "%u Rows, %u Cols" when the option "Display terminal size on status bar"
+  // is on and both are 0 or more, else empty; the terminal type, empty for null.
+  void SetStatusSize(int rows, int cols);
+  void SetStatusTerminalType(const char* type);
+
+  // Close-all without the question (SIGTERM, SIGINT): the sessions are remembered and closed
+  // as after OK.
+  void CloseWithoutAsking();
+
+  // Runs a command by its id, as its menu entry or toolbar button does.
+  void OnCommand(int id);
+  // Brings every command's enabling and check mark up to date.
+  void UpdateCommandUI();
+  QAction* Action(int id) const;
+
+  // session_frame
+  QIcon state_icon(connection_state state) const override;
+  clipboard_access* clipboard() override { return &m_clipboard; }
+  void terminal_resized(int rows, int cols) override;
+  CBaseView* active_view() override;
+  bool open_session(const session_record& record) override;
+  bool edit_session_options(session_record& record, int lock_mask) override;
+  void update_host(const session_record& record) override;
+  bool app_closing() const override;
+  int screen_dpi_y() const override;
+
+  // child_frame_host
+  void child_activation_changed(CChildFrame* frame, bool active) override;
+  void show_session_menu(const QPoint& global_position) override;
+
+  clipboard_access m_clipboard;
+  COutputWnd* m_wndOutput;
+  QIcon m_hIconConnected;
+  QIcon m_hIconConnecting;
+  QIcon m_hIconDisconnected;
+  int m_nStatusRows = 0;
+  int m_nStatusCols = 0;
+  CChildFrame* m_pActiveChild = nullptr;
+  QMdiArea* m_wndMdiArea;
+
+ protected:
+  void closeEvent(QCloseEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
+
+ private:
+  QAction* AddCommand(QMenu* menu, int id, const QString& text, const QString& icon = {});
+  void BuildMenus();
+  void BuildToolBar();
+  void BuildStatusBar();
+  void OnFileNew();
+  void SetWindowLayout(int layout);
+  void ApplyTabSettings();
+  void ArrangeTiles(bool side_by_side);
+  void SetApplicationLook(int look);
+  void ToggleOutput(int tab);
+  void OnActiveChildTimer();
+  void ShowWindowManager();
+  // Close-all: remembers the open sessions as the last sessions, arms the save, sets
+  // app_closing and closes every session, stopping their connections together.
+  void RememberAndCloseSessions(std::vector<session_record> sessions);
+  std::vector<session_record> SessionsToRemember() const;
+  void SaveLayout();
+  void RestoreLayout();
+
+  std::map<int, QAction*> m_actions;
+  QMenu* m_menuEdit = nullptr;
+  QMenu* m_menuSession = nullptr;
+  QMenu* m_menuSessionTab = nullptr;
+  QToolBar* m_wndToolBar = nullptr;
+  QLabel* m_paneSize = nullptr;
+  QLabel* m_paneTerminalType = nullptr;
+  QTimer m_timerStatusSize;
+  QTimer m_timerActiveChild;
+  QTimer m_timerCommandUI;
+  std::shared_ptr<gui_login_prompter> m_prompter;
+  bool m_closing = false;
+};

@@ -1,0 +1,19 @@
+#include "servers/trace_sink.h"
+
+#include <utility>
+
+trace_sink& trace_sink::instance() {
+  // Never destroyed: server threads may still log while static objects are torn down.
+  static trace_sink* sink = new trace_sink;
+  return *sink;
+}
+
+void trace_sink::append(std::u16string_view text) {
+  std::lock_guard<std::mutex> guard(lock);
+  pending.append(text);
+}
+
+std::u16string trace_sink::take() {
+  std::lock_guard<std::mutex> guard(lock);
+  return std::exchange(pending, {});
+}
