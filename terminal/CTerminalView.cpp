@@ -99,6 +99,8 @@ void CTerminalView::CreateFontAndBrush() {
   QFontMetrics metrics(m_font);
   m_nCharWidth = metrics.averageCharWidth();
   m_nCharHeight = metrics.height();
+  m_nAscent = metrics.ascent();
+  m_glyphs = glyph_cache(m_font);
   const terminal_appearance_param& global = *configuration::instance().terminal_appearance;
   m_nMargin = static_cast<int>(global.margin);
   m_nLineHeight = terminal_line_height(m_nCharHeight, static_cast<int>(global.line_spacing),
@@ -216,14 +218,13 @@ void CTerminalView::DrawLine(QPainter& painter, const snapshot_line& line, int r
 
 int CTerminalView::DrawRun(QPainter& painter, const snapshot_line& line, int from, int to, int x,
                            int top) {
-  QString text(reinterpret_cast<const QChar*>(line.chars.data() + from), to - from);
+  std::u16string_view text(line.chars.data() + from, to - from);
   run_colors colors = colors_of_run(line.attrs[from], *m_pAppearance);
-  QFontMetrics metrics(m_font);
-  int width = metrics.horizontalAdvance(text);
+  int width = m_glyphs.layout(text);
   if (colors.fill != m_pAppearance->background)
     painter.fillRect(x, top, width, m_nLineHeight, to_qcolor(colors.fill));
   painter.setPen(to_qcolor(colors.text));
-  painter.drawText(x, top + (m_nLineHeight - m_nCharHeight) / 2 + metrics.ascent(), text);
+  m_glyphs.draw(painter, x, top + (m_nLineHeight - m_nCharHeight) / 2 + m_nAscent);
   return width;
 }
 

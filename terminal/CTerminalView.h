@@ -22,6 +22,7 @@
 
 #include "config/session_appearance.h"
 #include "terminal/CBaseView.h"
+#include "terminal/glyph_cache.h"
 #include "terminal/screen_snapshot.h"
 
 class CTerminalDoc;
@@ -133,6 +134,8 @@ class CTerminalView : public QAbstractScrollArea, public CBaseView {
 
   std::shared_ptr<terminal_core> m_core;
   QColor m_brush;
+  glyph_cache m_glyphs;
+  int m_nAscent = 0;
   screen_snapshot m_snapshot;
   QSize m_caretSize;
   QRect m_caretRect;
