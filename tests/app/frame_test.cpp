@@ -1,0 +1,237 @@
+// The main frame, its panes and commands, opening sessions and close-all, with the real
+// settings store in the test's own APPDATA.
+#include <QLabel>
+#include <QMdiArea>
+#include <QMouseEvent>
+#include <QStatusBar>
+#include <QTabWidget>
+
+#include "app/COutputWnd.h"
+#include "app/command_ids.h"
+#include "app/open_session.h"
+#include "config/configuration.h"
+#include "config/default_session_param.h"
+#include "config/host_param.h"
+#include "config/terminal_appearance_param.h"
+#include "tests/app/app_fixture.h"
+#include "tests/support/scripted_ui.h"
+#include "terminal/CBaseDoc.h"
+#include "terminal/CBaseView.h"
+
+namespace {
+
+// A Telnet session to a loopback port where nothing listens: it opens a real tab whose
+// connection fails at once.
+session_record refused_session(const std::string& name) {
+  session_record record;
+  record.connection.protocol = protocol_telnet;
+  record.connection.telnet.hostname = "127.0.0.1";
+  record.connection.telnet.port = 1;
+  record.name = std::u16string(name.begin(), name.end());
+  return record;
+}
+
+std::u16string title_of(CChildFrame* child) { return child->GetDocument()->m_session.name; }
+
+TEST_F(FrameTest, CommandsWithoutAHandlerShowDisabled) {
+  for (int id : {ID_FILE_OPEN, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP, ID_GLOBAL_OPTIONS,
+                 ID_TINY_SERVER_SETTING, ID_APP_ABOUT, ID_VIEW_HOSTVIEW, ID_FILE_MRU_FILE1})
+    EXPECT_FALSE(frame->Action(id)->isEnabled()) << id;
+  // With no session open the session commands are off too, and so are the session menus.
+  for (int id : {int(ID_SESSION_RECONNECT), int(ID_EDIT_COPY), int(ID_CLONE_TERMINAL), int(ID_FILE_CLOSE)})
+    EXPECT_FALSE(frame->Action(id)->isEnabled()) << id;
+  for (int id : {ID_FILE_NEW, ID_WINDOW_CASCADE, ID_VIEW_CHAT_WINDOW, ID_VIEW_APPLOOK_OFF_2003})
+    EXPECT_TRUE(frame->Action(id)->isEnabled()) << id;
+  EXPECT_TRUE(frame->Action(default_application_look)->isChecked());
+}
+
+TEST_F(FrameTest, StatusPanesShowTheSizeOnlyWhenAsked) {
+  auto* size = frame->findChild<QLabel*>("id_159");
+  auto* type = frame->findChild<QLabel*>("id_126");
+  frame->SetStatusSize(24, 80);
+  EXPECT_EQ(size->text(), "24 Rows, 80 Cols");
+  frame->SetStatusSize(-1, 80);
+  EXPECT_EQ(size->text(), "");
+  configuration::instance().terminal_appearance->indicate_size = false;
+  frame->SetStatusSize(24, 80);
+  EXPECT_EQ(size->text(), "");
+  configuration::instance().terminal_appearance->indicate_size = true;
+  frame->SetStatusTerminalType("vt100");
+  EXPECT_EQ(type->text(), "vt100");
+  frame->SetStatusTerminalType(nullptr);
+  EXPECT_EQ(type->text(), "");
+}
+
+TEST_F(FrameTest, OutputTogglesHideOrSwitchTabs) {
+  QTabWidget* tabs = frame->m_wndOutput->m_wndTabs;
+  ASSERT_EQ(tabs->count(), 2);
+  EXPECT_EQ(tabs->tabText(0), "Chat Window");
+  EXPECT_EQ(tabs->tabText(1), "Tiny Server");
+  tabs->setCurrentIndex(COutputWnd::chat_tab);
+  ASSERT_TRUE(frame->m_wndOutput->isVisible());
+  frame->OnCommand(ID_VIEW_CHAT_WINDOW);
+  EXPECT_FALSE(frame->m_wndOutput->isVisible());
+  frame->OnCommand(ID_VIEW_CHAT_WINDOW);
+  EXPECT_TRUE(frame->m_wndOutput->isVisible());
+  EXPECT_TRUE(frame->Action(ID_VIEW_CHAT_WINDOW)->isChecked());
+  frame->OnCommand(ID_VIEW_TINY_SERVER);  // shown on the other tab: switch, do not hide
+  EXPECT_TRUE(frame->m_wndOutput->isVisible());
+  EXPECT_EQ(tabs->currentIndex(), COutputWnd::trace_tab);
+  EXPECT_FALSE(frame->Action(ID_VIEW_CHAT_WINDOW)->isChecked());
+  EXPECT_TRUE(frame->Action(ID_VIEW_TINY_SERVER)->isChecked());
+}
+
+TEST_F(FrameTest, WindowLayouts) {
+  open_session(refused_session("one"));
+  open_session(refused_session("two"));
+  QMdiArea* area = frame->m_wndMdiArea;
+  EXPECT_EQ(area->viewMode(), QMdiArea::TabbedView);
+  frame->OnCommand(ID_WINDOW_TILE_VERT);
+  EXPECT_EQ(the_app.m_nWindowLayout, 1);
+  EXPECT_EQ(area->viewMode(), QMdiArea::SubWindowView);
+  auto frames = frame->SessionFrames();
+  ASSERT_EQ(frames.size(), 2u);
+  EXPECT_LT(frames[0]->geometry().right(), frames[1]->geometry().left() + 1);  // side by side
+  EXPECT_TRUE(frame->Action(ID_WINDOW_TILE_VERT)->isChecked());
+  frame->OnCommand(ID_WINDOW_CASCADE);
+  frame->OnCommand(ID_WINDOW_TABS);
+  EXPECT_EQ(area->viewMode(), QMdiArea::TabbedView);
+  ASSERT_NE(area->activeSubWindow(), nullptr);
+  EXPECT_TRUE(area->activeSubWindow()->isMaximized());
+  EXPECT_TRUE(frame->Action(ID_WINDOW_TABS)->isChecked());
+}
+
+TEST_F(FrameTest, DoubleClickOnTheEmptyAreaOpensQuickConnect) {
+  test_support::scripted_ui ui;
+  ui.expect_modal([](QDialog& dialog) {
+    EXPECT_EQ(dialog.windowTitle(), "Quick Connect");
+    dialog.reject();
+  });
+  QWidget* empty = frame->m_wndMdiArea->viewport();
+  QTest::mouseDClick(empty, Qt::LeftButton, {}, empty->rect().center());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return ui.left() == 0; }, 2000));
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(frame->SessionFrames().empty());
+}
+
+TEST_F(FrameTest, QuickConnectOpensTheSessionAndCanSaveIt) {
+  test_support::scripted_ui ui;
+  ui.expect_modal([](QDialog& dialog) {
+    control<QComboBox>(dialog, 310)->setCurrentIndex(protocol_telnet);
+    type_into(control<QLineEdit>(dialog, 311), "127.0.0.1");
+    type_into(control<QLineEdit>(dialog, 312), "1");
+    control<QAbstractButton>(dialog, 325)->click();
+    control<QAbstractButton>(dialog, 1)->click();
+  });
+  frame->OnCommand(ID_FILE_NEW);
+  auto frames = frame->SessionFrames();
+  ASSERT_EQ(frames.size(), 1u);
+  const session_record& opened = frames[0]->GetDocument()->m_session;
+  EXPECT_EQ(opened.connection.protocol, protocol_telnet);
+  EXPECT_EQ(opened.connection.telnet.port, 1);
+  auto saved = configuration::instance().hosts->find(opened.uuid);
+  ASSERT_TRUE(saved.has_value());
+  EXPECT_EQ(saved->name, opened.name);
+  EXPECT_TRUE(configuration::instance().save_pending());
+}
+
+TEST_F(FrameTest, SessionsAreIndependentCopies) {
+  session_record record = refused_session("same");
+  EXPECT_TRUE(open_session(record));
+  EXPECT_TRUE(open_session(record));
+  auto frames = frame->SessionFrames(session_view_terminal);
+  ASSERT_EQ(frames.size(), 2u);
+  frames[0]->GetDocument()->m_session.name = u"changed";
+  EXPECT_EQ(title_of(frames[1]), u"same");
+  EXPECT_NE(frames[0]->GetActiveView()->m_pProtocol, frames[1]->GetActiveView()->m_pProtocol);
+}
+
+TEST_F(FrameTest, UnknownProtocolOpensADisconnectedTabWithoutAConnection) {
+  session_record record = refused_session("odd");
+  record.connection.protocol = protocol_unknown;
+  EXPECT_FALSE(open_session(record));
+  auto frames = frame->SessionFrames();
+  ASSERT_EQ(frames.size(), 1u);
+  EXPECT_EQ(frames[0]->GetActiveView()->m_pProtocol, nullptr);
+  EXPECT_EQ(frames[0]->windowIcon().cacheKey(), frame->m_hIconDisconnected.cacheKey());
+}
+
+TEST_F(FrameTest, AnExplorerRecordOpensNothingWhileNoExplorerTemplateExists) {
+  session_record record = refused_session("explorer");
+  record.view = session_view_explorer;
+  EXPECT_FALSE(open_session(record));
+  EXPECT_TRUE(frame->SessionFrames().empty());
+}
+
+TEST_F(FrameTest, ActivatingASessionShowsItsTypeAndSize) {
+  open_session(refused_session("one"));
+  auto* type = frame->findChild<QLabel*>("id_126");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return type->text() == "xterm"; }, 2000)) << type->text().toStdString();
+  auto* size = frame->findChild<QLabel*>("id_159");
+  EXPECT_TRUE(size->text().endsWith(" Cols")) << size->text().toStdString();
+  delete frame->SessionFrames().front();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return type->text().isEmpty() && size->text().isEmpty(); }, 2000));
+}
+
+// Close-all with the start-up type `type` and two sessions open.
+class CloseAll : public FrameTest {
+ protected:
+  void open_two(int type) {
+    configuration::instance().default_session->session_type = type;
+    open_session(refused_session("first"));
+    open_session(refused_session("second"));
+  }
+  std::vector<std::u16string> remembered() const {
+    std::vector<std::u16string> names;
+    for (const auto& record : configuration::instance().default_session->last_sessions) names.push_back(record->name);
+    return names;
+  }
+};
+
+TEST_F(CloseAll, RemembersEverySessionWithTypeOne) {
+  open_two(default_session_last);
+  test_support::scripted_ui ui;
+  ui.expect_message(platform::IDOK);
+  EXPECT_TRUE(frame->close());
+  ASSERT_EQ(ui.messages().size(), 1u);
+  EXPECT_EQ(ui.messages()[0].text, "Are you sure close all these sessions?");
+  EXPECT_EQ(ui.messages()[0].caption, "Confirm");
+  EXPECT_EQ(ui.messages()[0].style, platform::MB_OKCANCEL | platform::MB_ICONQUESTION);
+  EXPECT_EQ(remembered(), (std::vector<std::u16string>{u"first", u"second"}));
+  EXPECT_TRUE(app_closing);
+  EXPECT_TRUE(configuration::instance().save_pending());
+  EXPECT_TRUE(frame->SessionFrames().empty());
+}
+
+TEST_F(CloseAll, RemembersTheFirstSessionOtherwise) {
+  open_two(default_session_none);
+  test_support::scripted_ui ui;
+  ui.expect_message(platform::IDOK);
+  EXPECT_TRUE(frame->close());
+  EXPECT_EQ(remembered(), (std::vector<std::u16string>{u"first"}));
+}
+
+TEST_F(CloseAll, CancelKeepsEverything) {
+  configuration::instance().default_session->last_sessions.push_back(
+      std::make_shared<session_record>(refused_session("earlier")));
+  open_two(default_session_last);
+  test_support::scripted_ui ui;
+  ui.expect_message(platform::IDCANCEL);
+  EXPECT_FALSE(frame->close());
+  EXPECT_EQ(frame->SessionFrames().size(), 2u);
+  EXPECT_EQ(remembered(), (std::vector<std::u16string>{u"earlier"}));
+  EXPECT_FALSE(app_closing);
+  EXPECT_FALSE(configuration::instance().save_pending());
+}
+
+TEST_F(CloseAll, WithNoSessionNothingIsAsked) {
+  configuration::instance().default_session->session_type = default_session_last;
+  configuration::instance().default_session->last_sessions.push_back(
+      std::make_shared<session_record>(refused_session("earlier")));
+  test_support::scripted_ui ui;
+  EXPECT_TRUE(frame->close());
+  EXPECT_TRUE(remembered().empty());
+  EXPECT_TRUE(app_closing);
+}
+
+}  // namespace
