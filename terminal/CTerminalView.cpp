@@ -82,7 +82,7 @@ send_queue& CTerminalView::SendQueue() { return m_core->queue; }
 void CTerminalView::OnInitialUpdate() {
   OnConnectionState(state_connecting);
   m_pAppearance = &GetDocument()->m_session.appearance;
-  m_core->screen.set_capacity(m_pAppearance->scrollback_size);
+  SetCapacity();
   m_core->set_console_type(m_pAppearance->console_type);
   CreateFontAndBrush();
 }
@@ -107,8 +107,13 @@ void CTerminalView::CreateFontAndBrush() {
                                        screen_dpi_y());
 }
 
-void CTerminalView::ApplySettings() {
+void CTerminalView::SetCapacity() {
+  auto lock = m_core->gui_lock();
   m_core->screen.set_capacity(m_pAppearance->scrollback_size);
+}
+
+void CTerminalView::ApplySettings() {
+  SetCapacity();
   m_core->set_console_type(m_pAppearance->console_type);
   CreateFontAndBrush();
   RecalcGrid();
@@ -133,7 +138,7 @@ void CTerminalView::RecalcGrid() {
   m_core->resize(m_nRows, m_nCols);
   int count;
   {
-    std::lock_guard lock(m_core->screen.mutex);
+    auto lock = m_core->gui_lock();
     count = m_core->screen.line_count();
   }
   QScrollBar* bar = verticalScrollBar();
@@ -147,7 +152,7 @@ void CTerminalView::TakeScreenChange() {
   m_core->screen_changed_pending.store(false);
   int count;
   {
-    std::lock_guard lock(m_core->screen.mutex);
+    auto lock = m_core->gui_lock();
     count = m_core->screen.line_count();
   }
   // Every received block brings the view back to the newest line.
@@ -186,7 +191,7 @@ void CTerminalView::paintEvent(QPaintEvent*) {
   m_bCaretShown = false;
   if (!m_nCharWidth || !m_nLineHeight) return;
   // Only the copy holds the screen mutex; drawing runs without it.
-  take_snapshot(m_core->screen, ScrollPosition(), m_nRows, m_snapshot);
+  take_snapshot(*m_core, ScrollPosition(), m_nRows, m_snapshot);
   painter.setFont(m_font);
   for (int r = 0; r < m_snapshot.shown; ++r) DrawLine(painter, m_snapshot.lines[r], r);
   // A cursor line scrolled out of view has no caret.

@@ -110,6 +110,8 @@ class CTerminalView : public QAbstractScrollArea, public CBaseView {
 
  private:
   void OnInitialUpdate();
+  // The scrollback of the session's appearance.
+  void SetCapacity();
   void CreateFontAndBrush();
   // Rows and columns for the stored client rectangle; then the scroll bar at the bottom.
   void RecalcGrid();

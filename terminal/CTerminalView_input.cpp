@@ -134,7 +134,12 @@ void CTerminalView::mousePressEvent(QMouseEvent* e) {
     m_ptAnchor = e->position().toPoint();
     m_nAnchorRow = m_nAnchorCol = -1;
     m_bDragging = true;
-    if (m_core->screen.clear_selection()) OnScreenChanged(-1, false);
+    bool cleared;
+    {
+      auto lock = m_core->gui_lock();
+      cleared = m_core->screen.clear_selection();
+    }
+    if (cleared) OnScreenChanged(-1, false);
   } else if (e->button() == Qt::RightButton) {
     if (options().right_paste) Paste();
   }
@@ -161,6 +166,7 @@ void CTerminalView::mouseMoveEvent(QMouseEvent* e) {
   bool moved_cell = row != m_nAnchorRow || col != m_nAnchorCol;
   bool moved_far = std::abs(point.x() - m_ptAnchor.x()) >= m_nCharWidth / 2;
   if (moved_cell || moved_far) {
+    auto lock = m_core->gui_lock();
     bool anchor_first = m_nAnchorRow < row || (m_nAnchorRow == row && m_nAnchorCol <= col);
     if (anchor_first)
       m_core->screen.select_range(m_nAnchorRow, m_nAnchorCol, row, col);
@@ -192,7 +198,7 @@ void CTerminalView::mouseDoubleClickEvent(QMouseEvent* e) {
   bool marked = false;
   {
     screen_buffer& screen = m_core->screen;
-    std::lock_guard lock(screen.mutex);
+    auto lock = m_core->gui_lock();
     if (row < screen.line_count()) {
       int32_t slot = screen.wrap(int64_t(screen.first) + row);
       screen_line& line = screen.line(slot);
@@ -215,7 +221,7 @@ void CTerminalView::mouseDoubleClickEvent(QMouseEvent* e) {
 command_state CTerminalView::UpdateCommand(int id) const {
   switch (id) {
     case ID_EDIT_COPY: {
-      std::lock_guard lock(m_core->screen.mutex);
+      auto lock = m_core->gui_lock();
       return {true, !m_core->screen.selected_lines.empty(), false};
     }
     case ID_EDIT_PASTE: {
@@ -250,14 +256,17 @@ void CTerminalView::CopySelection() {
   std::u16string text;
   // The selection is read under the screen mutex (inside get_selected_text); the clipboard is
   // written after it is released.
-  if (!m_core->screen.get_selected_text(text)) return;
+  {
+    auto lock = m_core->gui_lock();
+    if (!m_core->screen.get_selected_text(text)) return;
+  }
   if (clipboard_access* clipboard = frame_clipboard()) clipboard->put_text(text);
 }
 
 void CTerminalView::SelectAll() {
   screen_buffer& screen = m_core->screen;
   {
-    std::lock_guard lock(screen.mutex);
+    auto lock = m_core->gui_lock();
     screen.select_range(0, 0, screen.line_count() - 1, -1);
   }
   OnScreenChanged(-1, false);
@@ -279,7 +288,10 @@ void CTerminalView::Paste() {
 }
 
 void CTerminalView::OnClearScrollback() {
-  m_core->screen.clear_scrollback();
+  {
+    auto lock = m_core->gui_lock();
+    m_core->screen.clear_scrollback();
+  }
   OnScreenChanged(0, false);
 }
 
@@ -291,13 +303,14 @@ void CTerminalView::OnFind() {
 bool CTerminalView::FindText(const std::u16string& text, bool backward, bool whole_word,
                              bool case_sensitive, int& row, int& col) {
   screen_buffer& screen = m_core->screen;
-  bool found = screen.find_text(text, backward, whole_word, case_sensitive, row, col);
+  bool found;
+  int stored = 0;
+  {
+    auto lock = m_core->gui_lock();
+    found = screen.find_text(text, backward, whole_word, case_sensitive, row, col);
+    if (found && row >= 0) stored = screen.wrap(int64_t(row) - screen.first);
+  }
   if (found && row >= 0) {
-    int stored;
-    {
-      std::lock_guard lock(screen.mutex);
-      stored = screen.wrap(int64_t(row) - screen.first);
-    }
     // The match's line goes to the middle of the view.
     SetScrollPosition(stored - m_nRows / 2);
   }
@@ -309,7 +322,7 @@ void CTerminalView::StopLog() {
   if (!m_pLogFile) return;
   // Detached under the screen mutex first, so the parser pushes nothing more for it.
   {
-    std::lock_guard lock(m_core->screen.mutex);
+    auto lock = m_core->gui_lock();
     m_core->screen.log_file.reset();
   }
   log_writer::instance().close_file(m_pLogFile);
@@ -336,6 +349,6 @@ void CTerminalView::OnLog() {
     return;
   }
   m_pLogFile = log;
-  std::lock_guard lock(m_core->screen.mutex);
+  auto lock = m_core->gui_lock();
   m_core->screen.log_file = log;
 }

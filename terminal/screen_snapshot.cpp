@@ -3,10 +3,11 @@
 #include <algorithm>
 #include <mutex>
 
-#include "terminal/screen_buffer.h"
+#include "terminal/terminal_core.h"
 
-void take_snapshot(screen_buffer& screen, int position, int rows, screen_snapshot& out) {
-  std::lock_guard lock(screen.mutex);
+void take_snapshot(terminal_core& core, int position, int rows, screen_snapshot& out) {
+  auto lock = core.gui_lock();
+  screen_buffer& screen = core.screen;
   int count = screen.line_count();
   int shown = position < 0 || position >= count ? 0 : std::min(rows, count - position);
   if (out.lines.size() < static_cast<size_t>(shown)) out.lines.resize(shown);

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-class screen_buffer;
+class terminal_core;
 
 struct snapshot_line {
   std::u16string chars;          // the used cells
@@ -24,5 +24,5 @@ struct screen_snapshot {
 };
 
 // Copies at most `rows` stored lines from the stored line `position` (0 = the oldest) on.
-// Takes the screen mutex. `out` keeps its allocations from one call to the next.
-void take_snapshot(screen_buffer& screen, int position, int rows, screen_snapshot& out);
+// Takes the screen mutex as the GUI does. `out` keeps its allocations from one call to the next.
+void take_snapshot(terminal_core& core, int position, int rows, screen_snapshot& out);

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <mutex>
+#include <thread>
 
 int terminal_core::receive_data(const void* bytes, size_t n) {
   int before = 0;
   int after = 0;
   int rows = 0;
+  while (gui_waiting.load(std::memory_order_acquire) > 0) std::this_thread::yield();
   {
     std::lock_guard lock(screen.mutex);
     before = screen.line_count();
@@ -17,9 +19,16 @@ int terminal_core::receive_data(const void* bytes, size_t n) {
   return after == before ? -1 : std::max(after, rows);
 }
 
+std::unique_lock<std::recursive_mutex> terminal_core::gui_lock() {
+  gui_waiting.fetch_add(1, std::memory_order_acq_rel);
+  std::unique_lock lock(screen.mutex);
+  gui_waiting.fetch_sub(1, std::memory_order_acq_rel);
+  return lock;
+}
+
 void terminal_core::resize(int rows, int cols) {
   {
-    std::lock_guard lock(screen.mutex);
+    auto lock = gui_lock();
     screen.resize(rows, cols);
   }
   view_rows = rows;
@@ -28,7 +37,7 @@ void terminal_core::resize(int rows, int cols) {
 
 void terminal_core::set_console_type(const std::string& type) {
   {
-    std::lock_guard lock(screen.mutex);
+    auto lock = gui_lock();
     parser.set_console_type(type);
   }
   queue.set_console_type(type);

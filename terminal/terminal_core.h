@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 #include "terminal/escape_parser.h"
@@ -29,6 +30,14 @@ class terminal_core {
   std::atomic<int32_t> view_cols{screen_buffer::default_cols};
   // Set by the worker after a received block while the GUI has not yet taken the change.
   std::atomic<bool> screen_changed_pending{false};
+
+  // The screen mutex for the GUI thread. A worker in a flood releases the mutex and takes it
+  // again at once for its next block, which could keep the GUI waiting for many blocks; while a
+  // GUI lock is waiting the worker holds back its next block, so the GUI waits at most for the
+  // block being parsed.
+  std::unique_lock<std::recursive_mutex> gui_lock();
+  // GUI locks waiting for the mutex.
+  std::atomic<int> gui_waiting{0};
 
   // The data path of one received block: takes the screen mutex, feeds every byte to the
   // parser, releases it. Returns the new scroll range: -1 when the line count did not change,
