@@ -1,0 +1,120 @@
+// SSH2 logins against the loopback sshd (tests/peers/start): the missing user name and
+// password are asked through the dialogs, a refused password offers the retry, a closed
+// session closes its open question, and "Save password" stores the password in the host,
+// scrambled in the settings file.
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "app/saved_hosts.h"
+#include "app/open_session.h"
+#include "config/host_param.h"
+#include "config/password_scramble.h"
+#include "config/text_convert.h"
+#include "tests/app/app_fixture.h"
+#include "tests/support/scripted_ui.h"
+#include "terminal/CBaseView.h"
+
+namespace {
+
+std::string env(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+class Login : public FrameTest {
+ protected:
+  void SetUp() override {
+    if (env("TESSARY_SSH_PORT").empty()) {
+      if (env("CI") == "true") FAIL() << "the loopback sshd is not running (tests/peers/start)";
+      GTEST_SKIP() << "the loopback sshd is not running (tests/peers/start)";
+    }
+    FrameTest::SetUp();
+    record.connection.protocol = protocol_ssh2;
+    record.connection.ssh2.hostname = env("TESSARY_SSH_HOST");
+    record.connection.ssh2.port = static_cast<uint16_t>(std::stoi(env("TESSARY_SSH_PORT")));
+    record.name = u"loopback";
+    user = env("TESSARY_SSH_USER");
+    password = env("TESSARY_SSH_PASSWORD");
+  }
+
+  CBaseView* open() {
+    open_session(record);
+    auto frames = frame->SessionFrames();
+    return frames.empty() ? nullptr : frames.back()->GetActiveView();
+  }
+
+  static std::function<void(QDialog&)> answer(const char* title, int edit, std::string text, bool save) {
+    return [title, edit, text, save](QDialog& dialog) {
+      EXPECT_EQ(dialog.windowTitle().toStdString(), title);
+      type_into(control<QLineEdit>(dialog, edit), QString::fromStdString(text));
+      if (save) control<QCheckBox>(dialog, 1009)->setChecked(true);
+      control<QPushButton>(dialog, 1)->click();
+    };
+  }
+
+  session_record record;
+  std::string user;
+  std::string password;
+};
+
+TEST_F(Login, MissingUserAndPasswordAreAskedAndSavedScrambled) {
+  add_saved_host(*configuration::instance().hosts, record);
+  test_support::scripted_ui ui;
+  ui.expect_modal(answer("Enter SSH2 Username", 1001, user + "  ", true));
+  ui.expect_modal(answer("Enter SSH2 Password", 1000, password, true));
+  CBaseView* view = open();
+  ASSERT_NE(view, nullptr);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return view->ConnectionState() == state_connected; }, 20000));
+  EXPECT_EQ(ui.left(), 0u);
+
+  auto saved = configuration::instance().hosts->find(record.uuid);
+  ASSERT_TRUE(saved.has_value());
+  EXPECT_EQ(saved->connection.ssh2.username, user);  // without the trailing blanks
+  EXPECT_EQ(saved->connection.ssh2.password, password);
+  ASSERT_TRUE(configuration::instance().save());
+  std::ifstream in(configuration::instance().file_path);
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_EQ(text.str().find(password), std::string::npos);
+  EXPECT_NE(text.str().find(wcs_to_string(scramble_password(password))), std::string::npos);
+}
+
+TEST_F(Login, RefusedPasswordOffersTheRetry) {
+  record.connection.ssh2.username = user;
+  record.connection.ssh2.password = "not-the-password";
+  test_support::scripted_ui ui;
+  ui.expect_modal([](QDialog& dialog) {
+    EXPECT_EQ(dialog.windowTitle(), "SSH2 Login Failed");
+    control<QPushButton>(dialog, 1)->click();
+  });
+  ui.expect_modal(answer("Enter SSH2 Password", 1000, password, false));
+  CBaseView* view = open();
+  ASSERT_NE(view, nullptr);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return view->ConnectionState() == state_connected; }, 30000));
+  EXPECT_EQ(ui.left(), 0u);
+  // Not saved: the session came from no saved host.
+  EXPECT_FALSE(configuration::instance().hosts->find(record.uuid).has_value());
+}
+
+TEST_F(Login, ClosingTheSessionClosesItsQuestion) {
+  test_support::scripted_ui ui;
+  bool closed_by_itself = false;
+  ui.expect_modal([&](QDialog& dialog) {
+    EXPECT_EQ(dialog.windowTitle(), "Enter SSH2 Username");
+    QTimer::singleShot(0, frame.data(), [this] {
+      for (CChildFrame* child : frame->SessionFrames()) delete child;
+    });
+    closed_by_itself = QTest::qWaitFor([&] { return !dialog.isVisible(); }, 5000);
+  });
+  ASSERT_NE(open(), nullptr);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return ui.left() == 0; }, 20000));
+  EXPECT_TRUE(closed_by_itself);
+  EXPECT_TRUE(frame->SessionFrames().empty());
+}
+
+}  // namespace

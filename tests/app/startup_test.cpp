@@ -1,0 +1,121 @@
+// Start-up and shutdown with the test's own APPDATA: the built-in defaults without a file, the
+// last sessions opened again, and the pending save written at exit.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QPointer>
+#include <QTest>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/CMainFrame.h"
+#include "app/CTessaryApp.h"
+#include "config/configuration.h"
+#include "config/default_session_param.h"
+#include "config/terminal_appearance_param.h"
+#include "platform/clock.h"
+#include "platform/folders.h"
+#include "tests/support/scripted_ui.h"
+#include "terminal/CBaseDoc.h"
+
+namespace {
+
+std::string settings_file() { return platform::configuration_folder() + "/Tessary.conf"; }
+
+std::string read_text(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+session_record refused_session(const char16_t* name) {
+  session_record record;
+  record.connection.protocol = protocol_telnet;
+  record.connection.telnet.hostname = "127.0.0.1";
+  record.connection.telnet.port = 1;
+  record.name = name;
+  return record;
+}
+
+// A settings file as an earlier run left it: start-up type 1 and two remembered sessions.
+void write_last_sessions_file() {
+  configuration earlier(settings_file(), platform::real_clock());
+  earlier.default_session->session_type = default_session_last;
+  earlier.default_session->last_sessions = {std::make_shared<session_record>(refused_session(u"first")),
+                                            std::make_shared<session_record>(refused_session(u"second"))};
+  ASSERT_TRUE(earlier.save());
+}
+
+std::vector<std::u16string> open_names() {
+  std::vector<std::u16string> names;
+  for (CChildFrame* child : the_app.m_pMainWnd->SessionFrames()) names.push_back(child->GetDocument()->m_session.name);
+  return names;
+}
+
+// Closes the frame as the user does and lets the window go.
+void close_frame() {
+  QPointer<CMainFrame> frame = the_app.m_pMainWnd.data();
+  ASSERT_TRUE(frame->close());
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(frame.isNull());
+}
+
+TEST(StartUp, BuiltInDefaultsWithoutAFile) {
+  ASSERT_FALSE(std::filesystem::exists(settings_file()));
+  ASSERT_TRUE(the_app.InitInstance());
+  ASSERT_TRUE(the_app.m_pMainWnd);
+  EXPECT_TRUE(the_app.m_pMainWnd->isVisible());
+  EXPECT_TRUE(open_names().empty());
+  EXPECT_EQ(configuration::instance().terminal_appearance->margin, 3u);
+  EXPECT_EQ(configuration::instance().default_session->session_type, default_session_none);
+  EXPECT_GT(screen_dpi_y, 0);
+  EXPECT_FALSE(std::filesystem::exists(settings_file()));
+
+  test_support::scripted_ui ui;  // no session open: nothing is asked
+  close_frame();
+  EXPECT_TRUE(configuration::instance().save_pending());
+  the_app.ExitInstance(0);
+  EXPECT_TRUE(std::filesystem::exists(settings_file()));
+  EXPECT_FALSE(configuration::instance().save_pending());
+}
+
+TEST(StartUp, LastSessionsOpenAgainAndArePendingUntilExit) {
+  write_last_sessions_file();
+  ASSERT_TRUE(the_app.InitInstance());
+  EXPECT_EQ(open_names(), (std::vector<std::u16string>{u"first", u"second"}));
+
+  // Close one, then close the program: the one still open is what is remembered.
+  delete the_app.m_pMainWnd->SessionFrames().front();
+  test_support::scripted_ui ui;
+  ui.expect_message(platform::IDOK);
+  close_frame();
+  std::string before_exit = read_text(settings_file());
+  EXPECT_NE(before_exit.find("first"), std::string::npos);  // the deferred save has not run yet
+
+  the_app.ExitInstance(0);
+  configuration after(settings_file(), platform::real_clock());
+  ASSERT_TRUE(after.load());
+  ASSERT_EQ(after.default_session->last_sessions.size(), 1u);
+  EXPECT_EQ(after.default_session->last_sessions[0]->name, u"second");
+  EXPECT_EQ(after.default_session->session_type, default_session_last);
+}
+
+TEST(StartUp, CancelAtCloseKeepsTheSessionsAndTheFile) {
+  write_last_sessions_file();
+  std::string written = read_text(settings_file());
+  ASSERT_TRUE(the_app.InitInstance());
+  test_support::scripted_ui ui;
+  ui.expect_message(platform::IDCANCEL);
+  EXPECT_FALSE(the_app.m_pMainWnd->close());
+  EXPECT_EQ(open_names().size(), 2u);
+  EXPECT_FALSE(app_closing);
+  the_app.ExitInstance(0);  // nothing pending: nothing written
+  EXPECT_EQ(read_text(settings_file()), written);
+  delete the_app.m_pMainWnd.data();
+}
+
+}  // namespace
