@@ -121,6 +121,21 @@ TEST_F(terminal_view_test, ctrl_letters_are_not_taken_by_the_frames_shortcuts) {
   window.takeCentralWidget();
 }
 
+TEST_F(terminal_view_test, typing_hides_the_pointer_until_the_mouse_moves) {
+  open();
+  set_state(state_connected);
+  QTest::keyClick(view.get(), Qt::Key_X);
+  EXPECT_FALSE(view->m_bPointerShown);
+  EXPECT_EQ(view->viewport()->cursor().shape(), Qt::BlankCursor);
+  mouse(QEvent::MouseMove, view->m_ptPointer + QPoint(3, 3), Qt::NoButton, Qt::NoButton);
+  EXPECT_TRUE(view->m_bPointerShown);
+  EXPECT_NE(view->viewport()->cursor().shape(), Qt::BlankCursor);
+  configuration::instance().terminal_options->hide_on_type = false;
+  QTest::keyClick(view.get(), Qt::Key_X);
+  EXPECT_TRUE(view->m_bPointerShown);
+  EXPECT_EQ(sent(), "xx");
+}
+
 class terminal_selection_test : public terminal_view_test {
  protected:
   void SetUp() override {
