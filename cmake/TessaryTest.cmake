@@ -13,6 +13,7 @@ function(tessary_add_test name)
   target_link_libraries(${name} PRIVATE ${T_LIBS} tessary_test_support GTest::gtest GTest::gmock)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
+    NO_PRETTY_VALUES
     PROPERTIES
       TIMEOUT ${T_TIMEOUT}
       ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LANG=C.UTF-8;TESSARY_TEST_TMP=${CMAKE_BINARY_DIR}/test-tmp;${T_ENV}")
