@@ -48,8 +48,8 @@ bool fake_protocol::open(const platform::worker_control&) {
   return opens_succeed;
 }
 
-bool wait_until(const std::function<bool()>& condition) {
-  for (int i = 0; i < 500; ++i) {
+bool wait_until(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+  for (auto i = limit.count() / 10; i > 0; --i) {
     if (condition()) return true;
     QTest::qWait(10);
   }

@@ -11,6 +11,7 @@
 #include <QSize>
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -82,8 +83,9 @@ class fake_protocol : public protocol {
   std::atomic<int> opens{0};
 };
 
-// Runs the event loop until `condition` holds or about five seconds passed.
-bool wait_until(const std::function<bool()>& condition);
+// Runs the event loop until `condition` holds or `limit` passed.
+bool wait_until(const std::function<bool()>& condition,
+                std::chrono::milliseconds limit = std::chrono::seconds(5));
 
 // The record the tests open: a fixed-pitch font that is installed, terminal type "xterm".
 session_record standard_record();

@@ -1,10 +1,15 @@
-// A terminal view connected to the real sshd of tests/peers/start, as open_session connects it:
-// the remote prompt shows, typed text comes back, a resize reaches the remote pseudo-terminal,
-// and closing the view while the peer floods it ends within the stop grace.
+// A terminal view connected to the real peers of tests/peers/start, as open_session connects
+// it. Over SSH2: the remote prompt shows, typed text comes back, a resize reaches the remote
+// pseudo-terminal, and closing the view while the peer floods it ends within the stop grace.
+// Over Telnet: the login and a command through the view's keyboard. Over a serial port (a pty
+// pair): bytes from the far end show, and typed keys reach it.
 #include <gtest/gtest.h>
 
 #include <QScrollBar>
 #include <QTest>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -24,25 +29,27 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class terminal_view_ssh_test : public terminal_view_test {
+class terminal_view_connected_test : public terminal_view_test {
  protected:
   void SetUp() override {
     terminal_view_test::SetUp();
-    port = connection_test::env("TESSARY_SSH_PORT");
-    REQUIRE_PEER(!port.empty(), "sshd (tests/peers/start)");
     // Neither the user's own known_hosts nor another test's keys take part.
     setenv("HOME", home.path().c_str(), 1);
     setenv("APPDATA", appdata.path().c_str(), 1);
   }
 
-  // What open_session does: document, view, connection, start.
-  void connect_view(QSize client) {
+  static session_record ssh2_record() {
     session_record record = standard_record();
     record.connection.protocol = protocol_ssh2;
     record.connection.ssh2.hostname = connection_test::env("TESSARY_SSH_HOST");
-    record.connection.ssh2.port = static_cast<uint16_t>(std::stoi(port));
+    record.connection.ssh2.port = static_cast<uint16_t>(std::stoi(connection_test::env("TESSARY_SSH_PORT")));
     record.connection.ssh2.username = connection_test::env("TESSARY_SSH_USER");
     record.connection.ssh2.password = connection_test::env("TESSARY_SSH_PASSWORD");
+    return record;
+  }
+
+  // What open_session does: document, view, connection, start.
+  void connect_view(const session_record& record, QSize client) {
     doc = std::make_shared<CTerminalDoc>();
     doc->OnOpenDocument(record);
     view = std::make_unique<CTerminalView>(doc);
@@ -75,23 +82,25 @@ class terminal_view_ssh_test : public terminal_view_test {
       if (line == wanted) return true;
     return false;
   }
-  bool shows_prompt() {
+  bool shows_line_ending(const std::string& tail) {
     for (const std::string& line : screen_lines())
-      if (line.size() >= 1 && line.back() == '$') return true;
+      if (line.size() >= tail.size() && line.compare(line.size() - tail.size(), tail.size(), tail) == 0)
+        return true;
     return false;
   }
+  bool shows_prompt() { return shows_line_ending("$"); }
   void type_line(const char* text) {
     QTest::keyClicks(view.get(), QString::fromUtf8(text));
     QTest::keyClick(view.get(), Qt::Key_Return);
   }
 
-  std::string port;
   test_support::temp_folder home;
   test_support::temp_folder appdata;
 };
 
-TEST_F(terminal_view_ssh_test, shows_the_prompt_echoes_typed_text_and_resizes_the_remote_terminal) {
-  connect_view(client_for(25, 80));
+TEST_F(terminal_view_connected_test, ssh2_shows_the_prompt_echoes_typed_text_and_resizes) {
+  REQUIRE_PEER(!connection_test::env("TESSARY_SSH_PORT").empty(), "sshd (tests/peers/start)");
+  connect_view(ssh2_record(), client_for(25, 80));
   ASSERT_TRUE(wait_until([&] { return shows_prompt(); }));
   type_line("echo hi");
   EXPECT_TRUE(wait_until([&] { return shows_line("hi"); }));
@@ -105,8 +114,9 @@ TEST_F(terminal_view_ssh_test, shows_the_prompt_echoes_typed_text_and_resizes_th
   EXPECT_EQ(view->ScrollPosition(), view->verticalScrollBar()->maximum());
 }
 
-TEST_F(terminal_view_ssh_test, closing_during_a_flood_ends_within_the_stop_grace) {
-  connect_view(client_for(25, 80));
+TEST_F(terminal_view_connected_test, ssh2_closing_during_a_flood_ends_within_the_stop_grace) {
+  REQUIRE_PEER(!connection_test::env("TESSARY_SSH_PORT").empty(), "sshd (tests/peers/start)");
+  connect_view(ssh2_record(), client_for(25, 80));
   ASSERT_TRUE(wait_until([&] { return shows_prompt(); }));
   type_line("yes");
   ASSERT_TRUE(wait_until([&] { return view->Core()->screen.line_count() >= 400; }));
@@ -119,6 +129,51 @@ TEST_F(terminal_view_ssh_test, closing_during_a_flood_ends_within_the_stop_grace
   EXPECT_LT(took, protocol::stop_grace + 500ms);
   // Once its worker has let go, nothing of the session is left.
   EXPECT_TRUE(wait_until([&] { return core.expired() && connection.expired(); }));
+}
+
+TEST_F(terminal_view_connected_test, telnet_logs_in_and_runs_a_command_typed_in_the_view) {
+  const std::string port = connection_test::env("TESSARY_TELNET_PORT");
+  REQUIRE_PEER(!port.empty(), "telnet server (tests/peers/start)");
+  session_record record = standard_record();
+  record.connection.protocol = protocol_telnet;
+  record.connection.telnet.hostname = connection_test::env("TESSARY_TELNET_HOST");
+  record.connection.telnet.port = static_cast<uint16_t>(std::stoi(port));
+  connect_view(record, client_for(25, 80));
+  ASSERT_TRUE(wait_until([&] { return shows_line_ending("login:"); }, 20s));
+  type_line(connection_test::env("TESSARY_TELNET_USER").c_str());
+  ASSERT_TRUE(wait_until([&] { return shows_line_ending("assword:"); }, 20s));
+  type_line(connection_test::env("TESSARY_TELNET_PASSWORD").c_str());
+  ASSERT_TRUE(wait_until([&] { return shows_prompt(); }, 20s));
+  type_line("echo $((6*7))");
+  EXPECT_TRUE(wait_until([&] { return shows_line("42"); }, 20s));
+}
+
+TEST_F(terminal_view_connected_test, serial_shows_what_the_port_sends_and_sends_what_is_typed) {
+  const std::string folder = connection_test::env("TESSARY_SERIAL_DIR");
+  REQUIRE_PEER(!folder.empty(), "socat pty pair (tests/peers/start)");
+  const int far_end = ::open((folder + "/peer2").c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  REQUIRE_PEER(far_end >= 0, "socat pty pair com2/peer2");
+  session_record record = standard_record();
+  record.connection.protocol = protocol_serial;
+  record.connection.serial.com_port = 2;
+  record.connection.serial.baudrate = 115200;
+  connect_view(record, client_for(25, 80));
+
+  const std::string greeting = "hello from the port\r\n";
+  ASSERT_EQ(::write(far_end, greeting.data(), greeting.size()), ssize_t(greeting.size()));
+  EXPECT_TRUE(wait_until([&] { return shows_line("hello from the port"); }));
+
+  QTest::keyClicks(view.get(), "ab");
+  QTest::keyClick(view.get(), Qt::Key_Return);
+  std::string received;
+  wait_until([&] {
+    char buffer[64];
+    const ssize_t n = ::read(far_end, buffer, sizeof buffer);
+    if (n > 0) received.append(buffer, static_cast<size_t>(n));
+    return received.size() >= 3;
+  });
+  EXPECT_EQ(received, "ab\r");
+  ::close(far_end);
 }
 
 }  // namespace
