@@ -90,6 +90,37 @@ const uint8_t* printable_run_end(const uint8_t* p, const uint8_t* end) {
   return p;
 }
 
+// What each SGR code does to the attribute: attribute = (attribute & keep) | add. Codes past the
+// table, and those it leaves at keep = all and add = 0, are ignored.
+struct rendition_step {
+  uint32_t keep = ~0u;
+  uint32_t add = 0;
+};
+
+// Every code of one or two digits has a step, so those need no bounds test.
+constexpr std::array<rendition_step, 100> rendition_steps = [] {
+  using a = cell_attribute;
+  std::array<rendition_step, 100> steps{};
+  steps[0] = {0, 0};
+  steps[1] = {~0u, a::bold};
+  steps[7] = {~0u, a::reverse};
+  steps[27] = {~a::reverse, 0};
+  for (int n = 0; n < 8; ++n) {
+    steps[30 + n] = {~a::fg_color, a::foreground(n)};
+    steps[40 + n] = {~a::bg_color, a::background(n)};
+  }
+  steps[38] = {~a::fg_color, a::fg_extended};
+  steps[39] = {~(a::fg_color | a::fg_extended), 0};
+  steps[49] = {~a::bg_color, 0};
+  return steps;
+}();
+
+uint32_t with_rendition(uint32_t attribute, uint32_t code) {
+  if (code >= rendition_steps.size()) return attribute;
+  const rendition_step& step = rendition_steps[code];
+  return (attribute & step.keep) | step.add;
+}
+
 }  // namespace
 
 escape_parser::escape_parser(screen_buffer& screen, send_queue& replies, terminal_modes& modes)
@@ -117,8 +148,8 @@ void escape_parser::put_bytes(const uint8_t* bytes, size_t n) {
       continue;
     }
     if (b == 0x1B && end - p >= 2 && p[1] == '[') {
-      start_csi();
-      p = read_csi(p + 2, end);
+      p = read_plain_csi(p + 2, end);
+      if (state == csi) p = read_csi(p, end);
       continue;
     }
     if (b >= 0xC0 && b <= 0xFD) {
@@ -506,43 +537,71 @@ void escape_parser::set_mode(bool set, bool private_mode) {
   }
 }
 
-namespace {
-
-// What each SGR code does to the attribute: attribute = (attribute & keep) | add. Codes past the
-// table, and those it leaves at keep = all and add = 0, are ignored.
-struct rendition_step {
-  uint32_t keep = ~0u;
-  uint32_t add = 0;
-};
-
-constexpr std::array<rendition_step, 50> rendition_steps = [] {
-  using a = cell_attribute;
-  std::array<rendition_step, 50> steps{};
-  steps[0] = {0, 0};
-  steps[1] = {~0u, a::bold};
-  steps[7] = {~0u, a::reverse};
-  steps[27] = {~a::reverse, 0};
-  for (int n = 0; n < 8; ++n) {
-    steps[30 + n] = {~a::fg_color, a::foreground(n)};
-    steps[40 + n] = {~a::bg_color, a::background(n)};
+const uint8_t* escape_parser::read_plain_csi(const uint8_t* p, const uint8_t* end) {
+  params.fill(0);
+  uint32_t attribute = screen->attribute;
+  int32_t index = 0;
+  // Parameters of at most two digits with their separator, a whole one per step, without a
+  // branch on the number of digits; anything else is left to the byte loop below.
+  while (end - p >= 3) {
+    unsigned d0 = p[0] - unsigned('0');
+    unsigned d1 = p[1] - unsigned('0');
+    bool one = d0 < 10;
+    bool two = one && d1 < 10;
+    if (two && unsigned(p[2] - unsigned('0')) < 10) break;
+    int32_t digits = int32_t(one) + int32_t(two);
+    uint32_t code = two ? d0 * 10 + d1 : one ? d0 : 0;
+    uint8_t separator = p[digits];
+    if (separator != 'm' && (separator != ';' || index == max_params - 1)) break;
+    p += digits + 1;
+    attribute = with_rendition(attribute, code);
+    if (separator == 'm') {
+      screen->attribute = attribute;
+      return p;
+    }
+    params[index++] = static_cast<int32_t>(code);
   }
-  steps[38] = {~a::fg_color, a::fg_extended};
-  steps[39] = {~(a::fg_color | a::fg_extended), 0};
-  steps[49] = {~a::bg_color, 0};
-  return steps;
-}();
-
-}  // namespace
+  int32_t value = 0;
+  while (p < end) {
+    uint8_t b = *p;
+    unsigned digit = b - unsigned('0');
+    if (digit < 10) {
+      value = std::min(value * 10 + static_cast<int32_t>(digit), max_param_value);
+      ++p;
+      continue;
+    }
+    if (b == '>' || b == '?' || (b == ';' && index == max_params - 1)) break;
+    ++p;
+    // Each code acts on the attribute as it ends, in case this is SGR; it is kept only then.
+    if (b == ';' || b == 'm') attribute = with_rendition(attribute, static_cast<uint32_t>(value));
+    if (b == 'm') {
+      screen->attribute = attribute;
+      return p;
+    }
+    if (b == ';') {
+      params[index++] = value;
+      value = 0;
+      continue;
+    }
+    params[index] = value;
+    param_index = index;
+    prefix = 0;
+    dispatch_csi(b);
+    return p;
+  }
+  // A prefix, more separators than parameters, or the end: the general CSI reader goes on with
+  // the parameters read so far.
+  params[index] = value;
+  param_index = index;
+  prefix = 0;
+  state = csi;
+  return p;
+}
 
 void escape_parser::select_graphic_rendition() {
   uint32_t attribute = screen->attribute;
-  for (int i = 0; i <= param_index; ++i) {
-    auto code = static_cast<uint32_t>(params[i]);
-    if (code < rendition_steps.size()) {
-      const rendition_step& step = rendition_steps[code];
-      attribute = (attribute & step.keep) | step.add;
-    }
-  }
+  for (int i = 0; i <= param_index; ++i)
+    attribute = with_rendition(attribute, static_cast<uint32_t>(params[i]));
   screen->attribute = attribute;
 }
 

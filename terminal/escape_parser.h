@@ -88,6 +88,11 @@ class escape_parser {
   // Reads CSI bytes from p on: parameters, separators and prefixes, then the final byte, whose
   // action runs. Returns where it stopped (after the final byte, or at end mid-sequence).
   const uint8_t* read_csi(const uint8_t* p, const uint8_t* end);
+  // read_csi from the first byte after ESC [ for the common sequences, digits and ';' then a
+  // final byte; SGR codes are applied as they are read, without the parameter array. At a
+  // prefix, at more than max_params parameters or at end it enters the CSI state with the
+  // parameters read so far and returns where read_csi goes on.
+  const uint8_t* read_plain_csi(const uint8_t* p, const uint8_t* end);
   // The action of a CSI final byte (any byte that is not a digit, ';', '>' or '?').
   void dispatch_csi(uint8_t b);
   void print_byte(uint8_t b);

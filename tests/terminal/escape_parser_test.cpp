@@ -298,6 +298,10 @@ TEST(escape_parser, keeps_the_graphic_rendition) {
       {"49 clears the background", "\x1b[44;33m\x1b[49mX", 0, a::foreground(3)},
       {"unsupported codes are ignored", "\x1b[1;22;4;5;90;100;48mX", 0, a::bold},
       {"the prefix > drops the digits", "\x1b[31m\x1b[>4;1mX", 0, 0},
+      {"a code of three digits is ignored", "\x1b[1;131mX", 0, a::bold},
+      {"an empty parameter is 0", "\x1b[31;;1mX", 0, a::bold},
+      {"past sixteen parameters separators are ignored",
+       "\x1b[0;0;0;0;0;0;0;0;0;0;0;0;0;0;0;4;2mX", 0, a::background(2)},
       {"erase uses the current attribute", "ab\x1b[41m\x1b[2J", 5, a::background(1)},
       {"inserted blanks are plain", "\x1b[41mab\x1b[1G\x1b[@", 0, 0},
       {"erased characters take the current attribute", "ab\x1b[1G\x1b[45m\x1b[X", 0,
@@ -305,9 +309,13 @@ TEST(escape_parser, keeps_the_graphic_rendition) {
   };
   for (const attribute_case& c : cases) {
     SCOPED_TRACE(c.name);
-    screen_probe probe;
-    probe.feed(c.input);
-    EXPECT_EQ(probe.attr_at(0, c.col), c.attribute);
+    // Whole, and cut in two blocks at every byte.
+    for (size_t cut = 0; cut < c.input.size(); ++cut) {
+      screen_probe probe;
+      probe.feed(c.input.substr(0, cut));
+      probe.feed(c.input.substr(cut));
+      EXPECT_EQ(probe.attr_at(0, c.col), c.attribute) << "cut at " << cut;
+    }
   }
 }
 
