@@ -529,6 +529,9 @@ void escape_parser::set_mode(bool set, bool private_mode) {
         break;
       case 12:
       case 1034:
+      // Bracketed paste: bash sets and clears it around every prompt. Pastes are sent as they
+      // are, so the mode changes nothing, but a marker here would stand at every prompt.
+      case 2004:
         break;
       default:
         unsupported_marker();

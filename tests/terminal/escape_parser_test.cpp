@@ -193,11 +193,11 @@ TEST(escape_parser, marks_unsupported_sequences_and_swallows_designations) {
       {"ESC # swallows one byte", "\x1b#8X", "X", 0, 1},
       {"ESC % swallows one byte", "\x1b%GX", "X", 0, 1},
       {"ESC ) swallows one byte", "\x1b)0q", "q", 0, 1},
-      {"an unsupported private mode", "\x1b[?2004h", "TD", 0, 2},
+      {"an unsupported private mode", "\x1b[?1004h", "TD", 0, 2},
       {"mouse reporting is unsupported", "\x1b[?1000h", "TD", 0, 2},
-      {"12 and 1034 are accepted", "\x1b[?12h\x1b[?1034h\x1b[?12l", "", 0, 0},
+      {"12, 1034 and 2004 are accepted", "\x1b[?12h\x1b[?1034h\x1b[?2004h\x1b[?2004l\x1b[?12l", "", 0, 0},
       {"an unsupported ANSI mode", "\x1b[5h", "TD", 0, 2},
-      {"one marker per unsupported mode", "\x1b[?7;2004;1000l", "TDTD", 0, 4},
+      {"one marker per unsupported mode", "\x1b[?7;1004;1000l", "TDTD", 0, 4},
   });
 }
 
