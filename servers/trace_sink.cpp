@@ -11,6 +11,9 @@ trace_sink& trace_sink::instance() {
 void trace_sink::append(std::u16string_view text) {
   std::lock_guard<std::mutex> guard(lock);
   pending.append(text);
+  // Only the newest lines could be shown anyway; a busy server must not grow this without end
+  // while nobody drains it.
+  if (pending.size() > max_pending) pending.erase(0, pending.size() - max_pending);
 }
 
 std::u16string trace_sink::take() {

@@ -12,7 +12,11 @@ class trace_sink {
   // The one sink of the process.
   static trace_sink& instance();
 
-  // Appends a finished line (its line break included).
+  // What the pending text keeps at most: its newest characters.
+  static constexpr size_t max_pending = 10240;
+
+  // Appends a finished line (its line break included); the oldest pending text beyond
+  // max_pending characters is dropped.
   void append(std::u16string_view text);
   // Takes everything appended since the last take.
   std::u16string take();

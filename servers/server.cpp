@@ -1,0 +1,75 @@
+#include "servers/server.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "config/text_convert.h"
+#include "config/time_text.h"
+#include "servers/trace_sink.h"
+
+server::server(std::string server_name, log_level first_level)
+    : level(first_level), name(std::move(server_name)) {}
+
+server::~server() { finish(); }
+
+void server::finish() {
+  stop();
+  while (worker.running()) worker.wait_for_end(stop_grace);
+}
+
+bool server::start_worker() {
+  if (worker.running()) return false;
+  running = true;
+  if (!worker.start([this](platform::worker_control& control) { run(control); })) {
+    running = false;
+    return false;
+  }
+  return true;
+}
+
+bool server::stop() {
+  if (!running) return true;
+  running = false;
+  worker.request_stop();
+  if (!worker.wait_for_end(stop_grace)) worker.detach();
+  return true;
+}
+
+int server::log(log_level message_level, const char* format, ...) {
+  if (message_level < level) return 0;
+  va_list args;
+  va_start(args, format);
+  int count = 0;
+  const std::u16string line = tracer_line(name, format, args, &count);
+  va_end(args);
+  trace_sink::instance().append(line);
+  return count;
+}
+
+std::u16string tracer_line(std::string_view server_name, const char* format, va_list args, int* count) {
+  char buffer[1024];
+  const std::string name(server_name);
+  int used = std::snprintf(buffer, sizeof buffer, "%s [%s] ", now_text().c_str(), name.c_str());
+  if (used < 0) used = 0;
+  if (used < static_cast<int>(sizeof buffer) - 1)
+    std::vsnprintf(buffer + used, sizeof buffer - used, format, args);
+  buffer[sizeof buffer - 1] = '\0';
+  const size_t length = std::strlen(buffer);
+  if (count) *count = static_cast<int>(length);
+  return ansi_to_wstring(std::string_view(buffer, length)) + u"\r\n";
+}
+
+std::string printable(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (unsigned char c : text) {
+    if (c < 0x20 || c == 0x7F) {
+      char escaped[5];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+      out += escaped;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
