@@ -221,42 +221,25 @@ void escape_parser::put_byte(uint8_t b) {
     case dcs:
       dcs_byte(b);
       return;
+    case escape_intermediate:
+      skip_sequence_byte(b, 0x30);
+      return;
+    case csi_ignore:
+      skip_sequence_byte(b, 0x40);
+      return;
     default:
       state = ground;
       break;
   }
-  switch (b) {
-    case 0x00:
-    case 0x07:
-    case 0x0E:
-    case 0x0F:
-      return;
-    case 0x08:
-      screen->move_cursor(screen_buffer::left, 1);
-      return;
-    case 0x09:
-      screen->tab_forward(1);
-      return;
-    case 0x0A:
-      screen->line_feed();
-      return;
-    case 0x0D:
-      screen->carriage_return();
-      return;
-    case 0x18:
-    case 0x1A:
-    case 0x7F:
-      unsupported_marker();
-      return;
-    case 0x1B:
-      state = escape;
-      return;
-    case 0x9B:
-      start_csi();
-      return;
-    default:
-      break;
+  if (b == 0x1B) {
+    state = escape;
+    return;
   }
+  if (b == 0x9B) {
+    start_csi();
+    return;
+  }
+  if (execute_control(b)) return;
   if (b >= 0xC0 && b <= 0xFD) {
     utf8_bytes[0] = b;
     utf8_count = 1;
@@ -268,18 +251,76 @@ void escape_parser::put_byte(uint8_t b) {
   print_byte(b);
 }
 
+bool escape_parser::execute_control(uint8_t b) {
+  switch (b) {
+    case 0x00:
+    case 0x07:
+    case 0x0E:
+    case 0x0F:
+    // CAN and SUB only matter inside a sequence, which they cancel; DEL is a filler byte.
+    case 0x18:
+    case 0x1A:
+    case 0x7F:
+      return true;
+    case 0x08:
+      screen->move_cursor(screen_buffer::left, 1);
+      return true;
+    case 0x09:
+      screen->tab_forward(1);
+      return true;
+    case 0x0A:
+      screen->line_feed();
+      return true;
+    case 0x0D:
+      screen->carriage_return();
+      return true;
+    default:
+      return false;
+  }
+}
+
+void escape_parser::control_in_sequence(uint8_t b) {
+  // CAN and SUB cancel the sequence and ESC starts a new one. The controls that act in the
+  // ground state act here too and the sequence goes on, as on a VT100; the other C0 codes would
+  // print as characters in the ground state and are ignored here.
+  if (b == 0x18 || b == 0x1A) {
+    state = ground;
+  } else if (b == 0x1B) {
+    state = escape;
+  } else {
+    execute_control(b);
+  }
+}
+
+void escape_parser::leave_sequence(uint8_t b) {
+  state = ground;
+  put_byte(b);
+}
+
+void escape_parser::skip_sequence_byte(uint8_t b, uint8_t first_final) {
+  if (b < 0x20 || b == 0x7F) {
+    control_in_sequence(b);
+  } else if (b >= 0x80) {
+    leave_sequence(b);
+  } else if (b >= first_final) {
+    state = ground;
+  }
+}
+
 void escape_parser::print_byte(uint8_t b) {
   char16_t unit = b >= 0x80 ? cp437_unit(b) : g0_charset == 0 ? dec_graphics_unit(b) : char16_t(b);
   screen->put_char(unit);
 }
 
-void escape_parser::unsupported_marker() {
-  state = ground;
-  screen->put_char(u'T');
-  screen->put_char(u'D');
-}
-
 void escape_parser::escape_byte(uint8_t b) {
+  if (b < 0x20 || b == 0x7F) {
+    control_in_sequence(b);
+    return;
+  }
+  if (b >= 0x80) {
+    leave_sequence(b);
+    return;
+  }
   state = ground;
   switch (b) {
     case '#':
@@ -316,7 +357,10 @@ void escape_parser::escape_byte(uint8_t b) {
       screen->reverse_index();
       break;
     case 'P':
-      dcs_count = 0;
+    // SOS, PM and APC strings are discarded like a DCS.
+    case 'X':
+    case '^':
+    case '_':
       state = dcs;
       break;
     case ']':
@@ -326,7 +370,8 @@ void escape_parser::escape_byte(uint8_t b) {
       start_csi();
       break;
     default:
-      unsupported_marker();
+      // Any other final byte is dropped; an intermediate byte leads to one, further on.
+      if (b < 0x30) state = escape_intermediate;
       break;
   }
 }
@@ -360,13 +405,29 @@ const uint8_t* escape_parser::read_csi(const uint8_t* p, const uint8_t* end) {
     params[index] = value;
     param_index = index;
     prefix = private_prefix;
-    dispatch_csi(b);
-    return p;
+    if (b >= 0x40 && b <= 0x7E) {
+      dispatch_csi(b);
+      return p;
+    }
+    if (!csi_inner_byte(b)) return p;
   }
   params[index] = value;
   param_index = index;
   prefix = private_prefix;
   return p;
+}
+
+bool escape_parser::csi_inner_byte(uint8_t b) {
+  if (b < 0x20 || b == 0x7F) {
+    control_in_sequence(b);
+    return state == csi;
+  }
+  if (b < 0x40) {
+    state = csi_ignore;
+  } else {
+    leave_sequence(b);
+  }
+  return false;
 }
 
 void escape_parser::dispatch_csi(uint8_t b) {
@@ -459,7 +520,6 @@ void escape_parser::dispatch_csi(uint8_t b) {
       screen->restore_cursor();
       break;
     default:
-      unsupported_marker();
       break;
   }
 }
@@ -482,8 +542,6 @@ void escape_parser::device_status() {
     char text[32];
     int n = std::snprintf(text, sizeof text, "\x1b[%d;%dR", row + 1, col + 1);
     reply(text, static_cast<size_t>(std::clamp(n, 0, int(sizeof text) - 1)));
-  } else {
-    unsupported_marker();
   }
 }
 
@@ -506,12 +564,9 @@ void escape_parser::reply(const char* bytes, size_t n) {
 void escape_parser::set_mode(bool set, bool private_mode) {
   for (int i = 0; i <= param_index; ++i) {
     int32_t mode = params[i];
+    // Other modes are not supported and change nothing.
     if (!private_mode) {
-      if (mode == 4) {
-        screen->insert_mode = set;
-      } else {
-        unsupported_marker();
-      }
+      if (mode == 4) screen->insert_mode = set;
       continue;
     }
     switch (mode) {
@@ -527,14 +582,7 @@ void escape_parser::set_mode(bool set, bool private_mode) {
       case 1049:
         screen->switch_alternate_screen(set);
         break;
-      case 12:
-      case 1034:
-      // Bracketed paste: bash sets and clears it around every prompt. Pastes are sent as they
-      // are, so the mode changes nothing, but a marker here would stand at every prompt.
-      case 2004:
-        break;
       default:
-        unsupported_marker();
         break;
     }
   }
@@ -573,7 +621,9 @@ const uint8_t* escape_parser::read_plain_csi(const uint8_t* p, const uint8_t* en
       ++p;
       continue;
     }
-    if (b == '>' || b == '?' || (b == ';' && index == max_params - 1)) break;
+    // A prefix, a byte that is neither a separator nor a final byte, or more separators than
+    // parameters.
+    if (b == ';' ? index == max_params - 1 : b < 0x40 || b > 0x7E) break;
     ++p;
     // Each code acts on the attribute as it ends, in case this is SGR; it is kept only then.
     if (b == ';' || b == 'm') attribute = with_rendition(attribute, static_cast<uint32_t>(value));
@@ -592,8 +642,7 @@ const uint8_t* escape_parser::read_plain_csi(const uint8_t* p, const uint8_t* en
     dispatch_csi(b);
     return p;
   }
-  // A prefix, more separators than parameters, or the end: the general CSI reader goes on with
-  // the parameters read so far.
+  // Any of those, or the end: the general CSI reader goes on with the parameters read so far.
   params[index] = value;
   param_index = index;
   prefix = 0;
@@ -632,45 +681,39 @@ void escape_parser::utf8_byte(uint8_t b) {
 }
 
 void escape_parser::osc_byte(uint8_t b) {
-  if (osc_number == 0xFF) {
-    if (b == '0' || b == '1' || b == '2') {
-      osc_number = b;
-    } else {
-      state = ground;
-    }
+  // CAN and SUB cancel the string; ESC ends it and starts an escape sequence, so the terminator
+  // ESC \ is read as an escape sequence that does nothing.
+  if (b == 0x18 || b == 0x1A || b == 0x1B || b == 0x07) {
+    osc_number = -1;
+    osc_semicolon = 0;
+    osc_text.clear();
+    state = b == 0x1B ? escape : ground;
     return;
   }
   if (!osc_semicolon) {
-    if (b == ';') {
+    unsigned digit = b - unsigned('0');
+    if (digit < 10) {
+      osc_number = std::min((osc_number < 0 ? 0 : osc_number) * 10 + int32_t(digit),
+                            max_param_value);
+    } else if (b == ';' && osc_number >= 0) {
       osc_semicolon = 1;
     } else {
-      osc_number = 0xFF;
+      // Not an OSC of the form number ';' text: it ends here and the byte is dropped.
+      osc_number = -1;
       state = ground;
     }
     return;
   }
-  if (b == 0x07 || (b == '\\' && osc_escape)) {
-    // Window and icon titles are not used: the text is dropped.
-    osc_number = 0xFF;
-    osc_semicolon = 0;
-    osc_escape = false;
-    osc_text.clear();
-    state = ground;
-    return;
-  }
-  osc_escape = b == 0x1B;
+  // Window and icon titles (0, 1, 2) and every other OSC are read and dropped: none is used.
   if (osc_text.size() < max_osc_text) osc_text.push_back(static_cast<char>(b));
 }
 
 void escape_parser::dcs_byte(uint8_t b) {
-  if (dcs_count < static_cast<int32_t>(dcs_bytes.size())) {
-    if (b == '\\' && dcs_count > 0 && dcs_bytes[dcs_count - 1] == 0x1B) {
-      state = ground;
-      return;
-    }
-    dcs_bytes[dcs_count++] = b;
-    return;
+  // The string runs to ST (ESC \), read as an escape sequence that does nothing; CAN and SUB
+  // cancel it.
+  if (b == 0x1B) {
+    state = escape;
+  } else if (b == 0x18 || b == 0x1A) {
+    state = ground;
   }
-  // The string is longer than kept: this byte ends it and is dropped.
-  state = ground;
 }

@@ -5,8 +5,9 @@
 // UTF-8 is decoded; other bytes above 0x7F show through code page 437; ESC ( 0 selects the DEC
 // special graphics.
 //
-// An unsupported sequence, mode or status request, and the bytes CAN, SUB and DEL, write the two
-// characters "TD" at the cursor: the only trace an unsupported sequence leaves.
+// A well-formed sequence that is not supported (an escape or CSI final byte, a mode, a status
+// request, an OSC number, a DCS, SOS, PM or APC string) is read to its end and dropped: it leaves
+// nothing on the screen. CAN and SUB cancel a sequence in progress; DEL is ignored.
 //
 // Runs on the connection's worker with the screen mutex held; replies take the send queue's
 // mutex inside it.
@@ -38,7 +39,13 @@ class escape_parser {
     csi = 6,
     utf8 = 7,
     osc = 8,
+    // A DCS, SOS, PM or APC string, discarded up to its terminator.
     dcs = 9,
+    // ESC and intermediates (0x20-0x2F) of an unsupported escape sequence, up to its final byte.
+    escape_intermediate = 10,
+    // The rest of a CSI sequence that holds an intermediate or one of ':', '<', '=', up to its
+    // final byte; no such sequence is supported.
+    csi_ignore = 11,
   };
 
   static constexpr int max_params = 16;
@@ -73,14 +80,10 @@ class escape_parser {
   uint8_t prefix = 0;
   std::array<uint8_t, 6> utf8_bytes{};
   int32_t utf8_count = 0;
-  // '0', '1' or '2' once read; 0xFF none.
-  uint8_t osc_number = 0xFF;
+  // The OSC number once its first digit is read; -1 none.
+  int32_t osc_number = -1;
   uint8_t osc_semicolon = 0;
   std::string osc_text;
-  // The last OSC byte was ESC, so a backslash ends the string.
-  bool osc_escape = false;
-  std::array<uint8_t, 32> dcs_bytes{};
-  int32_t dcs_count = 0;
 
  private:
   size_t decode_utf8_run(const uint8_t*& p, const uint8_t* end, char16_t* units,
@@ -93,8 +96,22 @@ class escape_parser {
   // prefix, at more than max_params parameters or at end it enters the CSI state with the
   // parameters read so far and returns where read_csi goes on.
   const uint8_t* read_plain_csi(const uint8_t* p, const uint8_t* end);
-  // The action of a CSI final byte (any byte that is not a digit, ';', '>' or '?').
+  // The action of a CSI final byte (0x40-0x7E).
   void dispatch_csi(uint8_t b);
+  // Any other byte inside a CSI sequence that is no digit, ';' or prefix. Returns true when the
+  // sequence goes on as it was (a control code acted or was ignored).
+  bool csi_inner_byte(uint8_t b);
+  // The C0 controls the ground state acts on, and the ignored NUL, BEL, SO, SI, CAN, SUB and
+  // DEL; returns false for any other byte.
+  bool execute_control(uint8_t b);
+  // A C0 control or DEL inside an escape sequence.
+  void control_in_sequence(uint8_t b);
+  // A byte of an unsupported sequence that is being skipped; `first_final` is the lowest final
+  // byte (0x30 after ESC, 0x40 in a CSI).
+  void skip_sequence_byte(uint8_t b, uint8_t first_final);
+  // A byte from 0x80 up, which no sequence holds: the sequence ends and the byte is read again
+  // from the ground state.
+  void leave_sequence(uint8_t b);
   void print_byte(uint8_t b);
   void select_graphic_rendition();
   void set_mode(bool set, bool private_mode);
@@ -108,7 +125,6 @@ class escape_parser {
     prefix = 0;
     state = csi;
   }
-  void unsupported_marker();
   void device_attributes();
   void device_status();
   void scroll_region();

@@ -157,7 +157,7 @@ TEST(escape_parser, answers_device_requests) {
       {"cursor position", "\x1b[3;11H\x1b[6n", "", 2, 9, "\x1b[3;10R"},
       {"cursor position third row eleventh column", "\x1b[3;9Hab\x1b[6n", "||        ab", 2, 9,
        "\x1b[3;10R"},
-      {"an unknown status request", "\x1b[7n", "TD", 0, 2},
+      {"an unknown status request", "\x1b[7n", "", 0, 0},
       {"the 8-bit CSI", "\x9b" "5n", "", 0, 0, "\x1b[0n"},
   });
 }
@@ -180,24 +180,78 @@ TEST(escape_parser, answers_secondary_attributes_only_for_xterm) {
   }
 }
 
-TEST(escape_parser, marks_unsupported_sequences_and_swallows_designations) {
+// Sequences that are well formed but not supported, and the cancelling controls: each is read to
+// its end and dropped, so the text around it joins up with the attribute it had.
+TEST(escape_parser, leaves_the_screen_unchanged_for_what_it_does_not_support) {
+  struct dropped_case {
+    const char* name;
+    std::string_view sequence;
+  };
+  const std::vector<dropped_case> cases = {
+      {"CAN", "\x18"},
+      {"SUB", "\x1a"},
+      {"DEL", "\x7f"},
+      {"an unknown escape final", "\x1bz"},
+      {"a full reset", "\x1b" "c"},
+      {"a lone string terminator", "\x1b\\"},
+      {"an escape with an intermediate", "\x1b*0"},
+      {"an escape with two intermediates", "\x1b $@"},
+      {"ESC # swallows one byte", "\x1b#8"},
+      {"ESC % swallows one byte", "\x1b%G"},
+      {"ESC ) swallows one byte", "\x1b)0"},
+      {"an unknown CSI final", "\x1b[5y"},
+      {"a window operation", "\x1b[22;0;0t"},
+      {"a cursor style", "\x1b[2 q"},
+      {"a soft reset", "\x1b[!p"},
+      {"a mode request", "\x1b[?2004$p"},
+      {"tertiary device attributes", "\x1b[=c"},
+      {"colon sub-parameters", "\x1b[38:2:1:2:3m"},
+      {"a '<' parameter byte", "\x1b[<1;2;3M"},
+      {"an unsupported private mode", "\x1b[?1004h"},
+      {"mouse reporting", "\x1b[?1000h\x1b[?1006h"},
+      {"an unsupported ANSI mode", "\x1b[5h"},
+      {"several unsupported modes", "\x1b[?1004;1000;2004l"},
+      {"modes accepted and ignored", "\x1b[?12h\x1b[?1034h\x1b[?2004h\x1b[?2004l\x1b[?12l"},
+      {"an unknown status request", "\x1b[7n"},
+      {"an OSC number other than 0, 1 and 2", "\x1b]52;c;eA==\x07"},
+      {"a colour query ended by ESC backslash", "\x1b]10;?\x1b\\"},
+      {"an OSC without text", "\x1b]104\x07"},
+      {"an OSC without text ended by ESC backslash", "\x1b]112\x1b\\"},
+      {"a DCS longer than 32 bytes", "\x1bP+q536d756c78;6b637575;6b637564;6b636c66\x1b\\"},
+      {"an APC string", "\x1b_Gf=100;AAAA\x1b\\"},
+      {"a PM string", "\x1b^private\x1b\\"},
+      {"CAN cancels a CSI", "\x1b[31\x18"},
+      {"SUB cancels a CSI with an intermediate", "\x1b[2 \x1a"},
+      {"CAN cancels an escape", "\x1b\x18"},
+      {"CAN cancels an OSC", "\x1b]0;title\x18"},
+      {"SUB cancels a DCS", "\x1bPq#0\x1a"},
+      {"DEL inside a CSI", "\x1b[3\x7f" "1;0m"},
+      {"ESC inside a CSI starts a new sequence", "\x1b[12\x1b[0m"},
+  };
+  for (const dropped_case& c : cases) {
+    for (bool bytewise : {false, true}) {
+      SCOPED_TRACE(std::string(c.name) + (bytewise ? " (byte by byte)" : ""));
+      screen_probe probe;
+      probe.core().set_console_type("xterm");
+      std::string input = "a" + std::string(c.sequence) + "b";
+      bytewise ? probe.feed_bytewise(input) : probe.feed(input);
+      EXPECT_EQ(probe.screen_text(), "ab");
+      EXPECT_EQ(probe.cursor(), std::make_pair(0, 2));
+      EXPECT_EQ(probe.attr_at(0, 1), 0u);
+      EXPECT_EQ(probe.replies(), "");
+    }
+  }
+}
+
+TEST(escape_parser, acts_on_controls_inside_a_sequence_and_leaves_it_at_other_bytes) {
   run_cases({
-      {"CAN", "\x18", "TD", 0, 2},
-      {"SUB", "a\x1a", "aTD", 0, 3},
-      {"DEL", "\x7f", "TD", 0, 2},
-      {"an unknown escape", "\x1bzX", "TDX", 0, 3},
-      {"an unknown final", "\x1b[5yX", "TDX", 0, 3},
-      {"an intermediate", "\x1b[1 q", "TDq", 0, 3},
-      {"a control code inside CSI", "\x1b[1\nX", "TDX", 0, 3},
-      {"the colon", "\x1b[1:2mX", "TD2mX", 0, 5},
-      {"ESC # swallows one byte", "\x1b#8X", "X", 0, 1},
-      {"ESC % swallows one byte", "\x1b%GX", "X", 0, 1},
-      {"ESC ) swallows one byte", "\x1b)0q", "q", 0, 1},
-      {"an unsupported private mode", "\x1b[?1004h", "TD", 0, 2},
-      {"mouse reporting is unsupported", "\x1b[?1000h", "TD", 0, 2},
-      {"12, 1034 and 2004 are accepted", "\x1b[?12h\x1b[?1034h\x1b[?2004h\x1b[?2004l\x1b[?12l", "", 0, 0},
-      {"an unsupported ANSI mode", "\x1b[5h", "TD", 0, 2},
-      {"one marker per unsupported mode", "\x1b[?7;1004;1000l", "TDTD", 0, 4},
+      {"BS inside a CSI acts and the CSI goes on", "abc\x1b[2\bDX", "Xbc", 0, 1},
+      {"CR inside an escape acts and the escape goes on", "ab\x1b\r" "DX", "ab|X", 1, 1},
+      {"a C0 code that would print is ignored inside a CSI", "\x1b[2\x01" "CX", "  X", 0, 3},
+      {"a byte above 0x7F ends a CSI and is read as text", "\x1b[1\xc3\xa9", "\xc3\xa9", 0, 1},
+      {"a byte above 0x7F ends an escape", "\x1b\xc3\xa9", "\xc3\xa9", 0, 1},
+      {"the 8-bit CSI inside a CSI starts a new one", "\x1b[5\x9b" "2CX", "  X", 0, 3},
+      {"ESC ( 0 still selects DEC graphics", "\x1b(0q\x1b(Bq", "\xe2\x94\x80q", 0, 2},
   });
 }
 
@@ -206,11 +260,11 @@ TEST(escape_parser, skips_strings) {
       {"OSC 0 ended by BEL", "\x1b]0;title\x07" "ab", "ab", 0, 2},
       {"OSC 2 ended by ESC backslash", "\x1b]2;title\x1b\\ab", "ab", 0, 2},
       {"OSC 1", "\x1b]1;icon\x07" "ab", "ab", 0, 2},
-      {"OSC 52 ends at its first byte", "\x1b]52;x\x07", "2;x", 0, 3},
+      {"OSC 52 is read to its end", "\x1b]52;x\x07", "", 0, 0},
       {"OSC without a semicolon ends", "\x1b]0xab", "ab", 0, 2},
       {"ESC inside OSC text", "\x1b]0;a\x1bz\x07" "b", "b", 0, 1},
       {"DCS ended by ESC backslash", "\x1bPq#0;abc\x1b\\X", "X", 0, 1},
-      {"DCS longer than kept", "\x1bPaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaabcd", "cd", 0, 2},
+      {"a DCS runs to its terminator", "\x1bPaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaabcd\x1b\\X", "X", 0, 1},
   });
 }
 

@@ -139,7 +139,7 @@ void expect_sound(screen_probe& probe) {
   ASSERT_LT(p.param_index, escape_parser::max_params);
   for (int32_t value : p.params) ASSERT_LE(value, escape_parser::max_param_value);
   ASSERT_LE(p.utf8_count, 6);
-  ASSERT_LE(p.dcs_count, 32);
+  ASSERT_LE(p.osc_number, escape_parser::max_param_value);
 }
 
 // Everything the view or the peer could see: every stored line's cells and flags, the cursor,

@@ -21,7 +21,6 @@
 //   columns before the last one, and move right only by tabs.
 // - A line feed ends a pending wrap here (the next line has none); libvterm keeps it across
 //   line feeds. The test ends a pending wrap with CR before any fragment but text.
-// - Unsupported sequences print "TD" here; the streams hold none.
 #include <vterm.h>
 
 #include <gtest/gtest.h>
