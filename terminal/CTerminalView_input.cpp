@@ -84,8 +84,13 @@ void CTerminalView::keyPressEvent(QKeyEvent* e) {
   if (int key = navigation_of(e->key())) {
     m_core->queue.push_navigation_key(m_core->modes.app_cursor_keys.load(),
                                       static_cast<navigation_key>(key));
-  } else if (e->key() != Qt::Key_Delete && !(e->modifiers() & Qt::AltModifier)) {
-    // Delete types no character; Alt combinations are menu keys, not text.
+  } else if (e->modifiers() & Qt::AltModifier) {
+    // Alt combinations are menu keys, not text.
+  } else if (e->key() == Qt::Key_Backspace) {
+    // DEL is the erase character of Linux and BSD peers; Ctrl+H still sends 0x08.
+    OnChar(QString(QChar(0x7F)));
+  } else if (e->key() != Qt::Key_Delete) {
+    // Delete types no character.
     OnChar(e->text());
   }
   e->accept();
