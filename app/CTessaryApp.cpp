@@ -6,6 +6,7 @@
 #include "app/open_session.h"
 #include "config/configuration.h"
 #include "config/default_session_param.h"
+#include "settings/controls/control_look.h"
 #include "terminal/log_writer.h"
 
 CTessaryApp the_app;
@@ -47,6 +48,8 @@ bool CTessaryApp::InitInstance() {
   }
   if (screen_dpi_x <= 0) screen_dpi_x = 96;
   if (screen_dpi_y <= 0) screen_dpi_y = 96;
+  install_control_look({[] { return screen_dpi_x; }, [] { return the_app.m_nApplicationLook; },
+                        [] { return app_look_background_color(); }});
   QCoreApplication::setOrganizationName("Tessary");
   QCoreApplication::setApplicationName("Tessary");
 

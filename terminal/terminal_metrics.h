@@ -3,8 +3,7 @@
 // and the caret's rectangle. Plain arithmetic, so the rules can be checked without a window.
 #include <QRect>
 
-// a × b / c rounded to the nearest integer (halves away from zero); -1 when c is 0.
-int mul_div(int a, int b, int c);
+#include "platform/mul_div.h"
 
 // The character height plus the line spacing, which is given in pixels at 96 DPI.
 int terminal_line_height(int char_height, int line_spacing, int dpi_y);
