@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "app/dialog_ids.h"
+#include "platform/dialog_ids.h"
 #include "config/host_param.h"
 #include "config/text_convert.h"
 #include "platform/qt_text.h"

@@ -3,7 +3,7 @@
 #include <QTabWidget>
 
 #include "app/CLogCtrl.h"
-#include "app/dialog_ids.h"
+#include "platform/dialog_ids.h"
 #include "terminal/CChatWindow.h"
 
 COutputWnd::COutputWnd(QWidget* parent) : QDockWidget("Output", parent) {

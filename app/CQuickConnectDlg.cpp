@@ -12,7 +12,7 @@
 #include <QVBoxLayout>
 
 #include "app/combo_boxes.h"
-#include "app/dialog_ids.h"
+#include "platform/dialog_ids.h"
 #include "config/text_convert.h"
 #include "platform/qt_text.h"
 

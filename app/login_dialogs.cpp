@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/dialog_ids.h"
+#include "platform/dialog_ids.h"
 #include "app/quick_connect_rules.h"
 #include "config/connection_params.h"
 #include "config/text_convert.h"

@@ -1,6 +1,6 @@
 #pragma once
-// Helpers that give a dialog's controls the names their ids make ("id_<number>"), so that
-// tests and the other Parts of the program find them.
+// Gives a dialog's control the name its numeric id makes ("id_<number>"), the one name by which
+// tests and other windows find a control.
 #include <QString>
 #include <QWidget>
 
