@@ -11,7 +11,7 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include "app/combo_boxes.h"
+#include "settings/controls/combo_boxes.h"
 #include "platform/dialog_ids.h"
 #include "config/text_convert.h"
 #include "platform/qt_text.h"

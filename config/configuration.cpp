@@ -7,6 +7,7 @@
 
 #include "config/ansi_color_param.h"
 #include "config/color_scheme_param.h"
+#include "config/common_options_param.h"
 #include "config/default_session_param.h"
 #include "config/host_param.h"
 #include "config/plain_section_param.h"
@@ -51,7 +52,7 @@ Node* configuration::make_node(Args&&... args) {
 void configuration::build_tree() {
   root = make_node<parameter>(u"Tessary");
   parameter* global_options = make_node<parameter>(u"GlobalOptions");
-  common_options = make_node<plain_section_param>(u"CommonOptions");
+  common_options = make_node<common_options_param>();
   default_session = make_node<default_session_param>();
   common_options->children.push_back(default_session);
   global_options->children.push_back(common_options);

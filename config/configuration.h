@@ -23,6 +23,7 @@ class one_shot_timer;
 
 class ansi_color_param;
 class color_scheme_param;
+class common_options_param;
 class default_session_param;
 class host_param;
 class plain_section_param;
@@ -65,7 +66,7 @@ class configuration {
   parameter* root = nullptr;
   // Sections whose values later parts of the program give meaning to; until then they keep
   // their elements as read (plain_section_param).
-  plain_section_param* common_options = nullptr;
+  common_options_param* common_options = nullptr;
   default_session_param* default_session = nullptr;
   terminal_opt_param* terminal_options = nullptr;
   terminal_appearance_param* terminal_appearance = nullptr;

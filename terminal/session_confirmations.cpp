@@ -1,5 +1,10 @@
 #include "terminal/session_confirmations.h"
 
-// The "CommonOptions" section is still kept as plain text by the settings store (its node does
-// not read its switches yet), so every switch keeps its built-in value: ask first.
-session_confirmations session_confirmations::current() { return {}; }
+#include "config/common_options_param.h"
+#include "config/configuration.h"
+
+session_confirmations session_confirmations::current() {
+  const common_options_param* options = configuration::instance().common_options;
+  if (!options) return {};
+  return {options->close_confirm, options->disconnect_confirm, options->reconnect_confirm};
+}

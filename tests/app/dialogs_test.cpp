@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "app/CHostSelectDlg.h"
+#include "settings/CHostSelectDlg.h"
 #include "app/CQuickConnectDlg.h"
-#include "app/combo_boxes.h"
+#include "settings/controls/combo_boxes.h"
 #include "app/login_dialogs.h"
 #include "config/host_param.h"
 #include "tests/app/app_fixture.h"

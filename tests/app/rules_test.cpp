@@ -7,9 +7,9 @@
 
 #include "app/CLogCtrl.h"
 #include "app/CTessaryApp.h"
-#include "app/com_port_scan.h"
+#include "settings/controls/com_port_scan.h"
 #include "app/quick_connect_rules.h"
-#include "app/serial_text.h"
+#include "settings/controls/serial_text.h"
 #include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;

@@ -7,6 +7,8 @@
 #include <QMdiSubWindow>
 #include <QTest>
 
+#include "config/common_options_param.h"
+#include "config/configuration.h"
 #include "config/session_record.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/terminal/terminal_view_fixture.h"
@@ -47,6 +49,24 @@ TEST_F(session_view_test, closing_asks_once_unless_all_sessions_are_closing) {
   frame.closing = true;
   EXPECT_TRUE(doc->OnCloseDocument());
   EXPECT_EQ(ui.messages().size(), 2u);
+}
+
+TEST_F(session_view_test, switched_off_confirmations_are_not_asked) {
+  common_options_param& options = *configuration::instance().common_options;
+  open();
+  connection->opens_succeed = true;
+  connection->start();
+  ASSERT_TRUE(wait_until([&] { return connection->state.load() == state_connected; }));
+  options.disconnect_confirm = false;
+  view->OnCommand(ID_SESSION_DISCONNECT);
+  EXPECT_EQ(connection->state.load(), state_disconnected);
+  options.reconnect_confirm = false;
+  view->OnCommand(ID_SESSION_RECONNECT);
+  EXPECT_TRUE(wait_until([&] { return connection->opens.load() == 2; }));
+  options.close_confirm = false;
+  EXPECT_TRUE(doc->OnCloseDocument());
+  EXPECT_TRUE(ui.messages().empty());
+  options.close_confirm = options.disconnect_confirm = options.reconnect_confirm = true;
 }
 
 TEST_F(session_view_test, the_tab_icon_follows_the_connection_state) {

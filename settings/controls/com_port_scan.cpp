@@ -1,4 +1,4 @@
-#include "app/com_port_scan.h"
+#include "settings/controls/com_port_scan.h"
 
 #include <algorithm>
 #include <cstdlib>

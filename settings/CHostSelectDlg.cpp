@@ -1,4 +1,4 @@
-#include "app/CHostSelectDlg.h"
+#include "settings/CHostSelectDlg.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>

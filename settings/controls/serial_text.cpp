@@ -1,4 +1,4 @@
-#include "app/serial_text.h"
+#include "settings/controls/serial_text.h"
 
 #include <cstdint>
 

@@ -8,6 +8,7 @@
 #include <string>
 
 // Selects the first item whose data equals `value`; leaves the selection alone when none does.
+// Every dialog that keeps a value as item data (the server pages too) selects with it.
 void select_combo_item_by_data(QComboBox& combo, int value);
 
 // "SSH2" 0, "Telnet" 1, "Serial" 2; the first is selected.

@@ -1,9 +1,9 @@
-#include "app/combo_boxes.h"
+#include "settings/controls/combo_boxes.h"
 
 #include <QLineEdit>
 
-#include "app/com_port_scan.h"
-#include "app/serial_text.h"
+#include "settings/controls/com_port_scan.h"
+#include "settings/controls/serial_text.h"
 #include "platform/qt_text.h"
 
 namespace {
