@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "config/ansi_color_param.h"
+#include "config/button_bar_param.h"
 #include "config/color_scheme_param.h"
 #include "config/common_options_param.h"
 #include "config/default_session_param.h"
@@ -78,7 +79,7 @@ void configuration::build_tree() {
   hosts->store = this;
   root->children.push_back(hosts);
 
-  button_bar = make_node<plain_section_param>(u"ButtonBar");
+  button_bar = make_node<button_bar_param>();
   root->children.push_back(button_bar);
 }
 

@@ -22,6 +22,7 @@ class one_shot_timer;
 }  // namespace platform
 
 class ansi_color_param;
+class button_bar_param;
 class color_scheme_param;
 class common_options_param;
 class default_session_param;
@@ -76,7 +77,7 @@ class configuration {
   plain_section_param* dhcpd = nullptr;
   plain_section_param* httpd = nullptr;
   host_param* hosts = nullptr;
-  plain_section_param* button_bar = nullptr;
+  button_bar_param* button_bar = nullptr;
 
  private:
   template <typename Node, typename... Args>

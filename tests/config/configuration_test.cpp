@@ -8,6 +8,7 @@
 #include <csignal>
 
 #include "config/ansi_color_param.h"
+#include "config/button_bar_param.h"
 #include "config/color_scheme_param.h"
 #include "config/configuration.h"
 #include "config/host_param.h"
@@ -104,8 +105,8 @@ const char* const hand_written_file =
     "    <CommonOptions><CloseConfirm>false</CloseConfirm>"
     "<DefaultSession><DefaultSessionType>2</DefaultSessionType></DefaultSession></CommonOptions>\r\n"
     "  </GlobalOptions>\r\n"
-    "  <ButtonBar><Category Name=\"Default\" Active=\"true\"><Button Name=\"ls\">ls -l</Button>"
-    "</Category></ButtonBar>\r\n"
+    "  <ButtonBar><Category name=\"net\" active=\"true\"><Button><Script>ls -l</Script><Label>ls</Label>"
+    "</Button></Category></ButtonBar>\r\n"
     "</Tessary>\r\n";
 
 // What a store holds, as one text per section, so that two stores can be compared whole.
@@ -192,14 +193,17 @@ TEST_F(StoreTest, HandWrittenFileLoadsAndSavesBackUnchangedInMeaning) {
   const host_group& lab = *store->hosts->root->group->children[0]->group;
   EXPECT_EQ(lab.name, u"Lab & test");
   EXPECT_EQ(lab.children[0]->group->children[0]->host->connection.serial.baudrate, 115200u);
+  ASSERT_EQ(store->button_bar->categories.size(), 2u);
+  EXPECT_EQ(store->button_bar->active_category, 1);
+  EXPECT_EQ(store->button_bar->categories[1]->buttons[0]->script, u"ls -l");
 
   ASSERT_TRUE(store->save());
   const std::string saved = file_text(main_path());
   for (const char* kept : {"<Enable>true</Enable>", "<Pool Start=\"10.0.0.10\" End=\"10.0.0.99\"/>",
                            "<CloseConfirm>false</CloseConfirm>",
                            "<DefaultSessionType>2</DefaultSessionType>",
-                           "<Category Name=\"Default\" Active=\"true\"><Button Name=\"ls\">ls -l</Button>"
-                           "</Category>"})
+                           "<Category name=\"net\" active=\"true\">", "<Label>ls</Label>",
+                           "<Script>ls -l</Script>"})
     EXPECT_NE(saved.find(kept), std::string::npos) << kept;
 
   auto reread = make_store();
