@@ -1,0 +1,174 @@
+// The template runner: a table of templates, each expanded by the runner and by the stock Lua 5.3
+// interpreter (reference_expand.lua), so print formatting, number conversion and Lua's messages
+// are the real Lua's; plus what the table cannot show: a state per expansion, the error text
+// kept, a runaway script stopped, and the output hook.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "scripting/lua_output.h"
+#include "scripting/script_runner.h"
+#include "tests/connections/connection_test_support.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+struct expansion {
+  int status = 0;
+  std::string text;  // the result, or the error
+  bool operator==(const expansion&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const expansion& e) {
+  return out << (e.status == 0 ? "OK:" : "ERROR:") << e.text;
+}
+
+expansion ours(const std::string& text) {
+  script_runner& runner = script_runner::instance();
+  std::string result = "untouched";
+  const int status = runner.expand_template(nullptr, text, result);
+  if (status != 0) {
+    EXPECT_EQ(result, "untouched") << "a failed expansion changed the result";
+  }
+  return {status, status == 0 ? result : runner.error};
+}
+
+bool have_reference() { return std::system("command -v lua5.3 >/dev/null 2>&1") == 0; }
+
+// The stock interpreter's expansion of the same template.
+expansion reference(const std::string& text) {
+  test_support::temp_folder folder;
+  std::ofstream(folder.file("template"), std::ios::binary) << text;
+  const std::string command = "lua5.3 " REFERENCE_EXPAND " " + folder.file("template");
+  FILE* pipe = ::popen(command.c_str(), "r");
+  std::string out;
+  char buffer[4096];
+  size_t n = 0;
+  while (pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+  if (pipe) ::pclose(pipe);
+  if (out.rfind("OK:", 0) == 0) return {0, out.substr(3)};
+  if (out.rfind("ERROR:", 0) == 0) return {-1, out.substr(6)};
+  ADD_FAILURE() << "reference interpreter said: " << out;
+  return {-2, out};
+}
+
+struct template_case {
+  const char* name;
+  std::string text;
+  // What the expansion must give besides agreeing with the reference; status 1 = not stated.
+  expansion expected{1, {}};
+};
+
+class Templates : public ::testing::TestWithParam<template_case> {};
+
+TEST_P(Templates, ExpandAsStockLuaDoes) {
+  const template_case& c = GetParam();
+  const expansion got = ours(c.text);
+  if (c.expected.status != 1) {
+    EXPECT_EQ(got, c.expected);
+  }
+  REQUIRE_PEER(have_reference(), "lua5.3 interpreter");
+  EXPECT_EQ(got, reference(c.text));
+}
+
+const expansion ok(std::string text) { return {0, std::move(text)}; }
+const expansion failed(std::string text) { return {-1, std::move(text)}; }
+
+INSTANTIATE_TEST_SUITE_P(
+    Runner, Templates,
+    ::testing::Values(
+        template_case{"LiteralOnly", "ls -l /tmp\r\n", ok("ls -l /tmp\r\n")},
+        template_case{"BlockBetweenLiterals", "a<% nprint(1+1) %>b", ok("a2b")},
+        template_case{"PrintSeparatesWithTabsAndEndsTheLine", "<% print('a', 'b') %>", ok("a\tb\n")},
+        template_case{"PrintWithoutArguments", "[<% print() %>]", ok("[\n]")},
+        template_case{"NprintWithoutArguments", "[<% nprint() %>]", ok("[]")},
+        template_case{"BlocksShareTheirState", "<% y = 5 %>-<% nprint(y) %>", ok("-5")},
+        template_case{"UnclosedStartStaysLiteral", "x<% nprint(1) %>y<% nprint(2)", ok("x1y<% nprint(2)")},
+        template_case{"StartMarkDoesNotCloseItself", "a<%>b", ok("a<%>b")},
+        template_case{"StartMarkFollowedByGreaterThanRunsToTheNextEnd", "<%> nprint(1) %>"},
+        template_case{"EmptyBlock", "a<%%>b", ok("ab")},
+        template_case{"EndMarkInsideAStringCutsTheChunk", "<% nprint('%>') %>"},
+        template_case{"ErrorInSecondBlockDiscardsTheFirst", "<% print('x') %><% error('boom') %>",
+                      failed("[string \" error('boom') \"]:1: boom")},
+        template_case{"SyntaxErrorNamesTheLine", "<% x = = 1 %>"},
+        template_case{"MultiLineChunkIsCitedByItsFirstLine", "<%\nlocal a = 1\nerror('on line three')\n%>"},
+        template_case{"TableErrorValue", "<% error({}) %>", failed("(error object is a table value)")},
+        template_case{"NilErrorValue", "<% error() %>", failed("(error object is a nil value)")},
+        template_case{"BooleanErrorValue", "<% error(false) %>", failed("(error object is a boolean value)")},
+        template_case{"IntegerErrorValue", "<% error(42) %>", failed("42")},
+        template_case{"FloatErrorValue", "<% error(1.5) %>", failed("1.5")},
+        template_case{"NumbersPrintAsLuaPrintsThem",
+                      "<% print(1/3, 10/2, 7//2, 2^53, -0.0, 1e300*1e10, math.pi, math.mininteger) %>"},
+        template_case{"NprintJoinsWithoutSeparator", "<% nprint(nil, true, 12, 'x') %>", ok("niltrue12x")},
+        template_case{"LibrariesOpenedIoLeftOut",
+                      "<% print(type(string), type(table), type(os), type(math), type(utf8), type(debug),"
+                      " type(coroutine), type(package), type(require), io, package.loaded.io) %>",
+                      ok("table\ttable\ttable\ttable\ttable\ttable\ttable\ttable\tfunction\tnil\tnil\n")},
+        template_case{"TostringThatReturnsNoString", "<% tostring = function() return {} end print(1) %>",
+                      failed("[string \" tostring = function() return {} end print(1)...\"]:1: "
+                             "'tostring' must return a string to 'print'")},
+        template_case{"LoopSample", "<%\r\nfor i=0,20,2 do\r\n  print(\"hello world \", i)\r\nend\r\n%>\r\n"},
+        template_case{"Utf8Text", "<% nprint(utf8.char(228, 8364), ' ', #'\xC3\xA4') %>", ok("\xC3\xA4\xE2\x82\xAC 2")},
+        template_case{"ChunkReturningValuesPrintsNothing", "a<% return 1, 2 %>b", ok("ab")}),
+    [](const ::testing::TestParamInfo<template_case>& info) { return std::string(info.param.name); });
+
+TEST(ScriptRunner, GlobalsDoNotSurviveAnExpansion) {
+  const std::string text = "<% nprint(g) g = 1 %>";
+  EXPECT_EQ(ours(text), ok("nil"));
+  EXPECT_EQ(ours(text), ok("nil"));
+}
+
+TEST(ScriptRunner, ErrorTextIsKeptAcrossLaterSuccessAndOutputKeepsTheLastChunk) {
+  EXPECT_EQ(ours("<% error('first', 0) %>").status, -1);
+  EXPECT_EQ(ours("<% nprint('a') %><% nprint('b') %>"), ok("ab"));
+  EXPECT_EQ(script_runner::instance().error, "first");
+  EXPECT_EQ(script_runner::instance().output, "b");
+}
+
+TEST(ScriptRunner, ChunkEndsAtItsFirstZeroByte) {
+  const char text[] = "<% nprint(1)\0 error('hidden') %>!";
+  EXPECT_EQ(ours(std::string(text, sizeof text - 1)), ok("1!"));
+}
+
+TEST(ScriptRunner, PrintWritesThroughTheOutputHookOnceTheRunnerExists) {
+  script_runner::instance();
+  EXPECT_EQ(lua_output_hook, &script_runner::capture_output);
+  script_runner::instance().output.clear();
+  EXPECT_EQ(lua_output_hook("abc", 3), 3u);
+  EXPECT_EQ(script_runner::instance().output, "abc");
+}
+
+// A script that never ends is stopped once it has used up its instructions, also when it
+// catches the stop with pcall or runs in coroutines; the runner is usable again afterwards.
+class Runaway : public ::testing::TestWithParam<const char*> {
+ protected:
+  void SetUp() override { script_runner::instance().instruction_limit = 20'000'000; }
+  void TearDown() override {
+    script_runner::instance().instruction_limit = script_runner::default_instruction_limit;
+  }
+};
+
+TEST_P(Runaway, IsStoppedWithAnError) {
+  const expansion got = ours(std::string("before <% ") + GetParam() + " %> after");
+  EXPECT_EQ(got.status, -1);
+  EXPECT_NE(got.text.find("script stopped: it ran more than 20000000 instructions"), std::string::npos) << got.text;
+  EXPECT_EQ(ours("<% nprint('again') %>"), ok("again"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ScriptRunner, Runaway,
+    ::testing::Values("while true do end",
+                      "while true do pcall(function() while true do end end) end",
+                      "local co = coroutine.wrap(function() while true do end end) while true do pcall(co) end",
+                      "repeat local ok = pcall(string.gsub, ('x'):rep(100), '.', function() while true do end end)"
+                      " until false"));
+
+TEST(ScriptRunner, GenerousBoundLetsLongScriptsFinish) {
+  // A million loop turns with a print each is far below the bound.
+  const expansion got = ours("<% for i = 1, 1000000 do nprint('') end nprint('done') %>");
+  EXPECT_EQ(got, ok("done"));
+}
+
+}  // namespace
