@@ -20,6 +20,7 @@
 #include "connections/terminal_core_link.h"
 #include "platform/qt_text.h"
 #include "terminal/CTerminalDoc.h"
+#include "terminal/box_drawing.h"
 #include "terminal/run_colors.h"
 #include "terminal/session_frame.h"
 #include "terminal/terminal_core.h"
@@ -214,8 +215,12 @@ void CTerminalView::DrawLine(QPainter& painter, const snapshot_line& line, int r
   int x = m_rcClient.left() + m_nMargin;
   int length = static_cast<int>(line.chars.size());
   for (int from = 0; from < length;) {
+    // A run has one attribute, and either only line-drawing characters or none.
+    bool boxes = is_box_drawing(line.chars[from]);
     int to = from + 1;
-    while (to < length && line.attrs[to] == line.attrs[from]) ++to;
+    while (to < length && line.attrs[to] == line.attrs[from] &&
+           is_box_drawing(line.chars[to]) == boxes)
+      ++to;
     x += DrawRun(painter, line, from, to, x, top);
     from = to;
   }
@@ -225,9 +230,18 @@ int CTerminalView::DrawRun(QPainter& painter, const snapshot_line& line, int fro
                            int top) {
   std::u16string_view text(line.chars.data() + from, to - from);
   run_colors colors = colors_of_run(line.attrs[from], *m_pAppearance);
-  int width = m_glyphs.layout(text);
+  bool boxes = is_box_drawing(text.front());
+  // Line-drawing characters are drawn cell by cell on the grid, not from the font.
+  int width = boxes ? static_cast<int>(text.size()) * m_nCharWidth : m_glyphs.layout(text);
   if (colors.fill != m_pAppearance->background)
     painter.fillRect(x, top, width, m_nLineHeight, to_qcolor(colors.fill));
+  if (boxes) {
+    for (size_t i = 0; i < text.size(); ++i) {
+      QRect cell(x + static_cast<int>(i) * m_nCharWidth, top, m_nCharWidth, m_nLineHeight);
+      draw_box_character(painter, text[i], cell, to_qcolor(colors.text));
+    }
+    return width;
+  }
   painter.setPen(to_qcolor(colors.text));
   m_glyphs.draw(painter, x, top + (m_nLineHeight - m_nCharHeight) / 2 + m_nAscent);
   return width;

@@ -107,6 +107,63 @@ TEST_F(terminal_view_test, a_line_spacing_of_4_at_144_dpi_adds_6_pixels) {
   EXPECT_EQ(view->m_nRows, (300 - 14) / view->m_nLineHeight);
 }
 
+// Line-drawing characters are drawn to the edges of their cell, so frames have no gaps between
+// rows or columns whatever the font and the line spacing.
+TEST_F(terminal_view_test, line_drawing_characters_join_the_cells_around_them) {
+  struct drawing_case {
+    const char* name;
+    std::string cell;
+    bool upright;  // the strokes checked run down three rows, else along three columns
+  };
+  const drawing_case cases[] = {
+      {"light vertical", "\xe2\x94\x82", true},
+      {"DEC graphics x", "\x1b(0x\x1b(B", true},
+      {"light cross", "\xe2\x94\xbc", true},
+      {"double vertical", "\xe2\x95\x91", true},
+      {"heavy vertical and left", "\xe2\x94\xab", true},
+      {"full block", "\xe2\x96\x88", true},
+      {"medium shade", "\xe2\x96\x92", true},
+      {"light horizontal", "\xe2\x94\x80", false},
+      {"DEC graphics q", "\x1b(0q\x1b(B", false},
+      {"heavy horizontal", "\xe2\x94\x81", false},
+      {"double horizontal", "\xe2\x95\x90", false},
+      {"light cross along", "\xe2\x94\xbc", false},
+  };
+  for (int spacing : {0, 4}) {
+    configuration::instance().terminal_appearance->line_spacing = spacing;
+    open(standard_record(), client_for(6, 20));
+    int width = view->m_nCharWidth;
+    int height = view->m_nLineHeight;
+    int margin = view->m_nMargin;
+    for (const drawing_case& c : cases) {
+      SCOPED_TRACE(std::string(c.name) + ", line spacing " + std::to_string(spacing));
+      std::string between = c.upright ? "\r\n" : "";
+      feed("\x1b[H\x1b[2J" + c.cell + between + c.cell + between + c.cell);
+      QImage image = grab();
+      QRgb background = image.pixel(cell_center(0, 5));
+      auto ink = [&](int along, int across) {
+        return c.upright ? image.pixel(across, along) != background
+                         : image.pixel(along, across) != background;
+      };
+      // Every stroke through the first quarter of the middle cell (clear of a cross's other
+      // arms) runs from the outer edge of the first cell to that of the third.
+      int probe = margin + (c.upright ? height : width) * 5 / 4;
+      int across_end = margin + (c.upright ? width : height);
+      int along_end = margin + 3 * (c.upright ? height : width);
+      int strokes = 0;
+      for (int across = margin; across < across_end; ++across) {
+        if (!ink(probe, across)) continue;
+        ++strokes;
+        int gaps = 0;
+        for (int along = margin; along < along_end; ++along) gaps += !ink(along, across);
+        EXPECT_EQ(gaps, 0) << "at " << across;
+      }
+      EXPECT_GT(strokes, 0);
+    }
+    view.reset();
+  }
+}
+
 TEST_F(terminal_view_test, output_scrolls_back_to_the_bottom) {
   open(standard_record(), client_for(10, 40));
   QScrollBar* bar = view->verticalScrollBar();
