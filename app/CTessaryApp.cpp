@@ -6,6 +6,7 @@
 #include "app/open_session.h"
 #include "config/configuration.h"
 #include "config/default_session_param.h"
+#include "servers/server_starters.h"
 #include "settings/controls/control_look.h"
 #include "terminal/log_writer.h"
 
@@ -72,6 +73,7 @@ bool CTessaryApp::InitInstance() {
   if (settings.default_session) settings.default_session->opener = [](const session_record& record) {
     return open_session(record);
   };
+  install_server_starters(settings);
   if (settings.root) {
     settings.root->apply();
     for (parameter* child : settings.root->children) child->apply_tree();

@@ -14,6 +14,7 @@
 #include "config/plain_section_param.h"
 #include "config/terminal_appearance_param.h"
 #include "config/terminal_opt_param.h"
+#include "config/tftpd_param.h"
 #include "config/xml_document.h"
 #include "platform/atomic_file.h"
 #include "platform/clock.h"
@@ -69,7 +70,7 @@ void configuration::build_tree() {
   root->children.push_back(global_options);
 
   parameter* tiny_server = make_node<parameter>(u"TinyServer");
-  tftpd = make_node<plain_section_param>(u"Tftpd");
+  tftpd = make_node<tftpd_param>();
   dhcpd = make_node<plain_section_param>(u"Dhcpd");
   httpd = make_node<plain_section_param>(u"Httpd");
   tiny_server->children = {tftpd, dhcpd, httpd};

@@ -30,6 +30,7 @@ class host_param;
 class plain_section_param;
 class terminal_appearance_param;
 class terminal_opt_param;
+class tftpd_param;
 
 class configuration {
  public:
@@ -73,7 +74,7 @@ class configuration {
   terminal_appearance_param* terminal_appearance = nullptr;
   ansi_color_param* ansi_colors = nullptr;
   color_scheme_param* color_schemes = nullptr;
-  plain_section_param* tftpd = nullptr;
+  tftpd_param* tftpd = nullptr;
   plain_section_param* dhcpd = nullptr;
   plain_section_param* httpd = nullptr;
   host_param* hosts = nullptr;

@@ -1,0 +1,372 @@
+#include "servers/tftpd.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <vector>
+
+#include "config/paths.h"
+#include "config/text_convert.h"
+#include "config/tftpd_param.h"
+
+namespace {
+
+constexpr int64_t pass_wait_us = 500000;
+
+int64_t now_us() {
+  return std::chrono::duration_cast<std::chrono::microseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+uint16_t read_u16(const uint8_t* p) { return static_cast<uint16_t>((p[0] << 8) | p[1]); }
+
+void write_u16(uint8_t* p, uint16_t value) {
+  p[0] = static_cast<uint8_t>(value >> 8);
+  p[1] = static_cast<uint8_t>(value);
+}
+
+bool same_peer(const sockaddr_in& a, const sockaddr_in& b) {
+  return a.sin_addr.s_addr == b.sin_addr.s_addr && a.sin_port == b.sin_port;
+}
+
+// A name that stays inside the served folder: no separators, and not the folder itself or its
+// parent.
+bool name_allowed(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." && name.find_first_of("/\\") == std::string::npos;
+}
+
+// The served folder of a path history: the chosen entry, else the program's own folder.
+std::string served_folder(int32_t index, const std::vector<std::string>& paths) {
+  if (index >= 0 && static_cast<size_t>(index) < paths.size()) return paths[index];
+  return wstring_to_ansi(module_folder());
+}
+
+}  // namespace
+
+tftp_transfer::~tftp_transfer() {
+  if (file >= 0) ::close(file);
+}
+
+tftpd* tftpd::instance() {
+  static tftpd* const the_server = new tftpd;
+  return the_server;
+}
+
+tftpd::tftpd() : server("tftpd", LOG_INFORMATION) {}
+
+tftpd::~tftpd() {
+  finish();
+  close_all();
+}
+
+bool tftpd::start(const tftpd_param& settings) {
+  if (running) {
+    log(LOG_INFORMATION, "tftpd is already running!");
+    return true;
+  }
+  // A worker left running by an earlier stop still owns the sockets and transfers.
+  if (worker_alive()) return false;
+  level = settings.log_level;
+  download_folder = served_folder(settings.download_index, settings.download_paths);
+  upload_folder = served_folder(settings.upload_index, settings.upload_paths);
+  read_enable = settings.read_enable;
+  write_enable = settings.write_enable;
+  path_restriction = settings.path_restriction;
+  timeout = settings.timeout;
+  max_retry = settings.max_retry;
+
+  close_all();
+  const uint16_t port = static_cast<uint16_t>(settings.port);
+  sockaddr_in address = ipv4_address(settings.interface_address, port);
+  socket.sock = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  if (socket.sock < 0 || ::bind(socket.sock, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    const int error = errno;
+    socket.close();
+    log(LOG_ERROR, "open server socket failed!");
+    log(LOG_ERROR, "Bind to %s:%u: %s", dotted_text(settings.interface_address).c_str(), port,
+        std::strerror(error));
+    return false;
+  }
+  socklen_t length = sizeof address;
+  ::getsockname(socket.sock, reinterpret_cast<sockaddr*>(&address), &length);
+  socket.local_address = address;
+  socket.kind = net_socket::kind_udp;
+  socket.state = net_socket::state_open;
+  if (!start_worker()) {
+    socket.close();
+    return false;
+  }
+  return true;
+}
+
+void tftpd::close_all() {
+  socket.close();
+  for (auto& transfer : transfers) transfer.reset();
+  sockets_changed = true;
+}
+
+void tftpd::run(platform::worker_control& control) {
+  log(LOG_INFORMATION, "TFTP Server started");
+  sockets_changed = true;
+  std::vector<net_socket*> watched;
+  std::vector<int> watched_slots;  // the slot of each watched socket; -1 for the listening one
+  std::array<uint8_t, receive_size> buffer;
+  int64_t wait_us = pass_wait_us;
+  while (running) {
+    if (sockets_changed) {
+      watched = {&socket};
+      watched_slots = {-1};
+      for (int slot = 0; slot < max_transfers; ++slot)
+        if (transfers[slot]) {
+          watched.push_back(&transfers[slot]->socket);
+          watched_slots.push_back(slot);
+        }
+      sockets_changed = false;
+    }
+    int ready = net_socket::select_sockets(watched, {}, wait_us, control.wake_fd());
+    if (ready < 0) break;
+    for (size_t i = 0; i < watched.size() && ready > 0 && running; ++i) {
+      if (!(watched[i]->ready_flags & net_socket::ready_read)) continue;
+      --ready;
+      const int slot = watched_slots[i];
+      // An earlier datagram of this pass may have ended that transfer.
+      if (slot >= 0 && (!transfers[slot] || &transfers[slot]->socket != watched[i])) continue;
+      sockaddr_in sender{};
+      const int got = watched[i]->receive(buffer.data(), buffer.size(), 0, &sender);
+      if (got > 0) handle_packet(slot, buffer.data(), static_cast<size_t>(got), sender);
+    }
+    wait_us = check_timeouts();
+  }
+  running = false;
+  log(LOG_INFORMATION, "TFTP Server stopped");
+  close_all();
+}
+
+void tftpd::handle_packet(int slot, const uint8_t* data, size_t length, const sockaddr_in& sender) {
+  if (length < 4) {
+    log(LOG_ERROR, "Invalid package length %u!", static_cast<unsigned>(length));
+    return;
+  }
+  const uint16_t opcode = read_u16(data);
+  if (opcode == TFTP_RRQ || opcode == TFTP_WRQ) {
+    // Requests start transfers only at the server's port.
+    if (slot >= 0) return;
+    auto open_slot = std::find(transfers.begin(), transfers.end(), nullptr);
+    std::unique_ptr<tftp_transfer> transfer;
+    if (open_slot == transfers.end()) {
+      log(LOG_ERROR, "Too many transfers, request refused!");
+      transfer = new_transfer(sender);
+      transfer->error = TFTP_NOT_DEFINED;
+    } else {
+      transfer = make_transfer(data, length, sender);
+    }
+    if (transfer->error >= 0) {
+      // A refusal is said once and holds no slot.
+      send(*transfer);
+      return;
+    }
+    *open_slot = std::move(transfer);
+    sockets_changed = true;
+    send(**open_slot);
+    return;
+  }
+  if (slot < 0) return;
+  tftp_transfer& transfer = *transfers[slot];
+  if (!same_peer(sender, *transfer.socket.remote_address)) {
+    log(LOG_DEBUG, "Ignored a packet from %s:%u, not this transfer's client",
+        dotted_text(ntohl(sender.sin_addr.s_addr)).c_str(), ntohs(sender.sin_port));
+    return;
+  }
+  if (opcode == TFTP_DATA && !transfer.is_read) handle_data(slot, data, length);
+  else if (opcode == TFTP_ACK && transfer.is_read) handle_ack(slot, read_u16(data + 2));
+}
+
+std::unique_ptr<tftp_transfer> tftpd::new_transfer(const sockaddr_in& sender) {
+  auto transfer = std::make_unique<tftp_transfer>();
+  // Not bound: the first send picks a fresh port, the transfer's own.
+  transfer->socket.sock = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  if (transfer->socket.sock >= 0) {
+    transfer->socket.kind = net_socket::kind_udp;
+    transfer->socket.state = net_socket::state_open;
+  }
+  transfer->socket.remote_address = sender;
+  return transfer;
+}
+
+std::unique_ptr<tftp_transfer> tftpd::make_transfer(const uint8_t* data, size_t length,
+                                                     const sockaddr_in& sender) {
+  std::unique_ptr<tftp_transfer> transfer = new_transfer(sender);
+  transfer->is_read = read_u16(data) == TFTP_RRQ;
+
+  if (transfer->is_read ? !read_enable : !write_enable) {
+    transfer->error = TFTP_ACCESS_VIOLATION;
+    log(LOG_INFORMATION, "Access deny!");
+    return transfer;
+  }
+  const char* text = reinterpret_cast<const char*>(data);
+  const char* name_end = static_cast<const char*>(std::memchr(text + 2, 0, length - 2));
+  if (!name_end) {
+    transfer->error = TFTP_NOT_DEFINED;
+    log(LOG_ERROR, "Filename overflow!");
+    return transfer;
+  }
+  const std::string name(text + 2, name_end);
+  const size_t mode_start = static_cast<size_t>(name_end - text) + 1;
+  const char* mode_end = mode_start < length
+                             ? static_cast<const char*>(std::memchr(text + mode_start, 0, length - mode_start))
+                             : nullptr;
+  if (!mode_end) {
+    transfer->error = TFTP_NOT_DEFINED;
+    log(LOG_ERROR, "Mode overflow!");
+    return transfer;
+  }
+  const std::string mode(text + mode_start, mode_end);
+  if (!name_allowed(name)) {
+    transfer->error = TFTP_NOT_DEFINED;
+    log(LOG_ERROR, "File name %s is not supported", printable(name).c_str());
+    return transfer;
+  }
+  if (mode != "octet") {
+    transfer->error = TFTP_NOT_DEFINED;
+    log(LOG_ERROR, "Not supported mode '%s'", printable(mode).c_str());
+    return transfer;
+  }
+  log(LOG_INFORMATION, "Requst to %s file %s", transfer->is_read ? "GET" : "PUT", printable(name).c_str());
+
+  const std::string path = (transfer->is_read ? download_folder : upload_folder) + "/" + name;
+  if (transfer->is_read) {
+    // No link is followed and nothing but a regular file is read (a FIFO would never end).
+    transfer->file = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    struct stat info {};
+    if (transfer->file < 0 || ::fstat(transfer->file, &info) != 0 || !S_ISREG(info.st_mode)) {
+      transfer->error = TFTP_FILE_NOT_FOUND;
+      return transfer;
+    }
+    transfer->block = 1;
+  } else {
+    // Created here and now, or refused: an existing file or link is never written through.
+    transfer->file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (transfer->file < 0) {
+      transfer->error = errno == EEXIST ? TFTP_FILE_EXISTS : TFTP_ACCESS_VIOLATION;
+      return transfer;
+    }
+    transfer->block = 0;
+  }
+  return transfer;
+}
+
+void tftpd::handle_data(int slot, const uint8_t* data, size_t length) {
+  tftp_transfer& transfer = *transfers[slot];
+  const size_t count = length - 4;
+  if (count > tftp_transfer::block_size) return;
+  const uint16_t block = read_u16(data + 2);
+  if (block == transfer.block) {
+    // Our ACK was lost and the client sent the block again.
+    ++transfer.retries;
+    send(transfer);
+    return;
+  }
+  if (block != static_cast<uint16_t>(transfer.block + 1)) return;
+  transfer.last_length = static_cast<uint16_t>(count);
+  if (count > 0 && ::write(transfer.file, data + 4, count) != static_cast<ssize_t>(count)) {
+    log(LOG_ERROR, "Write failed: %s", std::strerror(errno));
+    fail(slot, TFTP_DISK_FULL);
+    return;
+  }
+  transfer.block = block;
+  send(transfer);
+  if (count < tftp_transfer::block_size) free_slot(slot);
+}
+
+void tftpd::handle_ack(int slot, uint16_t acknowledged) {
+  tftp_transfer& transfer = *transfers[slot];
+  if (acknowledged == transfer.block) {
+    if (transfer.last_length == tftp_transfer::block_size) {
+      transfer.retries = 0;
+      ++transfer.block;
+      send(transfer);
+      if (transfer.error >= 0) free_slot(slot);
+    } else {
+      log(LOG_INFORMATION, "Finish sending data, total %u blocks", static_cast<unsigned>(transfer.block));
+      free_slot(slot);
+    }
+    return;
+  }
+  // A repeated ACK of the block before is a late duplicate: answering it would send every
+  // later block twice.
+  if (acknowledged == static_cast<uint16_t>(transfer.block - 1)) return;
+  fail(slot, TFTP_UNKNOWN_TID);
+}
+
+void tftpd::send(tftp_transfer& transfer) {
+  uint8_t* packet = transfer.packet.data();
+  if (transfer.error < 0 && transfer.is_read) {
+    write_u16(packet, TFTP_DATA);
+    write_u16(packet + 2, transfer.block);
+    ssize_t count = ::read(transfer.file, packet + 4, tftp_transfer::block_size);
+    if (count < 0) {
+      log(LOG_ERROR, "Read failed: %s", std::strerror(errno));
+      transfer.error = TFTP_NOT_DEFINED;
+    } else {
+      transfer.last_length = static_cast<uint16_t>(count);
+      transfer.packet_length = 4 + static_cast<size_t>(count);
+      if (transfer.block == 1) log(LOG_INFORMATION, "Start to send data block ...");
+      log(LOG_DEBUG, "Send data block %u!", static_cast<unsigned>(transfer.block));
+    }
+  } else if (transfer.error < 0) {
+    write_u16(packet, TFTP_ACK);
+    write_u16(packet + 2, transfer.block);
+    transfer.packet_length = 4;
+  }
+  if (transfer.error >= 0) {
+    write_u16(packet, TFTP_ERROR);
+    write_u16(packet + 2, static_cast<uint16_t>(transfer.error));
+    packet[4] = 0;
+    transfer.packet_length = 5;
+  }
+  resend(transfer);
+}
+
+void tftpd::resend(tftp_transfer& transfer) {
+  transfer.socket.send(transfer.packet.data(), transfer.packet_length, &*transfer.socket.remote_address);
+  transfer.last_send = now_us();
+}
+
+void tftpd::fail(int slot, int32_t code) {
+  transfers[slot]->error = code;
+  send(*transfers[slot]);
+  free_slot(slot);
+}
+
+void tftpd::free_slot(int slot) {
+  transfers[slot].reset();
+  sockets_changed = true;
+}
+
+int64_t tftpd::check_timeouts() {
+  const int64_t now = now_us();
+  const int64_t limit = static_cast<int64_t>(timeout) * 1000000;
+  int64_t wait = pass_wait_us;
+  for (int slot = 0; slot < max_transfers; ++slot) {
+    tftp_transfer* transfer = transfers[slot].get();
+    if (!transfer) continue;
+    if (now - transfer->last_send > limit) {
+      if (++transfer->retries > static_cast<int32_t>(max_retry)) {
+        free_slot(slot);
+        continue;
+      }
+      if (transfer->is_read) log(LOG_DEBUG, "Send data block %u!", static_cast<unsigned>(transfer->block));
+      resend(*transfer);
+    }
+    wait = std::min(wait, transfer->last_send + limit + 1 - now);
+  }
+  return std::max<int64_t>(wait, 0);
+}

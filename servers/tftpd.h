@@ -1,0 +1,114 @@
+#pragma once
+// The TFTP server: one UDP port on one interface (or all), read requests served from the
+// download folder and write requests stored in the upload folder, "octet" mode only, 512-byte
+// blocks in lock step. Each transfer has its own UDP socket (so its own port) and at most 32 run
+// at once. A packet not acknowledged within the time-out is sent again, a limited number of
+// times.
+//
+// Every datagram is hostile until checked: names that could leave the served folder are
+// refused, a transfer listens only to its own client, a refused request holds no slot, and an
+// upload never replaces or follows an existing file.
+#include <netinet/in.h>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "config/net_socket.h"
+#include "servers/server.h"
+
+class tftpd_param;
+
+enum tftp_opcode : uint16_t {
+  TFTP_RRQ = 1,
+  TFTP_WRQ = 2,
+  TFTP_DATA = 3,
+  TFTP_ACK = 4,
+  TFTP_ERROR = 5,
+};
+
+// TFTP error codes the server sends.
+enum tftp_error : int32_t {
+  TFTP_NOT_DEFINED = 0,       // bad name or mode, a full transfer table, a read failure
+  TFTP_FILE_NOT_FOUND = 1,    // an RRQ's file cannot be opened or is no regular file
+  TFTP_ACCESS_VIOLATION = 2,  // reading or writing disabled; a WRQ's file cannot be created
+  TFTP_DISK_FULL = 3,         // writing an upload failed
+  TFTP_UNKNOWN_TID = 5,       // an ACK for a block that is neither the current nor the last one
+  TFTP_FILE_EXISTS = 6,
+};
+
+// One transfer, owned by its slot; used by the worker only.
+struct tftp_transfer {
+  static constexpr size_t block_size = 512;
+
+  tftp_transfer() = default;
+  ~tftp_transfer();
+  tftp_transfer(const tftp_transfer&) = delete;
+  tftp_transfer& operator=(const tftp_transfer&) = delete;
+
+  int32_t error = -1;      // the error to send; -1 when none
+  net_socket socket;       // its own socket; remote_address is the client
+  bool is_read = false;    // RRQ: the server sends DATA; WRQ: it sends ACK
+  int file = -1;
+  int32_t retries = 0;     // time-outs (and, for an upload, repeated blocks) counted
+  uint16_t block = 0;      // the current block
+  uint16_t last_length = 0;  // data bytes of the last DATA read or received
+  int64_t last_send = 0;   // steady microseconds of the last send
+  // The last packet sent, sent again after a time-out.
+  std::array<uint8_t, 4 + block_size> packet{};
+  size_t packet_length = 0;
+};
+
+class tftpd final : public server {
+ public:
+  static constexpr int max_transfers = 32;
+  static constexpr size_t receive_size = 1024;
+
+  // The process's TFTP server, made on first use and never destroyed.
+  static tftpd* instance();
+
+  tftpd();
+  ~tftpd() override;
+
+  // Takes the settings, binds the listening socket and starts the worker. True when running
+  // (also when it already ran); false when the socket cannot be bound (logged with the reason)
+  // or no worker could start.
+  bool start(const tftpd_param& settings);
+
+  // The listening socket; its local_address holds the bound address and port once started.
+  net_socket socket;
+  std::string download_folder;
+  std::string upload_folder;
+  bool read_enable = true;
+  bool write_enable = false;
+  bool path_restriction = true;  // kept for the settings page; names never leave the folder anyway
+  uint32_t timeout = 3;          // seconds
+  uint32_t max_retry = 6;
+
+ protected:
+  void run(platform::worker_control& control) override;
+
+ private:
+  // One datagram: `slot` is the transfer it came to, or -1 for the listening socket.
+  void handle_packet(int slot, const uint8_t* data, size_t length, const sockaddr_in& sender);
+  // A transfer with its own socket for the client at `sender`.
+  std::unique_ptr<tftp_transfer> new_transfer(const sockaddr_in& sender);
+  // A transfer for an RRQ or WRQ; its error is set when the request is refused.
+  std::unique_ptr<tftp_transfer> make_transfer(const uint8_t* data, size_t length, const sockaddr_in& sender);
+  void handle_data(int slot, const uint8_t* data, size_t length);
+  void handle_ack(int slot, uint16_t acknowledged);
+  // Builds and sends the transfer's next packet (its ERROR, DATA or ACK).
+  void send(tftp_transfer& transfer);
+  // Sends the last packet again.
+  void resend(tftp_transfer& transfer);
+  // Sends the transfer's ERROR once and frees its slot.
+  void fail(int slot, int32_t code);
+  void free_slot(int slot);
+  // Resends or drops the transfers whose time-out passed; the wait until the next one is due.
+  int64_t check_timeouts();
+  void close_all();
+
+  bool sockets_changed = true;
+  std::array<std::unique_ptr<tftp_transfer>, max_transfers> transfers;
+};

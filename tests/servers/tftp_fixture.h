@@ -1,0 +1,75 @@
+#pragma once
+// The TFTP server on a free loopback port with its own download and upload folders, a raw UDP
+// probe for crafted datagrams, and the trace lines it wrote.
+#include <gtest/gtest.h>
+
+#include <netinet/in.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "config/tftpd_param.h"
+#include "tests/support/temp_folder.h"
+
+namespace test_support {
+
+// Bytes 0, 7, 14, ... mod 251: no block of the file repeats another's.
+std::string patterned_bytes(size_t size);
+void write_file(const std::string& path, const std::string& bytes);
+std::string read_file(const std::string& path);
+// Runs a shell command (bounded by `timeout` seconds); its exit status.
+int run_command(const std::string& command, int timeout_s = 60);
+// True when `program` is found on the PATH.
+bool have_program(const std::string& program);
+
+// One reply datagram.
+struct tftp_reply {
+  uint16_t opcode = 0;
+  uint16_t number = 0;  // block or error code
+  std::string payload;
+  uint16_t from_port = 0;
+};
+
+// A UDP socket on loopback that sends crafted datagrams and reads the answers.
+class udp_probe {
+ public:
+  udp_probe();
+  ~udp_probe();
+  udp_probe(const udp_probe&) = delete;
+  udp_probe& operator=(const udp_probe&) = delete;
+
+  void send_to(uint16_t port, const std::string& datagram) const;
+  std::optional<tftp_reply> receive(int timeout_ms = 3000) const;
+
+ private:
+  int fd_;
+};
+
+// An RRQ or WRQ datagram.
+std::string tftp_request(uint16_t opcode, const std::string& name, const std::string& mode = "octet");
+std::string tftp_packet(uint16_t opcode, uint16_t number, const std::string& payload = {});
+
+class tftp_fixture : public ::testing::Test {
+ protected:
+  tftp_fixture();
+  void TearDown() override;
+
+  // Starts the server with `settings` on a free port; the port is in `port`.
+  void start_server();
+  // Everything the server logged so far, gathered from the trace sink.
+  const std::string& trace();
+  // Waits up to `timeout_ms` for `text` to show in the trace.
+  bool trace_shows(const std::string& text, int timeout_ms = 3000);
+
+  temp_folder folder;
+  std::string download;
+  std::string upload;
+  tftpd_param settings;
+  uint16_t port = 0;
+
+ private:
+  std::string trace_;
+};
+
+}  // namespace test_support

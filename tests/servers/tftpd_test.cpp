@@ -1,0 +1,359 @@
+// The TFTP server against the real clients users have (tftp-hpa, curl, busybox), crafted
+// requests with the answer each must get, the lock-step exchange block by block, and the
+// hostile clients of tftp_client.py (lost ACKs, a stranger's packets, short packets, more
+// readers than slots, block numbers past 65535).
+#include <gtest/gtest.h>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+
+#include "config/configuration.h"
+#include "config/net_socket.h"
+#include "platform/clock.h"
+#include "servers/server_starters.h"
+#include "servers/tftpd.h"
+#include "tests/servers/tftp_fixture.h"
+
+namespace {
+
+using namespace test_support;
+
+class tftpd_test : public tftp_fixture {};
+
+// --- Real clients -----------------------------------------------------------------------------
+
+struct client_case {
+  const char* client;
+  const char* get;  // command template: %H host, %P port, %R remote name, %L local path
+  const char* put;
+};
+
+std::string expand(std::string text, uint16_t port, const std::string& remote, const std::string& local) {
+  auto replace = [&text](const std::string& key, const std::string& value) {
+    for (size_t at; (at = text.find(key)) != std::string::npos;) text.replace(at, key.size(), value);
+  };
+  replace("%H", "127.0.0.1");
+  replace("%P", std::to_string(port));
+  replace("%R", remote);
+  replace("%L", local);
+  return text;
+}
+
+class tftpd_clients : public tftp_fixture, public ::testing::WithParamInterface<client_case> {};
+
+TEST_P(tftpd_clients, download_and_upload_files_of_every_block_shape) {
+  const client_case& c = GetParam();
+  ASSERT_TRUE(have_program(c.client)) << c.client << " is missing (scripts/install-deps --tests)";
+  start_server();
+  // Empty, one short block, exactly two full blocks (an empty third follows), several blocks.
+  for (size_t size : {size_t{0}, size_t{700}, size_t{1024}, size_t{100000}}) {
+    SCOPED_TRACE(size);
+    const std::string name = "file-" + std::to_string(size) + ".bin";
+    const std::string bytes = patterned_bytes(size);
+    write_file(download + "/" + name, bytes);
+    const std::string got = folder.file("got-" + name);
+    EXPECT_EQ(run_command(expand(c.get, port, name, got)), 0);
+    EXPECT_EQ(read_file(got), bytes);
+
+    const std::string sent = folder.file("sent-" + name);
+    write_file(sent, bytes);
+    EXPECT_EQ(run_command(expand(c.put, port, name, sent)), 0);
+    EXPECT_EQ(read_file(upload + "/" + name), bytes);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    real, tftpd_clients,
+    ::testing::Values(
+        client_case{"tftp", "tftp -m binary %H %P -c get %R %L", "tftp -m binary %H %P -c put %L %R"},
+        client_case{"curl", "curl -sS -o %L tftp://%H:%P/%R", "curl -sS -T %L tftp://%H:%P/%R"},
+        client_case{"busybox", "busybox tftp -g -r %R -l %L %H %P", "busybox tftp -p -l %L -r %R %H %P"}),
+    [](const ::testing::TestParamInfo<client_case>& info) { return std::string(info.param.client); });
+
+// --- Crafted requests -------------------------------------------------------------------------
+
+struct request_case {
+  const char* what;
+  std::string datagram;
+  uint16_t error;
+  const char* trace;  // a line the refusal logs, or empty
+};
+
+class tftpd_requests : public tftp_fixture, public ::testing::WithParamInterface<request_case> {};
+
+TEST_P(tftpd_requests, refusals_get_their_error_from_a_new_port) {
+  const request_case& c = GetParam();
+  write_file(download + "/real.bin", "content");
+  write_file(upload + "/taken.bin", "kept");
+  ::mkdir((download + "/folder").c_str(), 0755);
+  ::mkfifo((download + "/pipe").c_str(), 0644);
+  write_file(folder.file("secret"), "outside");
+  ::symlink(folder.file("secret").c_str(), (download + "/link").c_str());
+  ::symlink(folder.file("created-outside").c_str(), (upload + "/dangling").c_str());
+  start_server();
+
+  udp_probe probe;
+  probe.send_to(port, c.datagram);
+  auto reply = probe.receive();
+  ASSERT_TRUE(reply) << "no answer";
+  EXPECT_EQ(reply->opcode, TFTP_ERROR);
+  EXPECT_EQ(reply->number, c.error);
+  EXPECT_EQ(reply->payload, std::string(1, '\0'));
+  EXPECT_NE(reply->from_port, port);
+  if (*c.trace) {
+    EXPECT_TRUE(trace_shows(c.trace)) << trace();
+  }
+  // Nothing changed on disk, and nothing outside the folders was created.
+  EXPECT_EQ(read_file(upload + "/taken.bin"), "kept");
+  EXPECT_EQ(::access(folder.file("created-outside").c_str(), F_OK), -1);
+  // A refusal holds no slot: the server goes on serving.
+  udp_probe next;
+  next.send_to(port, tftp_request(TFTP_RRQ, "real.bin"));
+  auto data = next.receive();
+  ASSERT_TRUE(data);
+  EXPECT_EQ(data->opcode, TFTP_DATA);
+  EXPECT_EQ(data->payload, "content");
+}
+
+std::string raw(std::initializer_list<int> bytes) {
+  std::string text;
+  for (int b : bytes) text += static_cast<char>(b);
+  return text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    crafted, tftpd_requests,
+    ::testing::Values(
+        request_case{"netascii", tftp_request(TFTP_RRQ, "real.bin", "netascii"), TFTP_NOT_DEFINED,
+                     "Not supported mode 'netascii'"},
+        request_case{"capital_octet", tftp_request(TFTP_RRQ, "real.bin", "OCTET"), TFTP_NOT_DEFINED,
+                     "Not supported mode 'OCTET'"},
+        request_case{"slash", tftp_request(TFTP_RRQ, "sub/file.bin"), TFTP_NOT_DEFINED,
+                     "File name sub/file.bin is not supported"},
+        request_case{"absolute", tftp_request(TFTP_RRQ, "/etc/passwd"), TFTP_NOT_DEFINED,
+                     "File name /etc/passwd is not supported"},
+        request_case{"backslash", tftp_request(TFTP_RRQ, "..\\secret"), TFTP_NOT_DEFINED,
+                     "File name ..\\secret is not supported"},
+        request_case{"parent", tftp_request(TFTP_RRQ, ".."), TFTP_NOT_DEFINED, "File name .. is not supported"},
+        request_case{"dot", tftp_request(TFTP_RRQ, "."), TFTP_NOT_DEFINED, "File name . is not supported"},
+        request_case{"empty", tftp_request(TFTP_RRQ, ""), TFTP_NOT_DEFINED, "File name  is not supported"},
+        request_case{"upload_up", tftp_request(TFTP_WRQ, "../created-outside"), TFTP_NOT_DEFINED, ""},
+        request_case{"control_characters", tftp_request(TFTP_RRQ, "a\r\nb/c"), TFTP_NOT_DEFINED,
+                     "File name a\\x0D\\x0Ab/c is not supported"},
+        request_case{"no_name_end", raw({0, 1, 'a', 'b'}), TFTP_NOT_DEFINED, "Filename overflow!"},
+        request_case{"no_mode_end", raw({0, 1, 'a', 0, 'o', 'c'}), TFTP_NOT_DEFINED, "Mode overflow!"},
+        request_case{"no_mode", raw({0, 2, 'a', 0}), TFTP_NOT_DEFINED, "Mode overflow!"},
+        request_case{"missing", tftp_request(TFTP_RRQ, "none.bin"), TFTP_FILE_NOT_FOUND, "Requst to GET file none.bin"},
+        request_case{"folder", tftp_request(TFTP_RRQ, "folder"), TFTP_FILE_NOT_FOUND, ""},
+        request_case{"fifo", tftp_request(TFTP_RRQ, "pipe"), TFTP_FILE_NOT_FOUND, ""},
+        request_case{"link_out", tftp_request(TFTP_RRQ, "link"), TFTP_FILE_NOT_FOUND, ""},
+        request_case{"existing", tftp_request(TFTP_WRQ, "taken.bin"), TFTP_FILE_EXISTS, "Requst to PUT file taken.bin"},
+        request_case{"dangling_link", tftp_request(TFTP_WRQ, "dangling"), TFTP_FILE_EXISTS, ""}),
+    [](const ::testing::TestParamInfo<request_case>& info) { return std::string(info.param.what); });
+
+TEST_F(tftpd_test, disabled_directions_are_refused_with_access_deny) {
+  settings.read_enable = false;
+  settings.write_enable = false;
+  write_file(download + "/real.bin", "x");
+  start_server();
+  for (uint16_t opcode : {TFTP_RRQ, TFTP_WRQ}) {
+    udp_probe probe;
+    probe.send_to(port, tftp_request(opcode, "real.bin"));
+    auto reply = probe.receive();
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->opcode, TFTP_ERROR);
+    EXPECT_EQ(reply->number, TFTP_ACCESS_VIOLATION);
+  }
+  EXPECT_TRUE(trace_shows("Access deny!"));
+  EXPECT_EQ(::access((upload + "/real.bin").c_str(), F_OK), -1);
+}
+
+// --- Lock step --------------------------------------------------------------------------------
+
+TEST_F(tftpd_test, a_700_byte_download_is_two_blocks_and_the_last_ack_ends_it) {
+  write_file(download + "/seven.bin", patterned_bytes(700));
+  start_server();
+  udp_probe probe;
+  probe.send_to(port, tftp_request(TFTP_RRQ, "seven.bin"));
+  auto first = probe.receive();
+  ASSERT_TRUE(first);
+  EXPECT_EQ(first->opcode, TFTP_DATA);
+  EXPECT_EQ(first->number, 1);
+  EXPECT_EQ(first->payload.size(), 512u);
+  probe.send_to(first->from_port, tftp_packet(TFTP_ACK, 1));
+  auto second = probe.receive();
+  ASSERT_TRUE(second);
+  EXPECT_EQ(second->number, 2);
+  EXPECT_EQ(second->payload, patterned_bytes(700).substr(512));
+  probe.send_to(first->from_port, tftp_packet(TFTP_ACK, 2));
+  EXPECT_TRUE(trace_shows("Finish sending data, total 2 blocks")) << trace();
+  EXPECT_NE(trace().find("Start to send data block ..."), std::string::npos);
+  EXPECT_NE(trace().find("Send data block 2!"), std::string::npos);
+}
+
+TEST_F(tftpd_test, a_late_duplicate_ack_is_ignored_and_a_wrong_one_ends_the_transfer) {
+  write_file(download + "/big.bin", patterned_bytes(4000));
+  start_server();
+  udp_probe probe;
+  probe.send_to(port, tftp_request(TFTP_RRQ, "big.bin"));
+  auto data = probe.receive();
+  ASSERT_TRUE(data);
+  const uint16_t tid = data->from_port;
+  probe.send_to(tid, tftp_packet(TFTP_ACK, 1));
+  ASSERT_TRUE(probe.receive());                    // DATA 2
+  probe.send_to(tid, tftp_packet(TFTP_ACK, 1));  // a late duplicate
+  EXPECT_FALSE(probe.receive(300));
+  probe.send_to(tid, tftp_packet(TFTP_ACK, 7));
+  auto error = probe.receive();
+  ASSERT_TRUE(error);
+  EXPECT_EQ(error->opcode, TFTP_ERROR);
+  EXPECT_EQ(error->number, TFTP_UNKNOWN_TID);
+  // The transfer is gone: its port answers nothing any more.
+  probe.send_to(tid, tftp_packet(TFTP_ACK, 2));
+  EXPECT_FALSE(probe.receive(300));
+}
+
+TEST_F(tftpd_test, an_upload_acks_each_block_and_drops_oversized_or_out_of_order_data) {
+  start_server();
+  udp_probe probe;
+  probe.send_to(port, tftp_request(TFTP_WRQ, "up.bin"));
+  auto ack0 = probe.receive();
+  ASSERT_TRUE(ack0);
+  EXPECT_EQ(ack0->opcode, TFTP_ACK);
+  EXPECT_EQ(ack0->number, 0);
+  const uint16_t tid = ack0->from_port;
+  const std::string block1 = patterned_bytes(512);
+  probe.send_to(tid, tftp_packet(TFTP_DATA, 1, block1 + "x"));  // 513 bytes: dropped
+  EXPECT_FALSE(probe.receive(300));
+  probe.send_to(tid, tftp_packet(TFTP_DATA, 3, "ahead"));  // not the next block: dropped
+  EXPECT_FALSE(probe.receive(300));
+  probe.send_to(tid, tftp_packet(TFTP_DATA, 1, block1));
+  auto ack1 = probe.receive();
+  ASSERT_TRUE(ack1);
+  EXPECT_EQ(ack1->number, 1);
+  probe.send_to(tid, tftp_packet(TFTP_DATA, 1, block1));  // our ACK was "lost": ACK again
+  auto again = probe.receive();
+  ASSERT_TRUE(again);
+  EXPECT_EQ(again->number, 1);
+  probe.send_to(tid, tftp_packet(TFTP_DATA, 2, "tail"));
+  auto ack2 = probe.receive();
+  ASSERT_TRUE(ack2);
+  EXPECT_EQ(ack2->number, 2);
+  EXPECT_EQ(read_file(upload + "/up.bin"), block1 + "tail");
+}
+
+TEST_F(tftpd_test, a_data_packet_on_a_download_or_an_ack_on_an_upload_is_ignored) {
+  write_file(download + "/r.bin", patterned_bytes(2000));
+  start_server();
+  udp_probe reader;
+  reader.send_to(port, tftp_request(TFTP_RRQ, "r.bin"));
+  auto data = reader.receive();
+  ASSERT_TRUE(data);
+  reader.send_to(data->from_port, tftp_packet(TFTP_DATA, 2, "junk"));
+  EXPECT_FALSE(reader.receive(300));
+  EXPECT_EQ(read_file(download + "/r.bin"), patterned_bytes(2000));
+
+  udp_probe writer;
+  writer.send_to(port, tftp_request(TFTP_WRQ, "w.bin"));
+  auto ack = writer.receive();
+  ASSERT_TRUE(ack);
+  writer.send_to(ack->from_port, tftp_packet(TFTP_ACK, 0));
+  EXPECT_FALSE(writer.receive(300));
+}
+
+// --- Start and stop ---------------------------------------------------------------------------
+
+TEST_F(tftpd_test, a_port_in_use_fails_the_start_with_the_reason_logged) {
+  net_socket taken;
+  ASSERT_TRUE(taken.open(net_socket::kind_udp, nullptr, 0));
+  sockaddr_in address = ipv4_address(0, 0);
+  ASSERT_EQ(::bind(taken.sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  socklen_t length = sizeof address;
+  ::getsockname(taken.sock, reinterpret_cast<sockaddr*>(&address), &length);
+  settings.port = ntohs(address.sin_port);
+  EXPECT_FALSE(tftpd::instance()->start(settings));
+  EXPECT_FALSE(tftpd::instance()->is_running());
+  EXPECT_NE(trace().find("open server socket failed!"), std::string::npos);
+  EXPECT_NE(trace().find("Address already in use"), std::string::npos);
+}
+
+TEST_F(tftpd_test, the_settings_tree_starts_an_enabled_server_and_disables_one_that_fails) {
+  configuration store(folder.file("Tessary.conf"), platform::real_clock());
+  *store.tftpd = settings;
+  install_server_starters(store);
+  ASSERT_TRUE(store.root->apply_tree());
+  EXPECT_TRUE(tftpd::instance()->is_running());
+  EXPECT_TRUE(store.tftpd->enable);
+  const uint16_t busy = ntohs(tftpd::instance()->socket.local_address->sin_port);
+
+  // Another process holds the port now: the start fails and the section reads as disabled.
+  net_socket taken;
+  tftpd::instance()->stop();
+  ASSERT_TRUE(taken.open(net_socket::kind_udp, nullptr, 0));
+  sockaddr_in address = ipv4_address(0, busy);
+  ASSERT_EQ(::bind(taken.sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  store.tftpd->port = busy;
+  ASSERT_TRUE(store.root->apply_tree());
+  EXPECT_FALSE(tftpd::instance()->is_running());
+  EXPECT_FALSE(store.tftpd->enable);
+}
+
+TEST_F(tftpd_test, stop_ends_running_transfers_at_once_and_a_restart_serves_again) {
+  write_file(download + "/f.bin", patterned_bytes(5000));
+  start_server();
+  EXPECT_TRUE(tftpd::instance()->start(settings));  // already running
+  EXPECT_TRUE(trace_shows("tftpd is already running!"));
+  udp_probe probe;
+  probe.send_to(port, tftp_request(TFTP_RRQ, "f.bin"));
+  ASSERT_TRUE(probe.receive());
+  const auto before = std::chrono::steady_clock::now();
+  tftpd::instance()->stop();
+  EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(500));
+  EXPECT_TRUE(trace_shows("TFTP Server stopped"));
+  start_server();
+  udp_probe again;
+  again.send_to(port, tftp_request(TFTP_RRQ, "f.bin"));
+  auto data = again.receive();
+  ASSERT_TRUE(data);
+  EXPECT_EQ(data->opcode, TFTP_DATA);
+}
+
+// --- Hostile clients --------------------------------------------------------------------------
+
+struct hostile_case {
+  const char* name;
+  size_t file_size;
+  const char* extra;  // more arguments for the client
+};
+
+class tftpd_hostile : public tftp_fixture, public ::testing::WithParamInterface<hostile_case> {};
+
+TEST_P(tftpd_hostile, the_server_keeps_serving_correctly) {
+  const hostile_case& c = GetParam();
+  const std::string path = download + "/served.bin";
+  write_file(path, patterned_bytes(c.file_size));
+  start_server();
+  const std::string command = std::string("python3 " TFTP_CLIENT " ") + c.name + " " +
+                              std::to_string(port) + " " + path + " " + c.extra;
+  EXPECT_EQ(run_command(command, 90), 0) << command;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    python, tftpd_hostile,
+    ::testing::Values(hostile_case{"lost-ack", 2000, "1 2"},  // the fixture's Timeout 1, MaxRetry 2
+                      hostile_case{"wrong-tid", 3000, ""},
+                      hostile_case{"short-packets", 3000, ""},
+                      hostile_case{"concurrent", 3000, "33"},
+                      hostile_case{"wrap", 33 * 1024 * 1024 + 777, ""}),
+    [](const ::testing::TestParamInfo<hostile_case>& info) {
+      std::string name = info.param.name;
+      for (char& ch : name)
+        if (ch == '-') ch = '_';
+      return name;
+    });
+
+}  // namespace
