@@ -50,7 +50,7 @@ class idle_protocol : public protocol {
   int get_params(connection_params&) const override { return 1; }
   bool open(const platform::worker_control&) override { return false; }
   int close() override { return 1; }
-  int run_request(std::u16string&) override { return 0; }
+  int run_request(std::u16string&, const platform::worker_control&) override { return 0; }
   int read(char*, int) override { return -1; }
   int write(const char*, int length) override { return length; }
   int set_size(terminal_size) override { return 0; }

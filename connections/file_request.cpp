@@ -22,10 +22,42 @@ int file_request::reset() {
   return 1;
 }
 
+std::optional<file_request_result> file_request::collect() {
+  std::lock_guard<std::mutex> guard(lock);
+  if (state.load() != request_done) return std::nullopt;
+  file_request_result result;
+  result.kind = kind;
+  result.argument = std::exchange(argument, std::monostate{});
+  result.success = success;
+  result.error_text = std::exchange(error_text, {});
+  result.listing = std::exchange(listing, {});
+  state.store(request_idle);
+  return result;
+}
+
 bool file_request::take() {
   std::lock_guard<std::mutex> guard(lock);
   if (state.load() != request_queued) return false;
   state.store(request_running);
+  return true;
+}
+
+std::pair<int32_t, file_request_argument> file_request::running_request() {
+  std::lock_guard<std::mutex> guard(lock);
+  return {kind, argument};
+}
+
+void file_request::store_listing(std::vector<std::unique_ptr<file_entry>> entries) {
+  std::lock_guard<std::mutex> guard(lock);
+  if (state.load() == request_running) listing = std::move(entries);
+}
+
+bool file_request::fail_running(std::u16string error) {
+  std::lock_guard<std::mutex> guard(lock);
+  if (state.load() != request_running) return false;
+  success = 0;
+  error_text = std::move(error);
+  state.store(request_done);
   return true;
 }
 

@@ -10,7 +10,9 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -52,6 +54,15 @@ struct make_folder_request {
 using file_request_argument = std::variant<std::monostate, std::string, transfer_request,
                                            std::vector<std::string>, modify_request, make_folder_request>;
 
+// A handled request as the GUI takes it out of the mailbox.
+struct file_request_result {
+  int32_t kind = request_none;
+  file_request_argument argument;
+  int32_t success = 0;
+  std::u16string error_text;
+  std::vector<std::unique_ptr<file_entry>> listing;
+};
+
 class file_request {
  public:
   // Guards every member below except `state`, which single reads may look at without it.
@@ -72,10 +83,21 @@ class file_request {
   // returns 1. Any other state is left alone and gives 0.
   int reset();
 
+  // GUI side: the result of a done request, taken out as the mailbox becomes idle again;
+  // nothing (and no change) in any other state.
+  std::optional<file_request_result> collect();
+
   // Worker side: takes a queued request (-> running); false when none is queued.
   bool take();
+  // Worker side: the kind and a copy of the argument of the running request.
+  std::pair<int32_t, file_request_argument> running_request();
+  // Worker side: a listing for the running request's result.
+  void store_listing(std::vector<std::unique_ptr<file_entry>> entries);
   // Worker side: stores the result when the request is still running (-> done).
   void finish(int32_t result, std::u16string result_error);
+  // A request still running when its worker was let go completes as failed with `error`, so
+  // the view is not left waiting; true when it did. The late worker's own result is dropped.
+  bool fail_running(std::u16string error);
 
   // Called under the lock whenever a request is placed, so a waiting worker wakes; it may only
   // signal. An empty function removes it.

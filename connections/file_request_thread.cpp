@@ -23,7 +23,7 @@ void serve_requests(protocol& connection, platform::worker_control& run) {
       continue;
     }
     std::u16string error_text;
-    int success = connection.run_request(error_text);
+    int success = connection.run_request(error_text, run);
     connection.request.finish(success, std::move(error_text));
     if (auto view = connection.owner()) view->file_request_done();
   }

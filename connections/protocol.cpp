@@ -40,7 +40,9 @@ int protocol::stop() {
     worker.detach();
     worker_let_go = true;
     state.store(state_disconnected);
-    if (auto view = owner()) view->connection_state_changed(state_disconnected);
+    auto view = owner();
+    if (view) view->connection_state_changed(state_disconnected);
+    if (request.fail_running(u"The connection has ended") && view) view->file_request_done();
   }
   return 1;
 }

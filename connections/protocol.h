@@ -66,8 +66,9 @@ class protocol : public std::enable_shared_from_this<protocol> {
   virtual bool open(const platform::worker_control& run) = 0;
   // Ends the connection and releases its handles; safe when nothing is open. Returns 1.
   virtual int close() = 0;
-  // Runs the taken file request; returns success, with an error text when it failed.
-  virtual int run_request(std::u16string& error_text) = 0;
+  // Runs the taken file request; returns success, with an error text when it failed. A
+  // transfer ends early when `run` is asked to stop.
+  virtual int run_request(std::u16string& error_text, const platform::worker_control& run) = 0;
   // Never waits: > 0 bytes delivered, 0 nothing now, < 0 the connection has ended.
   virtual int read(char* buffer, int capacity) = 0;
   // Bytes written; 0 or less ends a terminal session.

@@ -71,7 +71,7 @@ int serial::close() {
   return 1;
 }
 
-int serial::run_request(std::u16string&) { return 0; }
+int serial::run_request(std::u16string&, const platform::worker_control&) { return 0; }
 
 int serial::read(char* buffer, int capacity) {
   if (port < 0) return -1;

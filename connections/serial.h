@@ -23,7 +23,7 @@ class serial : public protocol {
 
   bool open(const platform::worker_control& run) override;
   int close() override;
-  int run_request(std::u16string& error_text) override;
+  int run_request(std::u16string& error_text, const platform::worker_control& run) override;
   int read(char* buffer, int capacity) override;
   int write(const char* data, int length) override;
   int set_size(terminal_size size) override;

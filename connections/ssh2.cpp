@@ -164,12 +164,6 @@ int ssh2::close() {
   return 1;
 }
 
-int ssh2::run_request(std::u16string& error_text) {
-  // The file operations come with the explorer's SFTP support.
-  error_text.clear();
-  return 0;
-}
-
 int ssh2::read(char* buffer, int capacity) {
   if (!channel) return -1;
   if (capacity < 2) return 0;

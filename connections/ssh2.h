@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "config/connection_params.h"
 #include "connections/protocol.h"
@@ -14,11 +15,15 @@
 typedef struct _LIBSSH2_SESSION LIBSSH2_SESSION;
 typedef struct _LIBSSH2_CHANNEL LIBSSH2_CHANNEL;
 typedef struct _LIBSSH2_SFTP LIBSSH2_SFTP;
+class transfer_session;
 
 class ssh2 : public protocol {
  public:
   // Every blocking call of an explorer session gives up after this long.
   static constexpr long explorer_timeout_ms = 3000;
+  // Bytes moved per SFTP read or write call of a transfer; libssh2 splits a call into many
+  // requests that are in flight together.
+  static constexpr size_t transfer_block = 1024 * 1024;
 
   ssh2(std::string_view uuid, ssh2_param param);
   ~ssh2() override;
@@ -29,7 +34,7 @@ class ssh2 : public protocol {
 
   bool open(const platform::worker_control& run) override;
   int close() override;
-  int run_request(std::u16string& error_text) override;
+  int run_request(std::u16string& error_text, const platform::worker_control& run) override;
   int read(char* buffer, int capacity) override;
   int write(const char* data, int length) override;
   int set_size(terminal_size size) override;
@@ -52,10 +57,27 @@ class ssh2 : public protocol {
   bool start_sftp();
   void ask_home_folder();
 
+  // The file requests (explorer mode), each on the worker thread with the SFTP session open.
+  int list_folder(const std::string& folder, std::u16string& error_text);
+  int delete_files(const std::vector<std::string>& paths, std::u16string& error_text);
+  int modify_entry(const modify_request& change, std::u16string& error_text);
+  int make_folder(const make_folder_request& folder, std::u16string& error_text);
+  // Uploads (local sources, remote target folder) or downloads (the other way round).
+  int copy_files(const transfer_request& transfer, bool download, const platform::worker_control& run);
+  // Removes a file, or a folder with everything below it; a failure leaves its code and path.
+  void remove_path(const std::string& path, int& code, std::string& failing_path);
+  void remote_size(const std::string& path, transfer_session& transfer);
+  void upload_item(const std::string& source, std::string& remote_base, transfer_session& transfer);
+  void download_item(const std::string& source, std::string& local_base, transfer_session& transfer);
+  void upload_file(const std::string& source, const std::string& target, transfer_session& transfer);
+  void download_file(const std::string& source, const std::string& target, transfer_session& transfer);
+
   socket_slot socket;
   LIBSSH2_SESSION* session = nullptr;
   LIBSSH2_CHANNEL* channel = nullptr;
   LIBSSH2_SFTP* sftp = nullptr;
   int32_t last_rows = -1;
   int32_t last_columns = -1;
+  // One block of a transfer, made at the first transfer.
+  std::vector<char> transfer_buffer;
 };

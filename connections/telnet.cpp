@@ -67,7 +67,7 @@ int telnet::close() {
   return 1;
 }
 
-int telnet::run_request(std::u16string&) { return 0; }
+int telnet::run_request(std::u16string&, const platform::worker_control&) { return 0; }
 
 int telnet::read(char* buffer, int capacity) {
   receive_length = 0;

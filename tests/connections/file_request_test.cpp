@@ -67,6 +67,51 @@ TEST(file_request_mailbox, a_callback_set_while_a_request_waits_fires_at_once) {
   mailbox.set_ready_callback({});
 }
 
+TEST(file_request_mailbox, collect_takes_a_done_result_out_and_leaves_it_idle) {
+  file_request mailbox;
+  EXPECT_FALSE(mailbox.collect());
+  ASSERT_TRUE(mailbox.place(request_list_folder, std::string("/srv")));
+  EXPECT_FALSE(mailbox.collect());
+  ASSERT_TRUE(mailbox.take());
+  EXPECT_FALSE(mailbox.collect());
+  auto [kind, argument] = mailbox.running_request();
+  EXPECT_EQ(kind, request_list_folder);
+  EXPECT_EQ(std::get<std::string>(argument), "/srv");
+  std::vector<std::unique_ptr<file_entry>> rows;
+  rows.push_back(std::make_unique<file_entry>());
+  rows.back()->name = "a";
+  mailbox.store_listing(std::move(rows));
+  mailbox.finish(1, u"");
+
+  auto result = mailbox.collect();
+  ASSERT_TRUE(result);
+  EXPECT_EQ(result->kind, request_list_folder);
+  EXPECT_EQ(std::get<std::string>(result->argument), "/srv");
+  EXPECT_EQ(result->success, 1);
+  ASSERT_EQ(result->listing.size(), 1u);
+  EXPECT_EQ(result->listing[0]->name, "a");
+  EXPECT_EQ(mailbox.state.load(), request_idle);
+  EXPECT_TRUE(mailbox.listing.empty());
+  EXPECT_FALSE(mailbox.collect());
+}
+
+TEST(file_request_mailbox, a_request_whose_worker_was_let_go_completes_as_failed) {
+  file_request mailbox;
+  EXPECT_FALSE(mailbox.fail_running(u"ended"));
+  ASSERT_TRUE(mailbox.place(request_delete_files, std::vector<std::string>{"/a"}));
+  // Still queued: the next connection's worker runs it.
+  EXPECT_FALSE(mailbox.fail_running(u"ended"));
+  ASSERT_TRUE(mailbox.take());
+  EXPECT_TRUE(mailbox.fail_running(u"ended"));
+  EXPECT_EQ(mailbox.state.load(), request_done);
+  // The late worker's own result changes nothing.
+  mailbox.finish(1, u"");
+  auto result = mailbox.collect();
+  ASSERT_TRUE(result);
+  EXPECT_EQ(result->success, 0);
+  EXPECT_EQ(result->error_text, u"ended");
+}
+
 TEST(queue_operations, refuse_bad_arguments_and_a_busy_mailbox) {
   ssh2 connection("uuid", ssh2_param{});
   struct row {

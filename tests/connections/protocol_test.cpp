@@ -82,7 +82,7 @@ class stubborn_connection : public protocol {
     return false;
   }
   int close() override { return 1; }
-  int run_request(std::u16string&) override { return 0; }
+  int run_request(std::u16string&, const platform::worker_control&) override { return 0; }
   int read(char*, int) override { return -1; }
   int write(const char*, int) override { return -1; }
   int set_size(terminal_size) override { return 0; }

@@ -160,7 +160,8 @@ TEST(telnet_connection, names_and_parameters) {
   EXPECT_EQ(out.telnet.hostname, "example.org");
   EXPECT_EQ(out.telnet.port, 2323);
   std::u16string error;
-  EXPECT_EQ(connection->run_request(error), 0);
+  platform::worker_control run;
+  EXPECT_EQ(connection->run_request(error, run), 0);
   EXPECT_EQ(connection->set_size({30, 100}), 0);
 }
 

@@ -73,7 +73,7 @@ class fake_protocol : public protocol {
   int get_params(connection_params&) const override { return 1; }
   bool open(const platform::worker_control&) override;
   int close() override { return 1; }
-  int run_request(std::u16string&) override { return 0; }
+  int run_request(std::u16string&, const platform::worker_control&) override { return 0; }
   int read(char*, int) override { return opens_succeed ? 0 : -1; }
   int write(const char*, int length) override { return length; }
   int set_size(terminal_size) override { return 0; }

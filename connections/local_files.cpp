@@ -1,0 +1,74 @@
+#include "connections/local_files.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+local_folder::local_folder(const std::string& path) : folder(opendir(path.c_str())) {}
+
+local_folder::~local_folder() {
+  if (folder) closedir(folder);
+}
+
+bool local_folder::next(std::string& name, entry_kind& kind, uint64_t& size) {
+  while (folder) {
+    errno = 0;
+    dirent* entry = readdir(folder);
+    if (!entry) return false;
+    name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    struct stat info {};
+    size = 0;
+    if (fstatat(dirfd(folder), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
+      kind = entry_kind::other;
+    } else if (S_ISDIR(info.st_mode)) {
+      kind = entry_kind::folder;
+    } else if (S_ISREG(info.st_mode)) {
+      kind = entry_kind::file;
+      size = static_cast<uint64_t>(info.st_size);
+    } else {
+      kind = entry_kind::other;
+    }
+    return true;
+  }
+  return false;
+}
+
+bool local_exists(const std::string& path) {
+  std::string bare = path;
+  while (bare.size() > 1 && bare.back() == '/') bare.pop_back();
+  struct stat info {};
+  return lstat(bare.c_str(), &info) == 0;
+}
+
+bool local_file_size(const std::string& path, uint64_t& size) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return false;
+  size = static_cast<uint64_t>(info.st_size);
+  return true;
+}
+
+bool write_all(int fd, const char* data, size_t length) {
+  while (length > 0) {
+    ssize_t n = ::write(fd, data, length);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data += n;
+    length -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+long read_some(int fd, char* buffer, size_t capacity) {
+  for (;;) {
+    ssize_t n = ::read(fd, buffer, capacity);
+    if (n < 0 && errno == EINTR) continue;
+    return n < 0 ? -1 : static_cast<long>(n);
+  }
+}
+
+std::string join_path(const std::string& base, const std::string& name) {
+  if (base.empty() || base.back() == '/') return base + name;
+  return base + "/" + name;
+}

@@ -1,0 +1,40 @@
+#pragma once
+// The local side of SFTP transfers: folder entries judged without following links, existence,
+// and whole reads and writes of a descriptor. Paths are bytes, as the file system keeps them.
+#include <dirent.h>
+
+#include <cstdint>
+#include <string>
+
+#include "connections/file_entry.h"
+
+// The entries of one local folder, "." and ".." left out.
+class local_folder {
+ public:
+  explicit local_folder(const std::string& path);
+  ~local_folder();
+  local_folder(const local_folder&) = delete;
+  local_folder& operator=(const local_folder&) = delete;
+
+  bool is_open() const { return folder != nullptr; }
+  // The next entry's name, kind and (for a file) size; false at the end or on an error.
+  bool next(std::string& name, entry_kind& kind, uint64_t& size);
+
+ private:
+  DIR* folder = nullptr;
+};
+
+// Whether anything (a dangling link included) is at the path; trailing '/' are ignored.
+bool local_exists(const std::string& path);
+
+// The size of the file the path names (links followed), or nothing when it has none.
+bool local_file_size(const std::string& path, uint64_t& size);
+
+// Writes all bytes, retrying short writes and interruptions; false on any error.
+bool write_all(int fd, const char* data, size_t length);
+
+// Reads up to `capacity` bytes, retrying interruptions: bytes read, 0 at the end, -1 on error.
+long read_some(int fd, char* buffer, size_t capacity);
+
+// `base` and `name` with one '/' between them.
+std::string join_path(const std::string& base, const std::string& name);

@@ -1,0 +1,64 @@
+#include "connections/sftp_handles.h"
+
+#include <array>
+
+namespace {
+
+// Larger than any name a server's file system holds, with room for the long entry around it.
+constexpr size_t name_capacity = 4096;
+constexpr size_t long_entry_capacity = 8192;
+
+unsigned length_of(const std::string& path) { return static_cast<unsigned>(path.size()); }
+
+}  // namespace
+
+int sftp_handle::close() {
+  if (!handle) return 0;
+  int result = libssh2_sftp_close_handle(handle);
+  handle = nullptr;
+  return result;
+}
+
+entry_kind remote_entry::kind() const {
+  if (attributes.flags & LIBSSH2_SFTP_ATTR_PERMISSIONS) {
+    unsigned long type = attributes.permissions & LIBSSH2_SFTP_S_IFMT;
+    if (type == LIBSSH2_SFTP_S_IFDIR) return entry_kind::folder;
+    if (type == LIBSSH2_SFTP_S_IFREG) return entry_kind::file;
+    return entry_kind::other;
+  }
+  if (long_entry.empty()) return entry_kind::other;
+  if (long_entry[0] == 'd') return entry_kind::folder;
+  if (long_entry[0] == '-') return entry_kind::file;
+  return entry_kind::other;
+}
+
+remote_folder::remote_folder(LIBSSH2_SFTP* sftp, const std::string& path)
+    : handle(libssh2_sftp_open_ex(sftp, path.data(), length_of(path), 0, 0, LIBSSH2_SFTP_OPENDIR)) {}
+
+int remote_folder::next(remote_entry& entry) {
+  if (!handle) return LIBSSH2_ERROR_BAD_USE;
+  static thread_local std::array<char, name_capacity> name;
+  static thread_local std::array<char, long_entry_capacity> long_entry;
+  entry.attributes = {};
+  long_entry[0] = '\0';
+  int n = libssh2_sftp_readdir_ex(handle.get(), name.data(), name.size(), long_entry.data(), long_entry.size(),
+                                  &entry.attributes);
+  if (n <= 0) return n;
+  entry.name.assign(name.data(), static_cast<size_t>(n));
+  entry.long_entry = long_entry.data();
+  return 1;
+}
+
+int remote_lstat(LIBSSH2_SFTP* sftp, const std::string& path, LIBSSH2_SFTP_ATTRIBUTES& attributes) {
+  return libssh2_sftp_stat_ex(sftp, path.data(), length_of(path), LIBSSH2_SFTP_LSTAT, &attributes);
+}
+
+int remote_presence(LIBSSH2_SFTP* sftp, const std::string& path) {
+  std::string bare = path;
+  while (bare.size() > 1 && bare.back() == '/') bare.pop_back();
+  LIBSSH2_SFTP_ATTRIBUTES attributes{};
+  int result = remote_lstat(sftp, bare, attributes);
+  if (result == 0) return 1;
+  if (result == LIBSSH2_ERROR_SFTP_PROTOCOL && libssh2_sftp_last_error(sftp) == LIBSSH2_FX_NO_SUCH_FILE) return 0;
+  return -1;
+}

@@ -1,0 +1,310 @@
+// Uploads and downloads of files and whole folder trees over an SSH2 connection's SFTP session,
+// with the progress dialog's reports, pause and cancel.
+//
+// A request's sources are counted first (the total), then copied in order. A source's last path
+// component is made again in the target folder; when that name is taken there, " (1)",
+// " (2)", ... are tried, for the request's own sources only. Walks never follow a symbolic link
+// (links are not copied), so a link loop cannot trap them. A file that fails while being written
+// is removed at the side it was written to, and standard error says why.
+#include <fcntl.h>
+#include <libssh2.h>
+#include <libssh2_sftp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <utility>
+
+#include "config/paths.h"
+#include "config/text_convert.h"
+#include "connections/local_files.h"
+#include "connections/sftp_handles.h"
+#include "connections/ssh2.h"
+#include "connections/transfer_session.h"
+
+namespace {
+
+using std::chrono::milliseconds;
+
+// How long a paused transfer sleeps between queries, by where it was paused.
+constexpr milliseconds local_walk_pause{300};
+constexpr milliseconds remote_walk_pause{500};
+constexpr milliseconds upload_pause{100};
+constexpr milliseconds download_pause{500};
+
+unsigned length_of(const std::string& path) { return static_cast<unsigned>(path.size()); }
+
+// Where the part of `source` that is made again at the target begins: after the last '/' that
+// precedes the trailing ones. A source of nothing but separators has no such part.
+size_t name_offset_of(const std::string& source) {
+  size_t end = source.size();
+  while (end > 0 && source[end - 1] == '/') --end;
+  if (end == 0) return source.size();
+  size_t slash = source.rfind('/', end - 1);
+  return slash == std::string::npos ? 0 : slash + 1;
+}
+
+bool is_folder_path(const std::string& path) { return !path.empty() && path.back() == '/'; }
+
+std::string without_trailing_slashes(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
+// libssh2's last error, with the SFTP status when the server refused.
+std::string library_error(LIBSSH2_SESSION* session, LIBSSH2_SFTP* sftp) {
+  char* message = nullptr;
+  int code = libssh2_session_last_error(session, &message, nullptr, 0);
+  std::string text = message ? message : "unknown error";
+  if (code == LIBSSH2_ERROR_SFTP_PROTOCOL) text += " (status " + std::to_string(libssh2_sftp_last_error(sftp)) + ")";
+  return text;
+}
+
+// The target of `source` under `base`: `base` and the part of the source from the name offset
+// on. For one of the request's own sources, " (1)", " (2)", ... are tried while `presence`
+// (1 taken, 0 free, -1 cannot tell) finds the name taken; everything below the source then goes
+// inside that target, under its new name. 1 with the target placed, 0 when the source has no
+// part to make again, -1 when `presence` could not tell.
+int place_target(const std::string& source, std::string& base, transfer_totals& totals, std::string& target,
+                 const std::function<int(const std::string&)>& presence) {
+  if (totals.name_offset >= source.size()) return 0;
+  std::string relative = source.substr(totals.name_offset);
+  target = join_path(base, relative);
+  if (!totals.top_level) return 1;
+  for (;;) {
+    int taken = presence(target);
+    if (taken == 0) break;
+    if (taken < 0) return -1;
+    relative = next_copy_name(relative, false);
+    target = join_path(base, relative);
+  }
+  base = target;
+  totals.name_offset = source.size();
+  totals.top_level = false;
+  return 1;
+}
+
+void say(const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); }
+
+void local_size(const std::string& path, transfer_session& transfer) {
+  transfer.report_total(local_size_clock());
+  if (!is_folder_path(path)) {
+    uint64_t size = 0;
+    if (local_file_size(path, size)) transfer.totals.total += size;
+    return;
+  }
+  local_folder folder(path);
+  std::string name;
+  entry_kind kind = entry_kind::other;
+  uint64_t size = 0;
+  while (folder.next(name, kind, size)) {
+    if (!transfer.go_on(local_walk_pause)) return;
+    if (kind == entry_kind::folder) local_size(path + name + "/", transfer);
+    else if (kind == entry_kind::file) transfer.totals.total += size;
+  }
+}
+
+// Closes a descriptor when it goes.
+class fd_closer {
+ public:
+  explicit fd_closer(int fd) : fd(fd) {}
+  ~fd_closer() { close(); }
+  fd_closer(const fd_closer&) = delete;
+  fd_closer& operator=(const fd_closer&) = delete;
+  int get() const { return fd; }
+  // close(2)'s result; 0 when already closed.
+  int close() { return fd < 0 ? 0 : ::close(std::exchange(fd, -1)); }
+
+ private:
+  int fd;
+};
+
+}  // namespace
+
+int ssh2::copy_files(const transfer_request& transfer, bool download, const platform::worker_control& run) {
+  transfer_session session(download, run);
+  for (const std::string& source : transfer.sources) {
+    if (download) remote_size(source, session);
+    else local_size(source, session);
+  }
+  transfer_progress start;
+  start.action = download ? u"downloading..." : u"uploading...";
+  start.detail = total_size_text(session.totals.total);
+  session.report(start);
+  for (const std::string& source : transfer.sources) {
+    // After a cancel no further source is begun.
+    if (session.stopped()) break;
+    session.totals.name_offset = name_offset_of(source);
+    session.totals.top_level = true;
+    std::string base = transfer.target_folder;
+    if (download) download_item(source, base, session);
+    else upload_item(source, base, session);
+  }
+  return 1;
+}
+
+void ssh2::remote_size(const std::string& path, transfer_session& transfer) {
+  transfer.report_total(remote_size_clock());
+  if (!is_folder_path(path)) {
+    LIBSSH2_SFTP_ATTRIBUTES attributes{};
+    if (libssh2_sftp_stat_ex(sftp, path.data(), length_of(path), LIBSSH2_SFTP_STAT, &attributes) == 0 &&
+        (attributes.flags & LIBSSH2_SFTP_ATTR_SIZE))
+      transfer.totals.total += attributes.filesize;
+    return;
+  }
+  remote_folder folder(sftp, path);
+  if (!folder.is_open()) return;
+  remote_entry entry;
+  while (transfer.go_on(remote_walk_pause) && folder.next(entry) > 0) {
+    entry_kind kind = entry.kind();
+    if (kind == entry_kind::file && (entry.attributes.flags & LIBSSH2_SFTP_ATTR_SIZE))
+      transfer.totals.total += entry.attributes.filesize;
+    else if (kind == entry_kind::folder && !entry.is_dot_or_dot_dot())
+      remote_size(path + entry.name + "/", transfer);
+  }
+}
+
+void ssh2::upload_item(const std::string& source, std::string& remote_base, transfer_session& transfer) {
+  std::string target;
+  int placed = place_target(source, remote_base, transfer.totals, target,
+                            [this](const std::string& path) { return remote_presence(sftp, path); });
+  if (placed == 0) return;
+  // Without a clear "no such file" an existing file could be overwritten: skip instead.
+  if (placed < 0) {
+    say("Upload of " + source + " skipped: " + library_error(session, sftp));
+    return;
+  }
+  if (!is_folder_path(source)) {
+    upload_file(source, target, transfer);
+    return;
+  }
+  std::string folder_path = without_trailing_slashes(target);
+  if (libssh2_sftp_mkdir_ex(sftp, folder_path.data(), length_of(folder_path), 0755) != 0) {
+    say("Upload of " + source + " skipped: cannot make " + folder_path + ": " + library_error(session, sftp));
+    return;
+  }
+  local_folder folder(source);
+  std::string name;
+  entry_kind kind = entry_kind::other;
+  uint64_t size = 0;
+  while (folder.next(name, kind, size)) {
+    if (!transfer.go_on(local_walk_pause)) return;
+    if (kind == entry_kind::folder) upload_item(source + name + "/", remote_base, transfer);
+    else if (kind == entry_kind::file) upload_item(source + name, remote_base, transfer);
+  }
+}
+
+void ssh2::upload_file(const std::string& source, const std::string& target, transfer_session& transfer) {
+  fd_closer local(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+  if (local.get() < 0) {
+    say("Upload of " + source + " skipped: " + std::strerror(errno));
+    return;
+  }
+  transfer_progress shown;
+  shown.file = mbs_to_wstring(source);
+  transfer.report(shown);
+  // Truncated, so a shorter file never keeps the tail of what was there.
+  sftp_handle remote(libssh2_sftp_open_ex(sftp, target.data(), length_of(target),
+                                          LIBSSH2_FXF_WRITE | LIBSSH2_FXF_CREAT | LIBSSH2_FXF_TRUNC, 0644,
+                                          LIBSSH2_SFTP_OPENFILE));
+  if (!remote) {
+    say("Upload of " + source + " skipped: cannot open " + target + ": " + library_error(session, sftp));
+    return;
+  }
+  transfer_buffer.resize(transfer_block);
+  std::string failure;
+  for (;;) {
+    long n = read_some(local.get(), transfer_buffer.data(), transfer_buffer.size());
+    if (n == 0) break;
+    if (n < 0) {
+      failure = std::string("the local file cannot be read: ") + std::strerror(errno);
+      break;
+    }
+    const char* piece = transfer_buffer.data();
+    size_t left = static_cast<size_t>(n);
+    while (left > 0) {
+      ssize_t taken = libssh2_sftp_write(remote.get(), piece, left);
+      // A write that takes nothing would be repeated for ever: it is an error like any other.
+      if (taken <= 0) {
+        failure = "the server did not take the data: " + library_error(session, sftp);
+        break;
+      }
+      piece += taken;
+      left -= static_cast<size_t>(taken);
+      transfer.add_done(static_cast<uint64_t>(taken), upload_clock());
+    }
+    if (!failure.empty() || !transfer.go_on(upload_pause)) break;
+  }
+  if (remote.close() != 0 && failure.empty() && !transfer.stopped())
+    failure = "closing it failed: " + library_error(session, sftp);
+  if (failure.empty() && !transfer.stopped()) return;
+  libssh2_sftp_unlink_ex(sftp, target.data(), length_of(target));
+  if (!failure.empty()) say("Upload of " + source + " failed, " + failure + "; " + target + " was removed");
+}
+
+void ssh2::download_item(const std::string& source, std::string& local_base, transfer_session& transfer) {
+  std::string target;
+  if (place_target(source, local_base, transfer.totals, target,
+                   [](const std::string& path) { return local_exists(path) ? 1 : 0; }) <= 0)
+    return;
+  if (!is_folder_path(source)) {
+    download_file(source, target, transfer);
+    return;
+  }
+  if (mkdir(target.c_str(), 0777) != 0) {
+    say("Download of " + source + " skipped: cannot make " + target + ": " + std::strerror(errno));
+    return;
+  }
+  remote_folder folder(sftp, source);
+  if (!folder.is_open()) {
+    say("Download of " + source + " skipped: " + library_error(session, sftp));
+    return;
+  }
+  remote_entry entry;
+  while (transfer.go_on(remote_walk_pause) && folder.next(entry) > 0) {
+    if (entry.is_dot_or_dot_dot()) continue;
+    entry_kind kind = entry.kind();
+    if (kind == entry_kind::file) download_item(source + entry.name, local_base, transfer);
+    else if (kind == entry_kind::folder) download_item(source + entry.name + "/", local_base, transfer);
+  }
+}
+
+void ssh2::download_file(const std::string& source, const std::string& target, transfer_session& transfer) {
+  fd_closer local(::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  if (local.get() < 0) {
+    say("Download of " + source + " skipped: cannot make " + target + ": " + std::strerror(errno));
+    return;
+  }
+  transfer_progress shown;
+  shown.file = mbs_to_wstring(source);
+  transfer.report(shown);
+  std::string failure;
+  sftp_handle remote(
+      libssh2_sftp_open_ex(sftp, source.data(), length_of(source), LIBSSH2_FXF_READ, 0, LIBSSH2_SFTP_OPENFILE));
+  if (!remote) failure = "it cannot be opened: " + library_error(session, sftp);
+  transfer_buffer.resize(transfer_block);
+  while (remote) {
+    ssize_t n = libssh2_sftp_read(remote.get(), transfer_buffer.data(), transfer_buffer.size());
+    if (n == 0) break;
+    if (n < 0) {
+      failure = "reading it failed: " + library_error(session, sftp);
+      break;
+    }
+    if (!write_all(local.get(), transfer_buffer.data(), static_cast<size_t>(n))) {
+      failure = std::string("writing ") + target + " failed: " + std::strerror(errno);
+      break;
+    }
+    transfer.add_done(static_cast<uint64_t>(n), download_clock());
+    if (!transfer.go_on(download_pause)) break;
+  }
+  remote.close();
+  if (local.close() != 0 && failure.empty()) failure = std::string("writing ") + target + " failed: " + std::strerror(errno);
+  if (failure.empty() && !transfer.stopped()) return;
+  unlink(target.c_str());
+  if (!failure.empty()) say("Download of " + source + " failed, " + failure + "; the partial file " + target + " was removed");
+}

@@ -1,0 +1,42 @@
+#pragma once
+// The worker's side of one SFTP transfer request: it tells the main frame's monitor of the
+// begin and the end, leaves progress reports for the dialog, and answers whether to go on.
+#include <chrono>
+#include <memory>
+
+#include "connections/transfer_control.h"
+#include "connections/transfer_progress.h"
+
+namespace platform {
+class worker_control;
+}
+
+class transfer_session {
+ public:
+  // Posts the begin (the dialog opens).
+  transfer_session(bool download, const platform::worker_control& run);
+  // Posts the end (the dialog closes).
+  ~transfer_session();
+  transfer_session(const transfer_session&) = delete;
+  transfer_session& operator=(const transfer_session&) = delete;
+
+  // The pause-and-cancel poll: false once the user cancelled or the worker is asked to stop;
+  // while paused it sleeps `pause_sleep` between queries, doing nothing else.
+  bool go_on(std::chrono::milliseconds pause_sleep);
+  // False once a poll said stop.
+  bool stopped() const { return halted; }
+
+  void report(const transfer_progress& progress);
+  // The total counted so far as the detail, when `clock` is due.
+  void report_total(progress_clock& clock);
+  // Counts copied bytes; the percent is reported when `clock` is due.
+  void add_done(uint64_t bytes, progress_clock& clock);
+
+  transfer_totals totals;
+
+ private:
+  const std::shared_ptr<transfer_control> control;
+  const std::shared_ptr<transfer_monitor> monitor;
+  const platform::worker_control& run;
+  bool halted = false;
+};

@@ -1,0 +1,469 @@
+// The explorer's file requests on an SSH2 connection against the loopback sshd of
+// tests/peers/start (internal-sftp with umask 000, so modes are exact): listing, downloads and
+// uploads of files and trees with name collisions, cancel and pause, delete, modify, make
+// folder, failures that remove a partial file, and the time-out of a peer that hangs.
+//
+// The remote side is a fresh folder of the test user (test_support::remote_tree) holding names
+// with spaces, non-ASCII and invalid UTF-8 bytes, empty files, a symbolic link loop and a sparse
+// 5 GiB file; what SFTP did is checked on disk.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "config/session_record.h"
+#include "config/text_convert.h"
+#include "connections/ssh2.h"
+#include "connections/transfer_control.h"
+#include "tests/connections/connection_test_support.h"
+#include "tests/support/freezing_proxy.h"
+#include "tests/support/remote_tree.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+using namespace connection_test;
+using test_support::file_content;
+using test_support::mode_of;
+
+const std::string invalid_name = "bad\xff\xfe name.bin";
+const std::string unicode_name = "\xc3\x9cn\xc3\xaf c\xc3\xb6" "d\xc3\xa9.txt";  // "Ünï cödé.txt"
+constexpr uint64_t five_gib = uint64_t{5} << 30;
+
+// Records what transfers tell the main frame; the callbacks act for the user (on the worker).
+class recording_monitor : public transfer_monitor {
+ public:
+  void transfer_begin(std::shared_ptr<transfer_control> transfer) override {
+    std::function<void(transfer_control&)> act;
+    {
+      std::lock_guard<std::mutex> guard(lock);
+      ++begins;
+      directions.push_back(transfer->download);
+      current = transfer;
+      act = on_begin;
+    }
+    if (act) act(*transfer);
+  }
+  void transfer_progress_ready(std::shared_ptr<transfer_control> transfer) override {
+    transfer_progress report = transfer->take_progress();
+    std::function<void(transfer_control&, const transfer_progress&)> act;
+    {
+      std::lock_guard<std::mutex> guard(lock);
+      if (report.action) actions.push_back(*report.action);
+      if (report.detail) details.push_back(*report.detail);
+      if (report.file) files.push_back(wcs_to_string(*report.file));
+      if (report.percent) percents.push_back(report.percent);
+      act = on_progress;
+    }
+    if (act) act(*transfer, report);
+  }
+  void transfer_end(std::shared_ptr<transfer_control> transfer) override {
+    std::lock_guard<std::mutex> guard(lock);
+    ++ends;
+    ended_after_end = transfer->ended();
+  }
+
+  std::mutex lock;
+  std::function<void(transfer_control&)> on_begin;
+  std::function<void(transfer_control&, const transfer_progress&)> on_progress;
+  std::shared_ptr<transfer_control> current;
+  int begins = 0;
+  int ends = 0;
+  bool ended_after_end = false;
+  std::vector<bool> directions;
+  std::vector<std::u16string> actions, details;
+  std::vector<std::string> files;
+  std::vector<int32_t> percents;
+};
+
+// Every path below `root`, relative, folders with a trailing '/'; links are listed as such.
+std::set<std::string> tree_of(const std::string& root) {
+  std::set<std::string> found;
+  std::error_code ec;
+  for (auto it = std::filesystem::recursive_directory_iterator(root, ec);
+       it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+    std::string relative = it->path().string().substr(root.size() + 1);
+    if (it->is_symlink(ec)) found.insert(relative + "@");
+    else if (it->is_directory(ec)) found.insert(relative + "/");
+    else found.insert(relative);
+  }
+  return found;
+}
+
+void write_local(const std::string& path, const std::string& content) {
+  std::ofstream(path, std::ios::binary) << content;
+}
+
+class sftp_requests : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    REQUIRE_PEER(!env("TESSARY_SSH_PORT").empty(), "sshd (tests/peers/start)");
+    REQUIRE_PEER(remote.ok(), "root and the sshd test user (tests/peers/start)");
+    setenv("HOME", home.path().c_str(), 1);
+    setenv("APPDATA", appdata.path().c_str(), 1);
+    set_transfer_monitor(monitor);
+  }
+  void TearDown() override {
+    if (connection) connection->release();
+    set_transfer_monitor(nullptr);
+  }
+
+  // An explorer connection to the sshd (or to `port`), connected.
+  void connect(uint16_t port = 0) {
+    ssh2_param param;
+    param.hostname = env("TESSARY_SSH_HOST");
+    param.port = port ? port : static_cast<uint16_t>(std::stoi(env("TESSARY_SSH_PORT")));
+    param.username = env("TESSARY_SSH_USER");
+    param.password = env("TESSARY_SSH_PASSWORD");
+    connection = std::make_shared<ssh2>("uuid-sftp", param);
+    connection->mode = session_view_explorer;
+    connection->set_owner(owner);
+    connection->start();
+    ASSERT_TRUE(owner->wait_for_state(state_connected));
+  }
+
+  // Places a request, waits for its result and takes it out of the mailbox.
+  file_request_result run(int32_t kind, file_request_argument argument, std::chrono::milliseconds limit = 30s) {
+    if (!connection) connect();
+    EXPECT_TRUE(connection->request.place(kind, std::move(argument)));
+    EXPECT_TRUE(wait_until([&] { return connection->request.state.load() == request_done; }, limit));
+    auto result = connection->request.collect();
+    return result ? std::move(*result) : file_request_result{};
+  }
+
+  file_request_result transfer(int32_t kind, std::vector<std::string> sources, std::string target) {
+    return run(kind, transfer_request{std::move(sources), std::move(target)});
+  }
+
+  // The fixture tree: tree/ with every kind of name, an empty file, a sub-folder two deep and a
+  // link to itself; beside it a file with a space.
+  void make_tree() {
+    remote.make_folder("tree");
+    remote.write_file("tree/" + unicode_name, "unicode\n");
+    remote.write_file("tree/" + invalid_name, std::string("\x00\x01\xff bytes", 9));
+    remote.write_file("tree/empty", "");
+    remote.make_folder("tree/sub");
+    remote.write_file("tree/sub/inner.txt", "inner\n");
+    remote.make_folder("tree/sub/deeper");
+    remote.write_file("tree/sub/deeper/leaf.txt", "leaf\n");
+    remote.make_link("tree/loop", ".");
+    remote.write_file("with space.txt", "space\n");
+  }
+
+  const std::set<std::string> tree_files{unicode_name, invalid_name, "empty", "sub/", "sub/inner.txt",
+                                         "sub/deeper/", "sub/deeper/leaf.txt"};
+
+  test_support::remote_tree remote;
+  test_support::temp_folder local;
+  test_support::temp_folder home;
+  test_support::temp_folder appdata;
+  std::shared_ptr<recording_owner> owner = std::make_shared<recording_owner>();
+  std::shared_ptr<recording_monitor> monitor = std::make_shared<recording_monitor>();
+  std::shared_ptr<ssh2> connection;
+};
+
+TEST_F(sftp_requests, listing_gives_every_entry_but_dot_with_its_bytes_and_attributes) {
+  make_tree();
+  remote.make_sparse("sparse", five_gib);
+  timespec times[2] = {{1500000000, 0}, {1600000000, 0}};
+  utimensat(AT_FDCWD, remote.at("with space.txt").c_str(), times, AT_SYMLINK_NOFOLLOW);
+
+  file_request_result result = run(request_list_folder, remote.path());
+  ASSERT_EQ(result.success, 1) << wcs_to_string(result.error_text);
+  std::map<std::string, const file_entry*> by_name;
+  for (const auto& entry : result.listing) by_name[entry->name] = entry.get();
+  std::set<std::string> names;
+  for (const auto& [name, entry] : by_name) names.insert(name);
+  EXPECT_EQ(names, (std::set<std::string>{"..", "tree", "with space.txt", "sparse"}));
+
+  const file_entry& tree = *by_name.at("tree");
+  EXPECT_EQ(tree.mode, "drwxr-xr-x");
+  EXPECT_EQ(tree.owner, env("TESSARY_SSH_USER"));
+  EXPECT_EQ(tree.group, env("TESSARY_SSH_USER"));
+  EXPECT_GE(tree.links, 3);
+  const file_entry& spaced = *by_name.at("with space.txt");
+  EXPECT_EQ(spaced.mode, "-rw-r--r--");
+  EXPECT_EQ(spaced.size, 6u);
+  EXPECT_EQ(spaced.atime, 1500000000u);
+  EXPECT_EQ(spaced.mtime, 1600000000u);
+  EXPECT_EQ(by_name.at("sparse")->size, five_gib);
+
+  result = run(request_list_folder, remote.at("tree"));
+  ASSERT_EQ(result.success, 1);
+  names.clear();
+  for (const auto& entry : result.listing) {
+    names.insert(entry->name);
+    if (entry->name == "loop") {
+      EXPECT_EQ(entry->mode[0], 'l');
+    }
+  }
+  EXPECT_EQ(names, (std::set<std::string>{"..", unicode_name, invalid_name, "empty", "sub", "loop"}));
+}
+
+TEST_F(sftp_requests, listing_a_missing_folder_fails_with_the_status) {
+  file_request_result result = run(request_list_folder, remote.at("missing"));
+  EXPECT_EQ(result.success, 0);
+  EXPECT_EQ(result.error_text, u"Failed to list the folder (2)");
+  EXPECT_TRUE(result.listing.empty());
+}
+
+TEST_F(sftp_requests, downloads_trees_and_files_renaming_only_the_top_level_on_collisions) {
+  make_tree();
+  std::vector<std::string> sources{remote.at("tree") + "/", remote.at("with space.txt")};
+  for (int round = 0; round < 3; ++round) {
+    file_request_result result = transfer(request_download, sources, local.path());
+    EXPECT_EQ(result.success, 1);
+  }
+  for (std::string copy : {"tree", "tree (1)", "tree (2)"}) {
+    // Inside a renamed copy every name is the original; the link loop is not followed.
+    EXPECT_EQ(tree_of(local.file(copy)), tree_files) << copy;
+    EXPECT_EQ(file_content(local.file(copy + "/" + invalid_name)), std::string("\x00\x01\xff bytes", 9));
+    EXPECT_EQ(file_content(local.file(copy + "/sub/deeper/leaf.txt")), "leaf\n");
+  }
+  for (std::string copy : {"with space.txt", "with space.txt (1)", "with space.txt (2)"})
+    EXPECT_EQ(file_content(local.file(copy)), "space\n") << copy;
+
+  std::lock_guard<std::mutex> guard(monitor->lock);
+  EXPECT_EQ(monitor->begins, 3);
+  EXPECT_EQ(monitor->ends, 3);
+  EXPECT_TRUE(monitor->ended_after_end);
+  EXPECT_EQ(monitor->directions, (std::vector<bool>{true, true, true}));
+  ASSERT_FALSE(monitor->actions.empty());
+  EXPECT_EQ(monitor->actions.back(), u"downloading...");
+  // 8 + 9 + 6 + 5 bytes in the tree, 6 beside it.
+  EXPECT_EQ(monitor->details.back(), u"total size 34 Bytes");
+  for (int32_t percent : monitor->percents) EXPECT_LE(percent, 100);
+}
+
+TEST_F(sftp_requests, uploads_trees_and_files_with_exact_modes_renaming_only_the_top_level) {
+  std::string up = local.file("up");
+  std::filesystem::create_directories(up + "/sub/deeper");
+  write_local(up + "/" + unicode_name, "unicode\n");
+  write_local(up + "/" + invalid_name, std::string("\x00\x01\xff bytes", 9));
+  write_local(up + "/empty", "");
+  write_local(up + "/sub/inner.txt", "inner\n");
+  write_local(up + "/sub/deeper/leaf.txt", "leaf\n");
+  std::filesystem::create_directory_symlink(".", up + "/loop");
+  write_local(local.file("single.txt"), "single\n");
+  remote.write_file("single.txt", "there before\n");
+
+  for (int round = 0; round < 2; ++round) {
+    file_request_result result = transfer(request_upload, {up + "/", local.file("single.txt")}, remote.path() + "/");
+    EXPECT_EQ(result.success, 1);
+  }
+  for (std::string copy : {"up", "up (1)"}) {
+    EXPECT_EQ(tree_of(remote.at(copy)), tree_files) << copy;
+    EXPECT_EQ(mode_of(remote.at(copy)), 0755);
+    EXPECT_EQ(mode_of(remote.at(copy + "/sub/deeper")), 0755);
+    EXPECT_EQ(mode_of(remote.at(copy + "/" + invalid_name)), 0644);
+    EXPECT_EQ(file_content(remote.at(copy + "/" + invalid_name)), std::string("\x00\x01\xff bytes", 9));
+    EXPECT_EQ(file_content(remote.at(copy + "/sub/deeper/leaf.txt")), "leaf\n");
+  }
+  EXPECT_EQ(file_content(remote.at("single.txt")), "there before\n");
+  EXPECT_EQ(file_content(remote.at("single.txt (1)")), "single\n");
+  EXPECT_EQ(file_content(remote.at("single.txt (2)")), "single\n");
+  std::lock_guard<std::mutex> guard(monitor->lock);
+  EXPECT_EQ(monitor->directions, (std::vector<bool>{false, false}));
+  EXPECT_EQ(monitor->actions.back(), u"uploading...");
+  EXPECT_EQ(monitor->details.back(), u"total size 35 Bytes");
+}
+
+TEST_F(sftp_requests, cancelling_an_upload_mid_file_removes_the_remote_file) {
+  // Sparse locally too: reading it costs nothing.
+  std::string big = local.file("big.bin");
+  write_local(big, "");
+  std::filesystem::resize_file(big, 64 << 20);
+  monitor->on_progress = [](transfer_control& transfer, const transfer_progress& report) {
+    if (report.file) transfer.cancel();
+  };
+  file_request_result result = transfer(request_upload, {big, local.file("never.txt")}, remote.path());
+  EXPECT_EQ(result.success, 1);
+  EXPECT_EQ(mode_of(remote.at("big.bin")), -1);
+  std::lock_guard<std::mutex> guard(monitor->lock);
+  // The first file was begun; after the cancel no further source is.
+  EXPECT_EQ(monitor->files, (std::vector<std::string>{big}));
+  EXPECT_EQ(monitor->ends, 1);
+}
+
+TEST_F(sftp_requests, cancelling_a_download_keeps_the_finished_files_and_deletes_the_one_begun) {
+  make_tree();
+  remote.make_sparse("tree/sub/zz-sparse", five_gib);
+  monitor->on_progress = [](transfer_control& transfer, const transfer_progress& report) {
+    if (report.file && report.file->find(u"zz-sparse") != std::u16string::npos) transfer.cancel();
+  };
+  file_request_result result = transfer(request_download, {remote.at("tree") + "/"}, local.path());
+  EXPECT_EQ(result.success, 1);
+  std::set<std::string> copied = tree_of(local.file("tree"));
+  EXPECT_FALSE(copied.count("sub/zz-sparse"));
+  EXPECT_TRUE(copied.count("sub/"));
+  std::lock_guard<std::mutex> guard(monitor->lock);
+  // Every file reported before the large one was copied whole.
+  for (const std::string& file : monitor->files) {
+    if (file.find("zz-sparse") != std::string::npos) continue;
+    std::string relative = file.substr(remote.at("tree").size() + 1);
+    EXPECT_EQ(file_content(local.file("tree/" + relative)), file_content(file)) << relative;
+  }
+  EXPECT_EQ(monitor->details.back(), u"total size " + mbs_to_wstring(std::to_string(five_gib + 28)) + u" Bytes");
+}
+
+TEST_F(sftp_requests, pause_holds_the_copy_until_resumed) {
+  std::string data(3 * ssh2::transfer_block + 12345, '\0');
+  for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 7 + i / 4096);
+  write_local(local.file("data.bin"), data);
+  monitor->on_begin = [](transfer_control& transfer) { transfer.set_paused(true); };
+  connect();
+  ASSERT_TRUE(connection->request.place(request_upload,
+                                        transfer_request{{local.file("data.bin")}, remote.path() + "/"}));
+  // One block goes before the first query, then nothing while paused.
+  ASSERT_TRUE(wait_until([&] { return std::filesystem::exists(remote.at("data.bin")); }));
+  std::this_thread::sleep_for(1200ms);
+  EXPECT_LE(std::filesystem::file_size(remote.at("data.bin")), ssh2::transfer_block);
+  EXPECT_EQ(connection->request.state.load(), request_running);
+  {
+    std::lock_guard<std::mutex> guard(monitor->lock);
+    monitor->current->set_paused(false);
+  }
+  ASSERT_TRUE(wait_until([&] { return connection->request.state.load() == request_done; }));
+  EXPECT_EQ(file_content(remote.at("data.bin")), data);
+}
+
+TEST_F(sftp_requests, delete_removes_trees_depth_first_and_unlinks_links_without_following_them) {
+  make_tree();
+  remote.make_folder("outside");
+  remote.write_file("outside/kept.txt", "kept\n");
+  remote.make_link("tree/sub/to-outside", "../../outside");
+  file_request_result result =
+      run(request_delete_files, std::vector<std::string>{remote.at("tree") + "/", remote.at("with space.txt")});
+  EXPECT_EQ(result.success, 1) << wcs_to_string(result.error_text);
+  EXPECT_EQ(tree_of(remote.path()), (std::set<std::string>{"outside/", "outside/kept.txt"}));
+}
+
+TEST_F(sftp_requests, delete_stops_at_a_folder_it_cannot_open) {
+  remote.make_folder("locked");
+  remote.write_file("locked/inside.txt", "x");
+  chmod(remote.at("locked").c_str(), 0);
+  remote.write_file("after.txt", "after\n");
+  file_request_result result =
+      run(request_delete_files, std::vector<std::string>{remote.at("locked") + "/", remote.at("after.txt")});
+  EXPECT_EQ(result.success, 0);
+  EXPECT_EQ(result.error_text, mbs_to_wstring("Failed delete " + remote.at("locked") + "/ (-31)"));
+  EXPECT_EQ(file_content(remote.at("after.txt")), "after\n");
+}
+
+TEST_F(sftp_requests, modify_renames_and_changes_modes) {
+  struct row {
+    const char* name;
+    std::string from, to;
+    int mode;
+    int success;
+    std::u16string error;
+    int final_mode;  // of `to`
+  };
+  const std::string bytes_name = "old\xff.txt";
+  const std::string bytes_new = "new\xfe name.txt";
+  const row rows[] = {
+      {"rename only", "a.txt", "b.txt", -1, 1, u"", 0644},
+      {"mode only", "c.txt", "c.txt", 0600, 1, u"", 0600},
+      {"both", "d.txt", "e.txt", 0640, 1, u"", 0640},
+      {"neither", "f.txt", "f.txt", -1, 1, u"", 0644},
+      {"invalid UTF-8 names", bytes_name, bytes_new, -1, 1, u"", 0644},
+      // The server does not overwrite: a clear error, and both files stay as they were.
+      {"onto an existing file", "g.txt", "h.txt", -1, 0, mbs_to_wstring("Failed rename " + remote.at("g.txt") + " (-31)"),
+       0644},
+  };
+  for (const row& r : rows) remote.write_file(r.from, r.from);
+  remote.write_file("h.txt", "h.txt");
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.name);
+    file_request_result result = run(request_modify_entry, modify_request{remote.at(r.from), remote.at(r.to), r.mode});
+    EXPECT_EQ(result.success, r.success);
+    EXPECT_EQ(result.error_text, r.error);
+    EXPECT_EQ(mode_of(remote.at(r.to)), r.final_mode);
+    if (r.success && r.from != r.to) {
+      EXPECT_EQ(mode_of(remote.at(r.from)), -1);
+    }
+  }
+  EXPECT_EQ(file_content(remote.at(bytes_new)), bytes_name);
+  EXPECT_EQ(file_content(remote.at("g.txt")), "g.txt");
+  EXPECT_EQ(file_content(remote.at("h.txt")), "h.txt");
+}
+
+TEST_F(sftp_requests, a_refused_mode_change_is_reported) {
+  file_request_result result =
+      run(request_modify_entry, modify_request{remote.at("gone"), remote.at("gone"), 0600});
+  EXPECT_EQ(result.success, 0);
+  EXPECT_EQ(result.error_text, mbs_to_wstring("Failed chmod " + remote.at("gone") + " (-31)"));
+}
+
+TEST_F(sftp_requests, make_folder_uses_the_mode_and_reports_a_refusal) {
+  file_request_result result = run(request_make_folder, make_folder_request{remote.at("new"), 0750});
+  EXPECT_EQ(result.success, 1);
+  EXPECT_EQ(mode_of(remote.at("new")), 0750);
+  result = run(request_make_folder, make_folder_request{remote.at("new"), 0750});
+  EXPECT_EQ(result.success, 0);
+  EXPECT_EQ(result.error_text, mbs_to_wstring("Failed mkdir " + remote.at("new") + " (-31)"));
+}
+
+TEST_F(sftp_requests, a_download_that_cannot_be_written_removes_its_partial_file) {
+  remote.write_file("large.bin", std::string(3 << 20, 'x'));
+  connect();
+  // Files of this process may not grow beyond 1 MiB while the download runs.
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit before{};
+  getrlimit(RLIMIT_FSIZE, &before);
+  rlimit limited = before;
+  limited.rlim_cur = 1 << 20;
+  setrlimit(RLIMIT_FSIZE, &limited);
+  testing::internal::CaptureStderr();
+  file_request_result result = transfer(request_download, {remote.at("large.bin")}, local.path());
+  std::string said = testing::internal::GetCapturedStderr();
+  setrlimit(RLIMIT_FSIZE, &before);
+  EXPECT_EQ(result.success, 1);
+  EXPECT_FALSE(std::filesystem::exists(local.file("large.bin")));
+  EXPECT_NE(said.find("the partial file " + local.file("large.bin") + " was removed"), std::string::npos) << said;
+}
+
+TEST_F(sftp_requests, an_upload_whose_local_read_fails_removes_the_remote_file) {
+  // A folder named as a file opens, but reading it fails.
+  std::filesystem::create_directory(local.file("not-a-file"));
+  testing::internal::CaptureStderr();
+  file_request_result result = transfer(request_upload, {local.file("not-a-file")}, remote.path());
+  std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(result.success, 1);
+  EXPECT_EQ(mode_of(remote.at("not-a-file")), -1);
+  EXPECT_NE(said.find("the local file cannot be read"), std::string::npos) << said;
+}
+
+TEST_F(sftp_requests, a_peer_that_hangs_fails_the_request_after_the_time_out) {
+  test_support::freezing_proxy proxy(env("TESSARY_SSH_HOST"), static_cast<uint16_t>(std::stoi(env("TESSARY_SSH_PORT"))));
+  ASSERT_TRUE(proxy.valid());
+  connect(proxy.port());
+  ASSERT_EQ(run(request_list_folder, remote.path()).success, 1);
+  proxy.freeze();
+  auto began = std::chrono::steady_clock::now();
+  file_request_result result = run(request_list_folder, remote.path(), 15s);
+  auto waited = std::chrono::steady_clock::now() - began;
+  EXPECT_EQ(result.success, 0);
+  EXPECT_EQ(result.error_text.rfind(u"Failed to list the folder (", 0), 0u) << wcs_to_string(result.error_text);
+  EXPECT_GE(waited, 2900ms);
+  EXPECT_LT(waited, 6s);
+}
+
+}  // namespace

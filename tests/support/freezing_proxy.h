@@ -1,0 +1,39 @@
+#pragma once
+// A loopback TCP proxy that forwards every connection to a target and can freeze: from then on
+// it moves no byte in either direction, while keeping the connections open, as a peer that
+// hangs does. Its thread waits in poll on the sockets and a wake descriptor.
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <thread>
+
+#include "platform/wake_event.h"
+
+namespace test_support {
+
+class freezing_proxy {
+ public:
+  freezing_proxy(const std::string& target_host, uint16_t target_port);
+  ~freezing_proxy();
+  freezing_proxy(const freezing_proxy&) = delete;
+  freezing_proxy& operator=(const freezing_proxy&) = delete;
+
+  bool valid() const { return listener >= 0; }
+  // The port to connect to on 127.0.0.1.
+  uint16_t port() const { return listen_port; }
+  void freeze();
+
+ private:
+  void serve();
+
+  std::string target_host;
+  uint16_t target_port;
+  int listener = -1;
+  uint16_t listen_port = 0;
+  std::atomic<bool> frozen{false};
+  std::atomic<bool> ending{false};
+  platform::wake_event wake;
+  std::thread worker;
+};
+
+}  // namespace test_support
