@@ -39,6 +39,7 @@
 #include "platform/folders.h"
 #include "platform/qt_text.h"
 #include "platform/ui.h"
+#include "servers/pages/CServerPropertySheet.h"
 #include "terminal/CBaseDoc.h"
 #include "terminal/CBaseView.h"
 #include "terminal/CTerminalView.h"
@@ -67,6 +68,7 @@ bool frame_handles(int id) {
     case ID_VIEW_CHAT_WINDOW:
     case ID_VIEW_TINY_SERVER:
     case ID_VIEW_STATUS_BAR:
+    case ID_TINY_SERVER_SETTING:
       return true;
     default:
       return id >= first_application_look && id <= last_application_look;
@@ -449,6 +451,7 @@ void CMainFrame::OnCommand(int id) {
     case ID_WINDOW_MANAGER: ShowWindowManager(); break;
     case ID_VIEW_CHAT_WINDOW: ToggleOutput(COutputWnd::chat_tab); break;
     case ID_VIEW_TINY_SERVER: ToggleOutput(COutputWnd::trace_tab); break;
+    case ID_TINY_SERVER_SETTING: OnTinyServerSetting(); break;
     default:
       if (id >= first_application_look && id <= last_application_look) {
         SetApplicationLook(id);
@@ -458,6 +461,11 @@ void CMainFrame::OnCommand(int id) {
       break;
   }
   UpdateCommandUI();
+}
+
+void CMainFrame::OnTinyServerSetting() {
+  CServerPropertySheet sheet(this);
+  platform::ui::instance().run_modal(sheet);
 }
 
 void CMainFrame::OnFileNew() {

@@ -86,6 +86,7 @@ class CMainFrame : public QMainWindow, public session_frame, public child_frame_
   void BuildToolBar();
   void BuildStatusBar();
   void OnFileNew();
+  void OnTinyServerSetting();
   void SetWindowLayout(int layout);
   void ApplyTabSettings();
   void ArrangeTiles(bool side_by_side);

@@ -35,12 +35,13 @@ std::u16string title_of(CChildFrame* child) { return child->GetDocument()->m_ses
 
 TEST_F(FrameTest, CommandsWithoutAHandlerShowDisabled) {
   for (int id : {ID_FILE_OPEN, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP, ID_GLOBAL_OPTIONS,
-                 ID_TINY_SERVER_SETTING, ID_APP_ABOUT, ID_VIEW_HOSTVIEW, ID_FILE_MRU_FILE1})
+                 ID_APP_ABOUT, ID_VIEW_HOSTVIEW, ID_FILE_MRU_FILE1})
     EXPECT_FALSE(frame->Action(id)->isEnabled()) << id;
   // With no session open the session commands are off too, and so are the session menus.
   for (int id : {int(ID_SESSION_RECONNECT), int(ID_EDIT_COPY), int(ID_CLONE_TERMINAL), int(ID_FILE_CLOSE)})
     EXPECT_FALSE(frame->Action(id)->isEnabled()) << id;
-  for (int id : {ID_FILE_NEW, ID_WINDOW_CASCADE, ID_VIEW_CHAT_WINDOW, ID_VIEW_APPLOOK_OFF_2003})
+  for (int id : {ID_FILE_NEW, ID_WINDOW_CASCADE, ID_VIEW_CHAT_WINDOW, ID_VIEW_APPLOOK_OFF_2003,
+                 ID_TINY_SERVER_SETTING})
     EXPECT_TRUE(frame->Action(id)->isEnabled()) << id;
   EXPECT_TRUE(frame->Action(default_application_look)->isChecked());
 }
@@ -112,6 +113,17 @@ TEST_F(FrameTest, DoubleClickOnTheEmptyAreaOpensQuickConnect) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return ui.left() == 0; }, 2000));
   QCoreApplication::processEvents();
   EXPECT_TRUE(frame->SessionFrames().empty());
+}
+
+TEST_F(FrameTest, TinyServerSettingOpensTheServerSheet) {
+  test_support::scripted_ui ui;
+  ui.expect_modal([](QDialog& dialog) {
+    EXPECT_EQ(dialog.windowTitle(), "Tiny Server");
+    EXPECT_EQ(dialog.objectName(), "CServerPropertySheet");
+    dialog.reject();
+  });
+  frame->Action(ID_TINY_SERVER_SETTING)->trigger();
+  EXPECT_EQ(ui.left(), 0u);
 }
 
 TEST_F(FrameTest, QuickConnectOpensTheSessionAndCanSaveIt) {

@@ -1,0 +1,17 @@
+#pragma once
+// What the three server pages share: every user change of a setting control marks the page
+// modified, and their refusals are plain message boxes under the program's name.
+#include <QString>
+
+#include <initializer_list>
+
+class CMyPage;
+class QWidget;
+
+// Connects the user-action signals of each control to CMyPage::SetModified: a click of a check
+// box, a choice or a typed text of a combo box, a typed text of an edit, and an entry deleted
+// from a history combo box. Programmatic changes (the page filling itself) are no change.
+void mark_modified_on_change(CMyPage& page, std::initializer_list<QWidget*> controls);
+
+// A message box with `text`, an OK button and the application's name as caption.
+void show_page_message(QWidget* parent, const QString& text);
