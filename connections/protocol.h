@@ -73,7 +73,8 @@ class protocol : public std::enable_shared_from_this<protocol> {
   virtual int read(char* buffer, int capacity) = 0;
   // Bytes written; 0 or less ends a terminal session.
   virtual int write(const char* data, int length) = 0;
-  // Tells the peer the terminal's size (SSH2 only); returns 0.
+  // Tells the peer the terminal's size (SSH2, and Telnet once the server agreed to NAWS);
+  // returns 0.
   virtual int set_size(terminal_size size) = 0;
   // What to wait on when read() had nothing.
   virtual wait_target input_wait() const = 0;
@@ -97,7 +98,9 @@ class protocol : public std::enable_shared_from_this<protocol> {
   const int32_t kind;            // protocol_kind
   int32_t mode = 0;              // session_view: 0 terminal, 1 explorer (set before start)
   const std::string session_uuid;
-  std::string terminal_type;     // the pseudo-terminal type SSH2 asks for (set before start)
+  // The session's terminal type (set before start): the pseudo-terminal type SSH2 asks for, and
+  // the type Telnet reports when TERM is unset or empty.
+  std::string terminal_type;
   std::atomic<int32_t> state{state_disconnected};
   file_request request;
 

@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -49,6 +50,9 @@ bool telnet::open(const platform::worker_control& run) {
     connected = socket.connect(*entry, run);
   if (connected) {
     send_failed = false;
+    naws_agreed = false;
+    overflow.clear();
+    overflow_taken = 0;
     telnet_state = telnet_init(option_table, &telnet::telnet_event_handler, 0, this);
   }
   if (!telnet_state) {
@@ -72,6 +76,18 @@ int telnet::run_request(std::u16string&, const platform::worker_control&) { retu
 int telnet::read(char* buffer, int capacity) {
   receive_length = 0;
   if (!telnet_state) return -1;
+  if (overflow_taken < overflow.size()) {
+    // What an earlier block left over comes first; the socket waits until it is all given out.
+    size_t n = std::min(overflow.size() - overflow_taken,
+                        static_cast<size_t>(std::max(capacity, 0)));
+    std::memcpy(buffer, overflow.data() + overflow_taken, n);
+    overflow_taken += n;
+    if (overflow_taken == overflow.size()) {
+      overflow.clear();
+      overflow_taken = 0;
+    }
+    return static_cast<int>(n);
+  }
   pollfd readable{socket.fd(), POLLIN, 0};
   if (poll(&readable, 1, 0) <= 0) return 0;
   std::array<char, receive_block> block;
@@ -96,7 +112,12 @@ int telnet::write(const char* data, int length) {
   return send_failed ? -1 : length;
 }
 
-int telnet::set_size(terminal_size) { return 0; }
+int telnet::set_size(terminal_size size) {
+  if (size.rows == window_size.rows && size.columns == window_size.columns) return 0;
+  window_size = size;
+  if (telnet_state && naws_agreed) send_window_size();
+  return 0;
+}
 
 wait_target telnet::input_wait() const { return {socket.fd(), POLLIN}; }
 
@@ -104,13 +125,12 @@ void telnet::interrupt() { socket.shutdown(); }
 
 void telnet::take_data(const char* bytes, size_t size) {
   size_t room = receive_buffer ? static_cast<size_t>(receive_capacity - receive_length) : 0;
-  if (size > room) {
-    std::fputs("cannot handle this!\n", stdout);
-    size = room;
+  size_t now = std::min(size, room);
+  if (now > 0) {
+    std::memcpy(receive_buffer + receive_length, bytes, now);
+    receive_length += static_cast<int>(now);
   }
-  if (size == 0) return;
-  std::memcpy(receive_buffer + receive_length, bytes, size);
-  receive_length += static_cast<int>(size);
+  overflow.append(bytes + now, size - now);
 }
 
 void telnet::send_bytes(const char* bytes, size_t size) {
@@ -130,14 +150,27 @@ void telnet::send_bytes(const char* bytes, size_t size) {
   }
 }
 
-// IAC SB TTYPE IS, the TERM value (nothing when TERM is not set), IAC SE; sent as they are.
+// IAC SB TTYPE IS, the terminal type, IAC SE; sent as they are. The type is TERM's value; when
+// TERM is unset or empty (a program started from a desktop menu) it is the session's own type,
+// since an empty name makes the server refuse the terminal.
 void telnet::answer_terminal_type() {
   static constexpr char head[] = {'\xff', '\xfa', '\x18', '\x00'};
   static constexpr char tail[] = {'\xff', '\xf0'};
   const char* term = std::getenv("TERM");
+  std::string_view type = term && *term ? std::string_view(term) : std::string_view(terminal_type);
   send_bytes(head, sizeof head);
-  if (term) send_bytes(term, std::strlen(term));
+  send_bytes(type.data(), type.size());
   send_bytes(tail, sizeof tail);
+}
+
+// IAC SB NAWS, columns and rows as 16-bit big-endian numbers, IAC SE; the library doubles a 255.
+void telnet::send_window_size() {
+  if (window_size.rows == 0 || window_size.columns == 0) return;
+  const char size[4] = {static_cast<char>(window_size.columns >> 8),
+                        static_cast<char>(window_size.columns & 0xFF),
+                        static_cast<char>(window_size.rows >> 8),
+                        static_cast<char>(window_size.rows & 0xFF)};
+  telnet_subnegotiation(telnet_state, TELNET_TELOPT_NAWS, size, sizeof size);
 }
 
 void telnet::telnet_event_handler(telnet_t*, telnet_event_t* event, void* user_data) {
@@ -148,6 +181,16 @@ void telnet::telnet_event_handler(telnet_t*, telnet_event_t* event, void* user_d
       break;
     case TELNET_EV_SEND:
       self->send_bytes(event->data.buffer, event->data.size);
+      break;
+    case TELNET_EV_DO:
+      // The server asks for the window size: it is sent now and after every resize.
+      if (event->neg.telopt == TELNET_TELOPT_NAWS) {
+        self->naws_agreed = true;
+        self->send_window_size();
+      }
+      break;
+    case TELNET_EV_DONT:
+      if (event->neg.telopt == TELNET_TELOPT_NAWS) self->naws_agreed = false;
       break;
     case TELNET_EV_TTYPE:
       if (event->ttype.cmd == TELNET_TTYPE_SEND) self->answer_terminal_type();

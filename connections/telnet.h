@@ -1,6 +1,7 @@
 #pragma once
 // The Telnet connection: a TCP socket to the host, the Telnet protocol through libtelnet. It
-// reports the TERM environment variable as its terminal type and never sends the window size.
+// reports the TERM environment variable as its terminal type (the session's type when TERM is
+// unset or empty) and, once the server has agreed to NAWS, the window size and every change.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -41,6 +42,7 @@ class telnet : public protocol {
   void take_data(const char* bytes, size_t size);
   void send_bytes(const char* bytes, size_t size);
   void answer_terminal_type();
+  void send_window_size();
 
   socket_slot socket;
   telnet_t* telnet_state = nullptr;
@@ -48,6 +50,14 @@ class telnet : public protocol {
   char* receive_buffer = nullptr;
   int receive_capacity = 0;
   int receive_length = 0;
+  // Data that did not fit the caller's buffer (a compressed block inflates far past it), given
+  // out by the next reads before anything more is taken from the socket. At most what one
+  // received block inflates to.
+  std::string overflow;
+  size_t overflow_taken = 0;
+  // The server has agreed to NAWS; the terminal's size as last told by the worker.
+  bool naws_agreed = false;
+  terminal_size window_size;
   // Set when a send failed; the session then ends.
   bool send_failed = false;
 };
