@@ -24,18 +24,18 @@
 
 #include <thread>
 
+#include "app/CHostView.h"
 #include "app/CQuickConnectDlg.h"
 #include "app/COutputWnd.h"
 #include "app/CTessaryApp.h"
 #include "app/command_ids.h"
 #include "app/login_prompts.h"
 #include "app/open_session.h"
-#include "app/saved_hosts.h"
 #include "config/configuration.h"
 #include "config/default_session_param.h"
-#include "config/host_param.h"
 #include "config/terminal_appearance_param.h"
 #include "config/text_convert.h"
+#include "platform/clock.h"
 #include "platform/folders.h"
 #include "platform/qt_text.h"
 #include "platform/ui.h"
@@ -69,6 +69,7 @@ bool frame_handles(int id) {
     case ID_VIEW_TINY_SERVER:
     case ID_VIEW_STATUS_BAR:
     case ID_TINY_SERVER_SETTING:
+    case ID_VIEW_HOSTVIEW:
       return true;
     default:
       return id >= first_application_look && id <= last_application_look;
@@ -104,6 +105,11 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), m_clipboard(this)
   setCentralWidget(m_wndMdiArea);
   connect(m_wndMdiArea, &QMdiArea::subWindowActivated, this, [this] { UpdateCommandUI(); });
 
+  // The pane's Options command runs the Session Options dialog through
+  // m_wndHostView->m_editSessionOptions, left empty (Options disabled) until the program has
+  // that dialog.
+  m_wndHostView = new CHostView(configuration::instance(), platform::real_clock(), this);
+  addDockWidget(Qt::LeftDockWidgetArea, m_wndHostView);
   m_wndOutput = new COutputWnd(this);
   addDockWidget(Qt::BottomDockWidgetArea, m_wndOutput);
 
@@ -123,9 +129,8 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), m_clipboard(this)
   setWindowTitle("Tessary");
 
   m_prompter = std::make_shared<gui_login_prompter>(
-      this, [](const std::string& uuid, const std::string* username, const std::string* password) {
-        if (host_param* hosts = configuration::instance().hosts)
-          update_saved_credentials(*hosts, uuid, username, password);
+      this, [this](const std::string& uuid, const std::string* username, const std::string* password) {
+        m_wndHostView->UpdateCredentials(uuid, username, password);
       });
   set_login_prompter(m_prompter);
   session_frame::install(this);
@@ -369,7 +374,10 @@ bool CMainFrame::edit_session_options(session_record&, int) {
 }
 
 void CMainFrame::update_host(const session_record& record) {
-  if (host_param* hosts = configuration::instance().hosts) replace_saved_host(*hosts, record);
+  if (session_record* host = m_wndHostView->LastHostWithUuid(record.uuid)) {
+    *host = record;
+    m_wndHostView->m_bModified = true;
+  }
 }
 
 bool CMainFrame::app_closing() const { return ::app_closing; }
@@ -452,6 +460,10 @@ void CMainFrame::OnCommand(int id) {
     case ID_VIEW_CHAT_WINDOW: ToggleOutput(COutputWnd::chat_tab); break;
     case ID_VIEW_TINY_SERVER: ToggleOutput(COutputWnd::trace_tab); break;
     case ID_TINY_SERVER_SETTING: OnTinyServerSetting(); break;
+    case ID_VIEW_HOSTVIEW:
+      if (!m_wndHostView->isVisible()) m_wndHostView->show();
+      m_wndHostView->raise();
+      break;
     default:
       if (id >= first_application_look && id <= last_application_look) {
         SetApplicationLook(id);
@@ -472,9 +484,7 @@ void CMainFrame::OnFileNew() {
   CQuickConnectDlg dialog(this);
   if (platform::ui::instance().run_modal(dialog) != platform::IDOK) return;
   ::open_session(dialog.m_session);
-  if (dialog.m_bSaveSession) {
-    if (host_param* hosts = configuration::instance().hosts) add_saved_host(*hosts, dialog.m_session);
-  }
+  if (dialog.m_bSaveSession) m_wndHostView->AddHost(dialog.m_session);
 }
 
 void CMainFrame::SetWindowLayout(int layout) {
@@ -629,6 +639,9 @@ void CMainFrame::closeEvent(QCloseEvent* e) {
     m_closing = true;
     RememberAndCloseSessions(std::move(sessions));
   }
+  // The host tree is collected once more, so an edit made since the pane's last tick reaches
+  // the exit save.
+  m_wndHostView->OnTimer();
   SaveLayout();
   e->accept();
 }
@@ -646,7 +659,9 @@ void CMainFrame::RestoreLayout() {
   if (look < first_application_look || look > last_application_look) look = default_application_look;
   restoreGeometry(layout.value("MainFrame/Geometry").toByteArray());
   // Without a stored layout the output pane starts low, leaving the room to the sessions.
-  if (!restoreState(layout.value("MainFrame/State").toByteArray()))
+  if (!restoreState(layout.value("MainFrame/State").toByteArray())) {
     resizeDocks({m_wndOutput}, {120}, Qt::Vertical);
+    resizeDocks({m_wndHostView}, {200}, Qt::Horizontal);
+  }
   SetApplicationLook(look);
 }

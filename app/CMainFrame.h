@@ -16,6 +16,7 @@
 #include "config/clipboard_access.h"
 #include "terminal/session_frame.h"
 
+class CHostView;
 class COutputWnd;
 class QLabel;
 class QMdiArea;
@@ -67,6 +68,7 @@ class CMainFrame : public QMainWindow, public session_frame, public child_frame_
   void show_session_menu(const QPoint& global_position) override;
 
   clipboard_access m_clipboard;
+  CHostView* m_wndHostView;
   COutputWnd* m_wndOutput;
   QIcon m_hIconConnected;
   QIcon m_hIconConnecting;

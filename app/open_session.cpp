@@ -2,6 +2,8 @@
 
 #include <QMetaObject>
 
+#include <functional>
+
 #include "app/CMainFrame.h"
 #include "app/CTessaryApp.h"
 #include "app/doc_templates.h"
@@ -32,15 +34,36 @@ bool open_session(const session_record& record) {
   return true;
 }
 
-void reapply_terminal_settings() {
+namespace {
+
+// Each open session's document, template by template, each template's in the order opened.
+void for_each_open_document(const std::function<void(CBaseDoc&)>& visit) {
   CMainFrame* frame = the_app.m_pMainWnd;
   if (!frame) return;
   for (const auto& [key, doc_template] : the_app.m_docTemplates) {
-    for (CChildFrame* child : frame->SessionFrames(key)) {
-      CBaseDoc* document = child->GetDocument();
-      if (!document) continue;
-      document->m_session.appearance.resolve_colors();
-      if (CBaseView* view = document->GetFirstView()) view->ApplySettings();
-    }
+    for (CChildFrame* child : frame->SessionFrames(key))
+      if (CBaseDoc* document = child->GetDocument()) visit(*document);
   }
+}
+
+void apply_settings(CBaseDoc& document) {
+  if (CBaseView* view = document.GetFirstView()) view->ApplySettings();
+}
+
+}  // namespace
+
+void reapply_terminal_settings() {
+  for_each_open_document([](CBaseDoc& document) {
+    document.m_session.appearance.resolve_colors();
+    apply_settings(document);
+  });
+}
+
+void update_open_sessions(const session_record& record) {
+  for_each_open_document([&](CBaseDoc& document) {
+    if (document.m_session.uuid != record.uuid) return;
+    document.m_session = record;
+    document.m_session.appearance.resolve_colors();
+  });
+  for_each_open_document(apply_settings);
 }

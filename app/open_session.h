@@ -12,3 +12,8 @@ bool open_session(const session_record& record);
 // Resolves the colours of every open session again and applies the terminal settings to each
 // terminal view, after the global options changed. Saves nothing.
 void reapply_terminal_settings();
+
+// After a saved host's settings were edited: every open session of that host (same uuid) takes
+// a copy of the record and resolves its colours again; then every session's view applies the
+// terminal settings. Saves nothing.
+void update_open_sessions(const session_record& record);

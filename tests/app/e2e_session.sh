@@ -89,9 +89,10 @@ rm -f "$TESSARY_SSH_HOME/$marker"
 
 # Read the output back: a mouse selection over the terminal's first lines copies them.
 # The frame is laid out from its top-left corner: menu bar, toolbar, the tab row, then the
-# terminal, whose first rows hold the command's output.
-xdotool mousemove --window "$frame" 3 98 mousedown 1 mousemove --window "$frame" 200 120 \
-  mousemove --window "$frame" 600 140 mouseup 1
+# terminal, whose first rows hold the command's output; the Host View pane (200 px wide at
+# first) is left of the terminal.
+xdotool mousemove --window "$frame" 208 98 mousedown 1 mousemove --window "$frame" 400 120 \
+  mousemove --window "$frame" 800 140 mouseup 1
 sleep 1
 copied=$(xclip -o -selection clipboard 2>/dev/null || true)
 if [[ "$copied" != *"RESULT_42_$marker"* ]]; then

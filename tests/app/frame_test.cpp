@@ -6,6 +6,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 
+#include "app/CHostView.h"
 #include "app/COutputWnd.h"
 #include "app/command_ids.h"
 #include "app/open_session.h"
@@ -35,13 +36,13 @@ std::u16string title_of(CChildFrame* child) { return child->GetDocument()->m_ses
 
 TEST_F(FrameTest, CommandsWithoutAHandlerShowDisabled) {
   for (int id : {ID_FILE_OPEN, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP, ID_GLOBAL_OPTIONS,
-                 ID_APP_ABOUT, ID_VIEW_HOSTVIEW, ID_FILE_MRU_FILE1})
+                 ID_APP_ABOUT, ID_FILE_MRU_FILE1})
     EXPECT_FALSE(frame->Action(id)->isEnabled()) << id;
   // With no session open the session commands are off too, and so are the session menus.
   for (int id : {int(ID_SESSION_RECONNECT), int(ID_EDIT_COPY), int(ID_CLONE_TERMINAL), int(ID_FILE_CLOSE)})
     EXPECT_FALSE(frame->Action(id)->isEnabled()) << id;
   for (int id : {ID_FILE_NEW, ID_WINDOW_CASCADE, ID_VIEW_CHAT_WINDOW, ID_VIEW_APPLOOK_OFF_2003,
-                 ID_TINY_SERVER_SETTING})
+                 ID_TINY_SERVER_SETTING, ID_VIEW_HOSTVIEW})
     EXPECT_TRUE(frame->Action(id)->isEnabled()) << id;
   EXPECT_TRUE(frame->Action(default_application_look)->isChecked());
 }
@@ -141,6 +142,9 @@ TEST_F(FrameTest, QuickConnectOpensTheSessionAndCanSaveIt) {
   const session_record& opened = frames[0]->GetDocument()->m_session;
   EXPECT_EQ(opened.connection.protocol, protocol_telnet);
   EXPECT_EQ(opened.connection.telnet.port, 1);
+  // The host lands in the host manager, which hands it to the settings at its next tick.
+  ASSERT_NE(frame->m_wndHostView->LastHostWithUuid(opened.uuid), nullptr);
+  frame->m_wndHostView->OnTimer();
   auto saved = configuration::instance().hosts->find(opened.uuid);
   ASSERT_TRUE(saved.has_value());
   EXPECT_EQ(saved->name, opened.name);

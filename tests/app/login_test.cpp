@@ -10,7 +10,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/saved_hosts.h"
+#include "app/CHostView.h"
 #include "app/open_session.h"
 #include "config/host_param.h"
 #include "config/password_scramble.h"
@@ -63,7 +63,7 @@ class Login : public FrameTest {
 };
 
 TEST_F(Login, MissingUserAndPasswordAreAskedAndSavedScrambled) {
-  add_saved_host(*configuration::instance().hosts, record);
+  frame->m_wndHostView->AddHost(record);
   test_support::scripted_ui ui;
   ui.expect_modal(answer("Enter SSH2 Username", 1001, user + "  ", true));
   ui.expect_modal(answer("Enter SSH2 Password", 1000, password, true));
@@ -72,6 +72,8 @@ TEST_F(Login, MissingUserAndPasswordAreAskedAndSavedScrambled) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return view->ConnectionState() == state_connected; }, 20000));
   EXPECT_EQ(ui.left(), 0u);
 
+  // The answers went into the host manager's tree, which hands it to the settings on its tick.
+  frame->m_wndHostView->OnTimer();
   auto saved = configuration::instance().hosts->find(record.uuid);
   ASSERT_TRUE(saved.has_value());
   EXPECT_EQ(saved->connection.ssh2.username, user);  // without the trailing blanks
