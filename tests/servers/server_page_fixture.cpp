@@ -1,0 +1,119 @@
+#include "tests/servers/server_page_fixture.h"
+
+#include <QCoreApplication>
+#include <QTabWidget>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "config/tftpd_param.h"
+#include "platform/clock.h"
+#include "servers/tftpd.h"
+
+namespace test_support {
+
+void server_page_fixture::SetUp() {
+  // The program's name, which the pages' captionless message boxes show.
+  QCoreApplication::setApplicationName("Tessary");
+}
+
+void server_page_fixture::TearDown() {
+  sheet.reset();
+  tftpd::instance()->stop();
+}
+
+void server_page_fixture::load_settings(const std::string& tiny_server) {
+  configuration& store = configuration::instance();
+  // A save left pending by an earlier test of this process goes first, so it cannot overwrite
+  // the prepared file.
+  if (store.save_pending()) store.save_timer_proc();
+  {
+    std::ofstream file(store.file_path, std::ios::trunc);
+    file << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Tessary>\n<TinyServer>\n"
+         << tiny_server << "\n</TinyServer>\n</Tessary>\n";
+  }
+  *store.tftpd = tftpd_param();
+  ASSERT_TRUE(store.load());
+}
+
+void server_page_fixture::open_sheet(const QString& tab) {
+  sheet = std::make_unique<CServerPropertySheet>();
+  sheet->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(sheet.get()));
+  for (int i = 0; i < sheet->m_tab->count(); ++i)
+    if (sheet->m_tab->tabText(i) == tab) sheet->m_tab->setCurrentIndex(i);
+  page = sheet->m_tab->currentWidget();
+  ASSERT_EQ(sheet->m_tab->tabText(sheet->m_tab->currentIndex()), tab);
+}
+
+void server_page_fixture::type(int id, const QString& text) {
+  QLineEdit* edit = control<QLineEdit>(id);
+  edit->setFocus();
+  edit->selectAll();
+  QTest::keyClick(edit, Qt::Key_Delete);
+  QTest::keyClicks(edit, text);
+}
+
+void server_page_fixture::type_in_combo(int id, const QString& text) {
+  QLineEdit* edit = control<QComboBox>(id)->lineEdit();
+  ASSERT_NE(edit, nullptr);
+  edit->setFocus();
+  edit->selectAll();
+  QTest::keyClick(edit, Qt::Key_Delete);
+  QTest::keyClicks(edit, text);
+}
+
+void server_page_fixture::choose(int id, const QString& text) {
+  QComboBox* combo = control<QComboBox>(id);
+  const int index = combo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+  ASSERT_GE(index, 0) << text.toStdString();
+  combo->setCurrentIndex(index);
+  emit combo->activated(index);
+}
+
+void server_page_fixture::click(int id) { control<QAbstractButton>(id)->click(); }
+
+void server_page_fixture::apply() {
+  auto* button = sheet->findChild<QAbstractButton*>("id_1008");
+  ASSERT_TRUE(button->isEnabled());
+  button->click();
+}
+
+bool server_page_fixture::apply_enabled() { return sheet->findChild<QAbstractButton*>("id_1008")->isEnabled(); }
+
+std::unique_ptr<configuration> server_page_fixture::saved_settings() {
+  configuration& store = configuration::instance();
+  EXPECT_TRUE(store.save_pending());
+  store.save_timer_proc();
+  auto read = std::make_unique<configuration>(store.file_path, platform::real_clock());
+  EXPECT_TRUE(read->load());
+  return read;
+}
+
+std::string server_page_fixture::saved_text() {
+  std::ifstream in(configuration::instance().file_path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+uint16_t server_page_fixture::free_port(int type) { return held_port(type).port; }
+
+held_port::held_port(int type) : fd_(::socket(AF_INET, type | SOCK_CLOEXEC, 0)) {
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  EXPECT_EQ(::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
+  port = ntohs(address.sin_port);
+}
+
+held_port::~held_port() { ::close(fd_); }
+
+}  // namespace test_support
