@@ -39,6 +39,7 @@
 #include "platform/folders.h"
 #include "platform/qt_text.h"
 #include "platform/ui.h"
+#include "scripting/CButtonBar.h"
 #include "servers/pages/CServerPropertySheet.h"
 #include "terminal/CBaseDoc.h"
 #include "terminal/CBaseView.h"
@@ -105,13 +106,15 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), m_clipboard(this)
   setCentralWidget(m_wndMdiArea);
   connect(m_wndMdiArea, &QMdiArea::subWindowActivated, this, [this] { UpdateCommandUI(); });
 
+  m_wndButtonBar = new CButtonBar(this);
+  addDockWidget(Qt::BottomDockWidgetArea, m_wndButtonBar);
   // The pane's Options command runs the Session Options dialog through
   // m_wndHostView->m_editSessionOptions, left empty (Options disabled) until the program has
   // that dialog.
   m_wndHostView = new CHostView(configuration::instance(), platform::real_clock(), this);
   addDockWidget(Qt::LeftDockWidgetArea, m_wndHostView);
   m_wndOutput = new COutputWnd(this);
-  addDockWidget(Qt::BottomDockWidgetArea, m_wndOutput);
+  addDockWidget(Qt::BottomDockWidgetArea, m_wndOutput, Qt::Vertical);
 
   BuildMenus();
   BuildToolBar();

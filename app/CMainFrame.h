@@ -16,6 +16,7 @@
 #include "config/clipboard_access.h"
 #include "terminal/session_frame.h"
 
+class CButtonBar;
 class CHostView;
 class COutputWnd;
 class QLabel;
@@ -68,6 +69,7 @@ class CMainFrame : public QMainWindow, public session_frame, public child_frame_
   void show_session_menu(const QPoint& global_position) override;
 
   clipboard_access m_clipboard;
+  CButtonBar* m_wndButtonBar;
   CHostView* m_wndHostView;
   COutputWnd* m_wndOutput;
   QIcon m_hIconConnected;

@@ -18,6 +18,7 @@
 #include "tests/support/scripted_ui.h"
 #include "terminal/CBaseDoc.h"
 #include "terminal/CBaseView.h"
+#include "scripting/CButtonBar.h"
 
 namespace {
 
@@ -248,6 +249,21 @@ TEST_F(CloseAll, WithNoSessionNothingIsAsked) {
   EXPECT_TRUE(frame->close());
   EXPECT_TRUE(remembered().empty());
   EXPECT_TRUE(app_closing);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FrameTest, ButtonBarIsOneRowAboveTheOutputPane) {
+  CButtonBar* bar = frame->m_wndButtonBar;
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(frame->dockWidgetArea(bar), Qt::BottomDockWidgetArea);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(bar->isVisible());
+  EXPECT_LE(bar->geometry().bottom(), frame->m_wndOutput->geometry().top());
+  EXPECT_EQ(bar->width(), frame->m_wndOutput->width());
+  EXPECT_LT(bar->height(), 60);
 }
 
 }  // namespace

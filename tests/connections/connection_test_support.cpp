@@ -6,12 +6,18 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <thread>
+
+extern char** environ;
 
 namespace connection_test {
 
@@ -29,6 +35,28 @@ bool wait_until(const std::function<bool()>& condition, std::chrono::millisecond
     std::this_thread::sleep_for(2ms);
   }
   return true;
+}
+
+socat_pty_pair::socat_pty_pair(const std::string& folder, int number) {
+  const std::string ours = folder + "/com" + std::to_string(number);
+  const std::string theirs = folder + "/peer" + std::to_string(number);
+  std::string our_end = "PTY,raw,echo=0,link=" + ours;
+  std::string their_end = "PTY,raw,echo=0,link=" + theirs;
+  char* argv[] = {const_cast<char*>("socat"), our_end.data(), their_end.data(), nullptr};
+  pid_t pid = 0;
+  if (posix_spawnp(&pid, "socat", nullptr, nullptr, argv, environ) != 0) return;
+  socat_ = pid;
+  struct stat info {};
+  ready_ = wait_until([&] { return stat(ours.c_str(), &info) == 0 && stat(theirs.c_str(), &info) == 0; });
+}
+
+socat_pty_pair::~socat_pty_pair() { stop(); }
+
+void socat_pty_pair::stop() {
+  if (socat_ <= 0) return;
+  kill(socat_, SIGTERM);
+  waitpid(socat_, nullptr, 0);
+  socat_ = 0;
 }
 
 void recording_owner::connection_state_changed(connection_state state) {

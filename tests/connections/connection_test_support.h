@@ -40,6 +40,26 @@ std::string env(const char* name);
 // Polls `condition` every few milliseconds until it holds or `limit` passed.
 bool wait_until(const std::function<bool()>& condition, std::chrono::milliseconds limit = 10s);
 
+// A socat pty pair in `folder`: the program opens <folder>/com<n> (as COM n when
+// TESSARY_SERIAL_DIR names the folder), the test the far end <folder>/peer<n>. socat is ended
+// when the object goes away, if not before.
+class socat_pty_pair {
+ public:
+  socat_pty_pair(const std::string& folder, int number);
+  ~socat_pty_pair();
+  socat_pty_pair(const socat_pty_pair&) = delete;
+  socat_pty_pair& operator=(const socat_pty_pair&) = delete;
+
+  // Both links appeared.
+  bool ready() const { return ready_; }
+  // Ends socat: both ends of the pair vanish.
+  void stop();
+
+ private:
+  int socat_ = 0;
+  bool ready_ = false;
+};
+
 class recording_owner : public connection_owner {
  public:
   void connection_state_changed(connection_state state) override;

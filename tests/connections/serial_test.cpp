@@ -2,10 +2,6 @@
 // peer <folder>/peer7): bytes both ways, line settings, exclusivity, a vanishing port.
 #include <gtest/gtest.h>
 #include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -20,8 +16,6 @@
 #include "tests/connections/connection_test_support.h"
 #include "tests/connections/line_rate_probe.h"
 #include "tests/support/temp_folder.h"
-
-extern char** environ;
 
 namespace {
 
@@ -44,32 +38,16 @@ class pty_pair : public ::testing::Test {
  protected:
   void SetUp() override {
     setenv("TESSARY_SERIAL_DIR", folder.path().c_str(), 1);
-    std::string ours = "PTY,raw,echo=0,link=" + folder.file("com7");
-    std::string theirs = "PTY,raw,echo=0,link=" + folder.file("peer7");
-    char* argv[] = {const_cast<char*>("socat"), ours.data(), theirs.data(), nullptr};
-    bool spawned = posix_spawnp(&socat, "socat", nullptr, nullptr, argv, environ) == 0;
-    REQUIRE_PEER(spawned, "socat");
-    struct stat info{};
-    bool ready = wait_until([&] {
-      return stat(folder.file("com7").c_str(), &info) == 0 && stat(folder.file("peer7").c_str(), &info) == 0;
-    });
-    REQUIRE_PEER(ready, "socat pty pair");
+    REQUIRE_PEER(pair.ready(), "socat pty pair");
     peer = ::open(folder.file("peer7").c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     ASSERT_GE(peer, 0);
   }
   void TearDown() override {
     if (peer >= 0) ::close(peer);
-    end_socat();
-  }
-  void end_socat() {
-    if (socat <= 0) return;
-    kill(socat, SIGTERM);
-    waitpid(socat, nullptr, 0);
-    socat = 0;
   }
 
   test_support::temp_folder folder;
-  pid_t socat = 0;
+  socat_pty_pair pair{folder.path(), com_number};
   int peer = -1;
   platform::worker_control run;
 };
@@ -217,7 +195,7 @@ TEST_F(pty_pair, a_terminal_core_is_fed_until_the_port_goes_away) {
   EXPECT_EQ(read_exactly(peer, 5), "typed");
   ::close(peer);
   peer = -1;
-  end_socat();
+  pair.stop();
   EXPECT_TRUE(owner->wait_for_state(state_disconnected));
   port->release();
 }

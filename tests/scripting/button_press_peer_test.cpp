@@ -1,0 +1,136 @@
+// A button pressed in the main frame's button bar types into a serial session over a socat pty
+// pair: the far end receives exactly the expansion's bytes, also a 200 KB one that goes out
+// through the send queue in pieces, and one whose values a `dialog` form asked for.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <chrono>
+#include <string>
+
+#include "app/open_session.h"
+#include "config/button_bar_param.h"
+#include "config/configuration.h"
+#include "scripting/CButtonBar.h"
+#include "settings/controls/CIconButton.h"
+#include "tests/app/app_fixture.h"
+#include "tests/connections/connection_test_support.h"
+#include "tests/support/scripted_ui.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using connection_test::wait_until;
+
+constexpr uint16_t com_number = 9;
+
+class ButtonPressPeer : public FrameTest {
+ protected:
+  void SetUp() override {
+    setenv("TESSARY_SERIAL_DIR", links.path().c_str(), 1);
+    REQUIRE_PEER(pair.ready(), "socat pty pair");
+    peer = ::open(links.file("peer9").c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(peer, 0);
+
+    button_bar_param& bar = *configuration::instance().button_bar;
+    bar.categories.resize(1);
+    bar.categories[0]->buttons.clear();
+    bar.active_category = 0;
+    bar.add_button(u"small", 0, u"", u"echo <% nprint(6*7) %> \xe4\r\n", nullptr);
+    bar.add_button(u"large", 1, u"", u"<% nprint(string.rep('0123456789abcdef', 12800)) %>", nullptr);
+    bar.add_button(u"asks", 2, u"",
+                   u"<% if dialog{title = 'Who', items = {{id = 'name', type = 'edit', require = true}}} then"
+                   u" nprint('hello ', name) end %>\r\n",
+                   nullptr);
+    FrameTest::SetUp();
+
+    session_record record;
+    record.name = u"port";
+    record.connection.protocol = protocol_serial;
+    record.connection.serial.com_port = com_number;
+    record.connection.serial.baudrate = 115200;
+    ASSERT_TRUE(open_session(record));
+    ASSERT_TRUE(wait_until([&] {
+      QCoreApplication::processEvents();
+      return frame->active_view() != nullptr;
+    }));
+  }
+
+  void TearDown() override {
+    if (frame) FrameTest::TearDown();
+    configuration::instance().button_bar->categories[0]->buttons.clear();
+    if (peer >= 0) ::close(peer);
+    unsetenv("TESSARY_SERIAL_DIR");
+  }
+
+  void press(size_t index) {
+    auto* button = static_cast<CIconButton*>(
+        configuration::instance().button_bar->categories[0]->buttons[index]->control.data());
+    ASSERT_NE(button, nullptr);
+    ASSERT_TRUE(button->isVisible());
+    QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(3, 3));
+  }
+
+  // What the far end reads until `count` bytes came or a while passed; then whatever follows
+  // within a short time, so that too many bytes show.
+  std::string receive(size_t count) {
+    std::string data;
+    char buffer[65536];
+    auto take = [&] {
+      QCoreApplication::processEvents();
+      const ssize_t n = ::read(peer, buffer, sizeof buffer);
+      if (n > 0) data.append(buffer, static_cast<size_t>(n));
+    };
+    wait_until([&] {
+      take();
+      return data.size() >= count;
+    }, 20s);
+    wait_until([&] {
+      take();
+      return false;
+    }, 200ms);
+    return data;
+  }
+
+  test_support::temp_folder links;
+  connection_test::socat_pty_pair pair{links.path(), com_number};
+  int peer = -1;
+};
+
+TEST_F(ButtonPressPeer, FarEndReceivesExactlyTheExpansion) {
+  press(0);
+  // The template's line ends reach the runner as line feeds.
+  EXPECT_EQ(receive(11), "echo 42 \xc3\xa4\n");
+}
+
+TEST_F(ButtonPressPeer, LargeExpansionArrivesWholeAndInOrder) {
+  press(1);
+  std::string expected;
+  for (int i = 0; i < 12800; ++i) expected += "0123456789abcdef";
+  const std::string got = receive(expected.size());
+  EXPECT_EQ(got.size(), expected.size());
+  EXPECT_TRUE(got == expected) << "the bytes differ";
+}
+
+TEST_F(ButtonPressPeer, DialogAnswersGoIntoTheTypedText) {
+  test_support::scripted_ui ui;
+  ui.expect_modal([this](QDialog& form) {
+    EXPECT_EQ(form.windowTitle(), "Who");
+    EXPECT_EQ(form.parentWidget(), frame->m_wndButtonBar);
+    form.findChild<QLineEdit*>()->setText("  Ann ");
+    QTest::mouseClick(form.findChild<QPushButton*>("id_1"), Qt::LeftButton);
+  });
+  press(2);
+  EXPECT_EQ(receive(10), "hello Ann\n");
+  // Cancel sends what the template makes without the answer.
+  ui.expect_modal([](QDialog& form) { form.reject(); });
+  press(2);
+  EXPECT_EQ(receive(1), "\n");
+}
+
+}  // namespace
