@@ -10,6 +10,7 @@
 #include "config/color_scheme_param.h"
 #include "config/common_options_param.h"
 #include "config/default_session_param.h"
+#include "config/dhcpd_param.h"
 #include "config/host_param.h"
 #include "config/plain_section_param.h"
 #include "config/terminal_appearance_param.h"
@@ -71,7 +72,7 @@ void configuration::build_tree() {
 
   parameter* tiny_server = make_node<parameter>(u"TinyServer");
   tftpd = make_node<tftpd_param>();
-  dhcpd = make_node<plain_section_param>(u"Dhcpd");
+  dhcpd = make_node<dhcpd_param>();
   httpd = make_node<plain_section_param>(u"Httpd");
   tiny_server->children = {tftpd, dhcpd, httpd};
   root->children.push_back(tiny_server);

@@ -26,6 +26,7 @@ class button_bar_param;
 class color_scheme_param;
 class common_options_param;
 class default_session_param;
+class dhcpd_param;
 class host_param;
 class plain_section_param;
 class terminal_appearance_param;
@@ -75,7 +76,7 @@ class configuration {
   ansi_color_param* ansi_colors = nullptr;
   color_scheme_param* color_schemes = nullptr;
   tftpd_param* tftpd = nullptr;
-  plain_section_param* dhcpd = nullptr;
+  dhcpd_param* dhcpd = nullptr;
   plain_section_param* httpd = nullptr;
   host_param* hosts = nullptr;
   button_bar_param* button_bar = nullptr;

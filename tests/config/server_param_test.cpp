@@ -2,8 +2,10 @@
 // apply starting the server (a failed start recorded as disabled).
 #include <gtest/gtest.h>
 
+#include "config/dhcpd_param.h"
 #include "config/server_values.h"
 #include "config/tftpd_param.h"
+#include "config/text_convert.h"
 #include "tests/config/node_text.h"
 
 namespace {
@@ -103,6 +105,83 @@ TEST(tftpd_param, apply_starts_an_enabled_server_and_a_failed_start_disables_it)
   EXPECT_TRUE(node.apply());
   EXPECT_FALSE(node.enable);
   EXPECT_NE(saved_text(node).find(u"<Enable>false</Enable>"), std::u16string::npos);
+}
+
+TEST(dhcpd_param, pools_save_their_elements_by_type_and_only_set_options) {
+  dhcpd_param node;
+  EXPECT_EQ(saved_text(node),
+            u"<Dhcpd>\r\n<Enable>false</Enable>\r\n<Interface>0.0.0.0</Interface>\r\n"
+            u"<LogLevel>DISABLED</LogLevel>\r\n<Pools/>\r\n</Dhcpd>\r\n");
+  dhcp_pool dynamic;
+  dynamic.start_ip = 0xC0A80164;
+  dynamic.count = 10;
+  dynamic.lease_time = 3600;
+  dynamic.router = 0xC0A80101;
+  dhcp_pool fixed;
+  fixed.dynamic = false;
+  fixed.static_ip = 0xC0A80132;
+  fixed.mac = {0x00, 0x11, 0x22, 0x33, 0x44, 0xAB};
+  fixed.boot_file = "pxelinux.0";
+  fixed.subnet = 0xFFFFFF00;
+  node.pools = {dynamic, fixed};
+  const std::u16string text = saved_text(node);
+  EXPECT_NE(text.find(u"<Pool Type=\"dynamic\">\r\n<StartIP>192.168.1.100</StartIP>\r\n<IPNum>10</IPNum>\r\n"
+                      u"<LeaseTime>60</LeaseTime>\r\n<Router>192.168.1.1</Router>\r\n</Pool>"),
+            std::u16string::npos)
+      << wcs_to_string(text);
+  EXPECT_NE(text.find(u"<Pool Type=\"static\">\r\n<IP>192.168.1.50</IP>\r\n<MAC>00:11:22:33:44:AB</MAC>\r\n"
+                      u"<LeaseTime>2880</LeaseTime>\r\n<BootFile>pxelinux.0</BootFile>\r\n"
+                      u"<Subnet>255.255.255.0</Subnet>\r\n</Pool>"),
+            std::u16string::npos)
+      << wcs_to_string(text);
+  dhcpd_param read;
+  ASSERT_TRUE(load_from_text(read, text));
+  EXPECT_EQ(read.pools, node.pools);
+}
+
+TEST(dhcpd_param, loading_fills_every_pool_from_the_defaults) {
+  dhcpd_param node;
+  node.interface_address = 0x0A000001;
+  node.pools.resize(3);
+  ASSERT_TRUE(load_from_text(node, u"<Dhcpd><Enable>true</Enable><Interface>255.255.255.255</Interface>"
+                                   u"<LogLevel>INFORMATION</LogLevel><Pools>"
+                                   u"<Pool><IP>10.0.0.9</IP><MAC>0:1:2:3:4:1ff</MAC><LeaseTime>60</LeaseTime></Pool>"
+                                   u"<Pool Type=\"static\"><MAC>00:11:22</MAC></Pool>"
+                                   u"<Pool Type=\"Dynamic\"/>"
+                                   u"<Pool Type=\"dynamic\"><StartIP>10.0.0.100</StartIP><IPNum>5</IPNum>"
+                                   u"<Router>bad</Router></Pool>"
+                                   u"</Pools></Dhcpd>"));
+  EXPECT_TRUE(node.enable);
+  EXPECT_EQ(node.interface_address, 0x0A000001u);
+  EXPECT_EQ(node.log_level, LOG_INFORMATION);
+  ASSERT_EQ(node.pools.size(), 4u);
+  EXPECT_FALSE(node.pools[0].dynamic);  // no Type: static
+  EXPECT_EQ(node.pools[0].static_ip, 0x0A000009u);
+  EXPECT_EQ(node.pools[0].mac, (mac_address{0, 1, 2, 3, 4, 0xFF}));
+  EXPECT_EQ(node.pools[0].lease_time, 3600u);
+  EXPECT_EQ(node.pools[1].mac, mac_address{});  // three fields are no address
+  EXPECT_EQ(node.pools[1].lease_time, 172800u);
+  EXPECT_FALSE(node.pools[2].dynamic);          // the Type word is exact
+  EXPECT_TRUE(node.pools[3].dynamic);
+  EXPECT_EQ(node.pools[3].start_ip, 0x0A000064u);
+  EXPECT_EQ(node.pools[3].count, 5u);
+  EXPECT_EQ(node.pools[3].router, 0u);
+  // Without a Pools element no pool is left.
+  ASSERT_TRUE(load_from_text(node, u"<Dhcpd/>"));
+  EXPECT_TRUE(node.pools.empty());
+}
+
+TEST(dhcpd_param, apply_starts_an_enabled_server_and_a_failed_start_disables_it) {
+  dhcpd_param node;
+  node.enable = true;
+  int starts = 0;
+  node.starter = [&](const dhcpd_param&) { return ++starts > 1; };
+  EXPECT_TRUE(node.apply());
+  EXPECT_FALSE(node.enable);
+  node.enable = true;
+  EXPECT_TRUE(node.apply());
+  EXPECT_TRUE(node.enable);
+  EXPECT_EQ(starts, 2);
 }
 
 TEST(server_values, addresses_read_as_inet_addr_does) {

@@ -1,0 +1,190 @@
+// The DHCP server as clients on a network see it: busybox udhcpc in a namespace of its own,
+// joined to the server's namespace by a veth pair, leases, renews and releases an address;
+// malformed datagrams from Python change nothing; a lease expires on the server's clock; a
+// port already taken fails the start with its reason. Needs root.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "config/dhcpd_param.h"
+#include "config/net_socket.h"
+#include "config/text_convert.h"
+#include "servers/dhcpd.h"
+#include "servers/trace_sink.h"
+#include "tests/servers/tftp_fixture.h"
+#include "tests/support/netns_pair.h"
+#include "tests/support/temp_folder.h"
+
+extern char** environ;
+
+namespace {
+
+using namespace test_support;
+using namespace std::chrono_literals;
+
+std::atomic<int64_t> fake_now{1700000000};
+
+class dhcpd_netns : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string why = netns_pair::unavailable_reason();
+    if (!why.empty()) GTEST_SKIP() << why;
+    if (!have_program("busybox")) FAIL() << "busybox is missing (scripts/install-deps --tests)";
+    net = std::make_unique<netns_pair>();
+    dhcp_pool pool;
+    pool.start_ip = 0x0A630064;  // 10.99.0.100
+    pool.count = 20;
+    pool.lease_time = 3600;
+    pool.router = netns_pair::server_address;
+    pool.subnet = 0xFFFFFF00;
+    pool.boot_file = "pxelinux.0";
+    settings.pools = {pool};
+    settings.enable = true;
+    settings.log_level = LOG_DEBUG;
+    dhcpd::instance()->set_time_source([] { return fake_now.load(); });
+    trace_sink::instance().take();
+    events = folder.file("events");
+    script = folder.file("udhcpc.sh");
+    // Configures the address udhcpc got (renewals and releases are sent from it) and notes
+    // every event with what the server told.
+    write_file(script,
+               "#!/bin/sh\n"
+               "case \"$1\" in\n"
+               "  deconfig) ip addr flush dev \"$interface\" ;;\n"
+               "  bound|renew) ip addr flush dev \"$interface\"; ip addr add \"$ip/24\" dev \"$interface\" ;;\n"
+               "esac\n"
+               "echo \"$1 ip=$ip subnet=$subnet router=$router lease=$lease serverid=$serverid "
+               "boot_file=$boot_file\" >> " +
+                   events + "\n");
+    ::chmod(script.c_str(), 0755);
+  }
+
+  void TearDown() override {
+    if (client > 0) {
+      ::kill(client, SIGKILL);
+      ::waitpid(client, nullptr, 0);
+    }
+    dhcpd::instance()->stop();
+  }
+
+  bool start_server() {
+    bool started = false;
+    net->in_server([&] { started = dhcpd::instance()->start(settings); });
+    return started;
+  }
+
+  // udhcpc in the client namespace, in the foreground of its own process.
+  void start_client() {
+    const std::string ns = net->client_ns();
+    const char* argv[] = {"ip", "netns", "exec", ns.c_str(), "busybox", "udhcpc", "-f", "-i",
+                          netns_pair::client_if, "-s", script.c_str(), "-t", "10", "-T", "1", "-A", "1", nullptr};
+    ASSERT_EQ(::posix_spawnp(&client, "ip", nullptr, nullptr, const_cast<char**>(argv), environ), 0);
+  }
+
+  // Waits up to 10 s for a line of the events file that holds `text`; the line.
+  std::string wait_event(const std::string& text) {
+    for (int i = 0; i < 200; ++i) {
+      const std::string all = read_file(events);
+      for (size_t start = 0, end; (end = all.find('\n', start)) != std::string::npos; start = end + 1)
+        if (all.substr(start, end - start).find(text) != std::string::npos) return all.substr(start, end - start);
+      std::this_thread::sleep_for(50ms);
+    }
+    return {};
+  }
+
+  bool trace_shows(const std::string& text) {
+    for (int i = 0; i < 200; ++i) {
+      trace += wcs_to_string(trace_sink::instance().take());
+      if (trace.find(text) != std::string::npos) return true;
+      std::this_thread::sleep_for(50ms);
+    }
+    return false;
+  }
+
+  std::vector<dhcp_lease_info> leases() {
+    std::vector<dhcp_lease_info> list;
+    dhcpd::instance()->copy_leases(list);
+    return list;
+  }
+
+  std::unique_ptr<netns_pair> net;
+  temp_folder folder;
+  dhcpd_param settings;
+  std::string events;
+  std::string script;
+  std::string trace;
+  pid_t client = -1;
+};
+
+TEST_F(dhcpd_netns, udhcpc_leases_renews_and_releases_and_junk_changes_nothing) {
+  ASSERT_TRUE(start_server()) << trace;
+  ASSERT_TRUE(trace_shows("DHCP Server started"));
+  start_client();
+  const std::string bound = wait_event("bound ");
+  ASSERT_FALSE(bound.empty()) << read_file(events) << trace;
+  EXPECT_EQ(bound,
+            "bound ip=10.99.0.100 subnet=255.255.255.0 router=10.99.0.1 lease=3600 serverid=10.99.0.1 "
+            "boot_file=pxelinux.0");
+  EXPECT_TRUE(trace_shows("IP 10.99.0.100 is allocated to "));
+  ASSERT_EQ(leases().size(), 1u);
+  EXPECT_EQ(leases()[0].allocated, fake_now.load());
+
+  // Malformed datagrams, broadcast and unicast, from the client's namespace.
+  EXPECT_EQ(run_command(net->client_command(std::string("python3 " DHCP_JUNK " ") + netns_pair::client_if +
+                                            " 10.99.0.1")),
+            0);
+  EXPECT_TRUE(trace_shows("Invalid packet length 239"));
+  EXPECT_TRUE(trace_shows("Invalid hw len 200"));
+  EXPECT_TRUE(trace_shows("Invalid option length!"));
+  EXPECT_EQ(leases().size(), 1u);
+
+  fake_now += 60;
+  ::kill(client, SIGUSR1);  // renew
+  EXPECT_FALSE(wait_event("renew ").empty()) << read_file(events);
+  EXPECT_TRUE(trace_shows("IP 10.99.0.100 is renewed to ")) << trace;
+  ASSERT_EQ(leases().size(), 1u);
+  EXPECT_EQ(leases()[0].renewed, fake_now.load());
+
+  ::kill(client, SIGUSR2);  // release
+  EXPECT_TRUE(trace_shows("Release IP 10.99.0.100 from ")) << trace;
+  EXPECT_TRUE(leases().empty());
+}
+
+TEST_F(dhcpd_netns, a_lease_expires_on_the_servers_clock_when_the_client_is_gone) {
+  settings.interface_address = netns_pair::server_address;
+  ASSERT_TRUE(start_server()) << trace;
+  start_client();
+  ASSERT_FALSE(wait_event("bound ").empty()) << read_file(events) << trace;
+  ::kill(client, SIGKILL);
+  ::waitpid(client, nullptr, 0);
+  client = -1;
+  fake_now += 3600;
+  std::this_thread::sleep_for(300ms);
+  EXPECT_EQ(leases().size(), 1u);
+  fake_now += 2;
+  for (int i = 0; i < 100 && !leases().empty(); ++i) std::this_thread::sleep_for(20ms);
+  EXPECT_TRUE(leases().empty());
+}
+
+TEST_F(dhcpd_netns, a_port_already_taken_fails_the_start_with_its_reason) {
+  net_socket taken;
+  net->in_server([&] {
+    ASSERT_TRUE(taken.open(net_socket::kind_udp, nullptr, 0));
+    sockaddr_in any = ipv4_address(0, dhcpd::server_port);
+    ASSERT_EQ(::bind(taken.sock, reinterpret_cast<sockaddr*>(&any), sizeof any), 0);
+  });
+  EXPECT_FALSE(start_server());
+  EXPECT_FALSE(dhcpd::instance()->is_running());
+  EXPECT_TRUE(trace_shows("Address already in use")) << trace;
+}
+
+}  // namespace
