@@ -83,7 +83,8 @@ const char* const hand_written_file =
     "  </HostManager>\r\n"
     "  <Unknown><Thing/></Unknown>\r\n"
     "  <TinyServer>\r\n"
-    "    <Dhcpd><Enable>true</Enable><Pool Start=\"10.0.0.10\" End=\"10.0.0.99\"/></Dhcpd>\r\n"
+    "    <Dhcpd><Enable>true</Enable><Pools><Pool Type=\"dynamic\"><StartIP>10.0.0.10</StartIP>"
+    "<IPNum>90</IPNum></Pool></Pools></Dhcpd>\r\n"
     "  </TinyServer>\r\n"
     "  <GlobalOptions>\r\n"
     "    <TerminalOptions>\r\n"
@@ -199,7 +200,7 @@ TEST_F(StoreTest, HandWrittenFileLoadsAndSavesBackUnchangedInMeaning) {
 
   ASSERT_TRUE(store->save());
   const std::string saved = file_text(main_path());
-  for (const char* kept : {"<Enable>true</Enable>", "<Pool Start=\"10.0.0.10\" End=\"10.0.0.99\"/>",
+  for (const char* kept : {"<Enable>true</Enable>", "<StartIP>10.0.0.10</StartIP>",
                            "<CloseConfirm>false</CloseConfirm>",
                            "<DefaultSessionType>2</DefaultSessionType>",
                            "<Category name=\"net\" active=\"true\">", "<Label>ls</Label>",
