@@ -31,10 +31,12 @@
 #include "app/command_ids.h"
 #include "app/login_prompts.h"
 #include "app/open_session.h"
+#include "app/transfer_monitor.h"
 #include "config/configuration.h"
 #include "config/default_session_param.h"
 #include "config/terminal_appearance_param.h"
 #include "config/text_convert.h"
+#include "explorer/CProgressDlg.h"
 #include "platform/clock.h"
 #include "platform/folders.h"
 #include "platform/qt_text.h"
@@ -136,6 +138,9 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), m_clipboard(this)
         m_wndHostView->UpdateCredentials(uuid, username, password);
       });
   set_login_prompter(m_prompter);
+  m_dlgProgress = new CProgressDlg(this);
+  m_transferMonitor = std::make_shared<gui_transfer_monitor>(this);
+  set_transfer_monitor(m_transferMonitor);
   session_frame::install(this);
   UpdateCommandUI();
 }
@@ -143,6 +148,8 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), m_clipboard(this)
 CMainFrame::~CMainFrame() {
   m_prompter->detach();
   set_login_prompter(nullptr);
+  m_transferMonitor->detach();
+  set_transfer_monitor(nullptr);
   if (session_frame::instance() == this) session_frame::install(nullptr);
   // The sessions go while the frame they report to is still whole.
   for (CChildFrame* child : SessionFrames()) delete child;

@@ -24,6 +24,9 @@ class QMdiArea;
 class QMenu;
 class QToolBar;
 class gui_login_prompter;
+class gui_transfer_monitor;
+class CProgressDlg;
+class transfer_control;
 
 class CMainFrame : public QMainWindow, public session_frame, public child_frame_host {
  public:
@@ -46,6 +49,13 @@ class CMainFrame : public QMainWindow, public session_frame, public child_frame_
   // Close-all without the question (SIGTERM, SIGINT): the sessions are remembered and closed
   // as after OK.
   void CloseWithoutAsking();
+
+  // The transfer messages of the SFTP workers, posted through the transfer monitor: the begin
+  // opens the transfer's progress dialog (unless the transfer already ended), the reports go to
+  // it, the end closes it.
+  void OnTransferBegin(const std::shared_ptr<transfer_control>& transfer);
+  void OnTransferProgress(const std::shared_ptr<transfer_control>& transfer);
+  void OnTransferEnd(const std::shared_ptr<transfer_control>& transfer);
 
   // Runs a command by its id, as its menu entry or toolbar button does.
   void OnCommand(int id);
@@ -78,6 +88,9 @@ class CMainFrame : public QMainWindow, public session_frame, public child_frame_
   int m_nStatusRows = 0;
   int m_nStatusCols = 0;
   CChildFrame* m_pActiveChild = nullptr;
+  // The transfer progress dialog, reused for every transfer (a second transfer at the same
+  // time gets a dialog of its own).
+  CProgressDlg* m_dlgProgress;
   QMdiArea* m_wndMdiArea;
 
  protected:
@@ -115,6 +128,10 @@ class CMainFrame : public QMainWindow, public session_frame, public child_frame_
   QTimer m_timerStatusSize;
   QTimer m_timerActiveChild;
   QTimer m_timerCommandUI;
+  // The dialog showing a transfer, or null.
+  CProgressDlg* ProgressDialogOf(const transfer_control* transfer) const;
+
   std::shared_ptr<gui_login_prompter> m_prompter;
+  std::shared_ptr<gui_transfer_monitor> m_transferMonitor;
   bool m_closing = false;
 };

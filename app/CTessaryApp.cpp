@@ -40,6 +40,7 @@ uint32_t app_look_background_color() { return look_background_color(the_app.m_nA
 void CTessaryApp::RegisterTemplates() {
   m_docTemplates.clear();
   m_docTemplates[0] = std::make_unique<CTerminalTemplate>();
+  m_docTemplates[1] = std::make_unique<CExplorerTemplate>();
 }
 
 bool CTessaryApp::InitInstance() {

@@ -20,8 +20,7 @@ class CTessaryApp {
   // After the event loop: a pending deferred save is written at once. Returns `exit_code`.
   int ExitInstance(int exit_code);
 
-  // The templates by session_view: 0 terminal. The explorer (1) is registered once its view
-  // exists; until then an explorer record opens nothing.
+  // The templates by session_view: 0 terminal, 1 explorer.
   void RegisterTemplates();
 
   std::map<int, std::unique_ptr<CDocTemplate>> m_docTemplates;

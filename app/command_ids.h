@@ -1,7 +1,10 @@
 #pragma once
 // The command ids of the main frame's menus, toolbar and accelerators. Each command is one
 // QAction whose data is its id; the session commands (terminal/session_commands.h) and the
-// explorer's list commands share the menus and are routed to the active session's view.
+// explorer's list commands (explorer/explorer_commands.h) share the menus and are routed to the
+// active session's view.
+#include "explorer/explorer_commands.h"
+
 enum frame_command : int {
   ID_FILE_NEW = 57600,             // "&New\tCtrl+N": quick connect
   ID_FILE_OPEN = 57601,            // "&Open...\tCtrl+O": no handler
@@ -41,12 +44,6 @@ enum frame_command : int {
   ID_TINY_SERVER_SETTING = 32849,  // "&Tiny Server Setting"
   ID_VIEW_TOOLBARS = 59392,        // "&Toolbars and Docking Windows"
   ID_VIEW_STATUS_BAR = 59393,      // "&Status Bar"
-  // The explorer's list commands (shown in the session menu).
-  ID_EXPLORER_REFRESH = 32832,     // "Refresh"
-  ID_EXPLORER_DOWNLOAD = 32811,    // "Download..."
-  ID_EXPLORER_UPLOAD = 32812,      // "Upload..."
-  ID_EXPLORER_MODIFY = 32829,      // "Modify"
-  ID_EXPLORER_DELETE = 32828,      // "Delete\tDel"
 };
 
 // The status bar's panes that carry ids.

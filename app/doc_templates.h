@@ -20,3 +20,9 @@ class CTerminalTemplate : public CDocTemplate {
  public:
   CBaseView* OpenDocument(const session_record& record) override;
 };
+
+// The explorer template: CExplorerDoc with CExplorerView.
+class CExplorerTemplate : public CDocTemplate {
+ public:
+  CBaseView* OpenDocument(const session_record& record) override;
+};

@@ -14,6 +14,7 @@
 #include "config/default_session_param.h"
 #include "config/host_param.h"
 #include "config/terminal_appearance_param.h"
+#include "explorer/CExplorerView.h"
 #include "tests/app/app_fixture.h"
 #include "tests/support/scripted_ui.h"
 #include "terminal/CBaseDoc.h"
@@ -173,11 +174,20 @@ TEST_F(FrameTest, UnknownProtocolOpensADisconnectedTabWithoutAConnection) {
   EXPECT_EQ(frames[0]->windowIcon().cacheKey(), frame->m_hIconDisconnected.cacheKey());
 }
 
-TEST_F(FrameTest, AnExplorerRecordOpensNothingWhileNoExplorerTemplateExists) {
+TEST_F(FrameTest, AnExplorerRecordOpensAnExplorerTabThatClearsTheStatusPanes) {
+  open_session(refused_session("terminal"));
+  auto* type = frame->findChild<QLabel*>("id_126");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return type->text() == "xterm"; }, 2000));
   session_record record = refused_session("explorer");
   record.view = session_view_explorer;
-  EXPECT_FALSE(open_session(record));
-  EXPECT_TRUE(frame->SessionFrames().empty());
+  EXPECT_TRUE(open_session(record));
+  auto explorers = frame->SessionFrames(session_view_explorer);
+  ASSERT_EQ(explorers.size(), 1u);
+  CBaseView* view = explorers[0]->GetActiveView();
+  EXPECT_NE(dynamic_cast<CExplorerView*>(view), nullptr);
+  EXPECT_EQ(view->m_pProtocol->mode, session_view_explorer);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return type->text().isEmpty(); }, 2000));
+  EXPECT_TRUE(frame->findChild<QLabel*>("id_159")->text().isEmpty());
 }
 
 TEST_F(FrameTest, ActivatingASessionShowsItsTypeAndSize) {

@@ -1,0 +1,218 @@
+// Explorer tabs end to end: a main frame opens an SSH2 host as an explorer against the loopback
+// sshd (tests/peers/start) and the scripted ui acts for the user: browsing with the path bar and
+// double clicks, a failed listing, download and upload with the progress dialog (and its
+// Cancel), new folder, modify and delete, all checked on the remote disk; and a peer that hangs
+// answered by an error after the time-out.
+#include <QComboBox>
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTreeView>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <set>
+#include <string>
+
+#include "app/open_session.h"
+#include "explorer/CExplorerListCtrl.h"
+#include "explorer/CExplorerView.h"
+#include "explorer/CPathBarEx.h"
+#include "explorer/CProgressDlg.h"
+#include "explorer/explorer_commands.h"
+#include "explorer/explorer_model.h"
+#include "tests/app/app_fixture.h"
+#include "tests/support/freezing_proxy.h"
+#include "tests/support/remote_tree.h"
+#include "tests/support/scripted_ui.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+using test_support::file_content;
+using test_support::mode_of;
+
+std::string env(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+class ExplorerTab : public FrameTest {
+ protected:
+  void SetUp() override {
+    if (env("TESSARY_SSH_PORT").empty() || !remote.ok()) {
+      if (env("CI") == "true") FAIL() << "the loopback sshd and root are needed (tests/peers/start)";
+      GTEST_SKIP() << "the loopback sshd and root are needed (tests/peers/start)";
+    }
+    FrameTest::SetUp();
+    remote.write_file("with space.txt", "space\n");
+    remote.make_folder("sub");
+    remote.write_file("sub/inner.txt", "inner\n");
+  }
+
+  // Opens the explorer tab (through `port`, else straight to the sshd) and waits for the home
+  // folder's listing.
+  CExplorerView* open(uint16_t port = 0) {
+    session_record record;
+    record.name = u"files";
+    record.view = session_view_explorer;
+    record.connection.protocol = protocol_ssh2;
+    record.connection.ssh2.hostname = env("TESSARY_SSH_HOST");
+    record.connection.ssh2.port = port ? port : static_cast<uint16_t>(std::stoi(env("TESSARY_SSH_PORT")));
+    record.connection.ssh2.username = env("TESSARY_SSH_USER");
+    record.connection.ssh2.password = env("TESSARY_SSH_PASSWORD");
+    EXPECT_TRUE(open_session(record));
+    auto frames = frame->SessionFrames(session_view_explorer);
+    view = frames.empty() ? nullptr : dynamic_cast<CExplorerView*>(frames.back()->GetActiveView());
+    EXPECT_NE(view, nullptr);
+    if (!view) return nullptr;
+    EXPECT_TRUE(wait([&] { return view->m_wndPathBar->m_strCurrent == env("TESSARY_SSH_HOME") && idle(); }));
+    return view;
+  }
+
+  bool wait(const std::function<bool()>& condition, int ms = 15000) { return QTest::qWaitFor(condition, ms); }
+  bool idle() const { return view->m_pProtocol->request.state.load() == request_idle; }
+
+  // Types a path into the path box and presses Enter.
+  void enter_path(const std::string& path) {
+    QLineEdit* edit = view->m_wndPathBar->m_wndPath->lineEdit();
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, QString::fromStdString(path));
+    QTest::keyClick(edit, Qt::Key_Return);
+  }
+  void go_to(const std::string& folder) {
+    enter_path(folder);
+    EXPECT_TRUE(wait([&] { return view->m_wndPathBar->m_strCurrent == folder && idle(); })) << folder;
+  }
+  std::set<std::string> shown() const {
+    std::set<std::string> names;
+    for (int row = 0; row < view->m_model->rowCount(); ++row) names.insert(view->m_model->entry(row)->name);
+    return names;
+  }
+  void select(const std::set<std::string>& names) {
+    view->m_wndList->clearSelection();
+    for (int row = 0; row < view->m_model->rowCount(); ++row)
+      if (names.count(view->m_model->entry(row)->name))
+        view->m_wndList->selectionModel()->select(view->m_model->index(row, 0),
+                                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  }
+  // Runs a command as the menu does, then waits for the mailbox and a listing to settle.
+  void command(int id) {
+    frame->OnCommand(id);
+    EXPECT_TRUE(wait([&] { return idle(); }));
+  }
+
+  test_support::remote_tree remote;
+  test_support::temp_folder local;
+  CExplorerView* view = nullptr;
+};
+
+TEST_F(ExplorerTab, BrowsesTransfersAndChangesRemoteFiles) {
+  test_support::scripted_ui ui;
+  ASSERT_TRUE(open());
+  go_to(remote.path());
+  EXPECT_EQ(shown(), (std::set<std::string>{"..", "sub", "with space.txt"}));
+  EXPECT_EQ(view->m_model->entry(1)->name, "sub");  // folders first
+
+  // A folder that is not there: the error, the rows and the current folder stay.
+  ui.expect_message(platform::IDOK);
+  enter_path(remote.at("missing"));
+  ASSERT_TRUE(wait([&] { return ui.messages().size() == 1 && idle(); }));
+  EXPECT_EQ(ui.messages()[0].text, "Failed to list the folder (2)");
+  EXPECT_EQ(ui.messages()[0].caption, "Error");
+  EXPECT_EQ(view->m_wndPathBar->m_strCurrent, remote.path());
+  EXPECT_EQ(view->m_wndPathBar->m_wndPath->currentText().toStdString(), remote.at("missing"));
+  EXPECT_EQ(shown().size(), 3u);
+
+  // Download a folder and a file. A transfer this short may end before its dialog could open;
+  // either way no dialog stays open.
+  select({"sub", "with space.txt", ".."});
+  ui.expect_folder(QString::fromStdString(local.path()));
+  command(ID_EXPLORER_DOWNLOAD);
+  EXPECT_EQ(file_content(local.file("with space.txt")), "space\n");
+  EXPECT_EQ(file_content(local.file("sub/inner.txt")), "inner\n");
+  EXPECT_TRUE(wait([&] { return !frame->m_dlgProgress->isVisible(); }));
+
+  // Upload a file: the list shows it afterwards.
+  std::ofstream(local.file("up.txt")) << "uploaded\n";
+  view->m_wndList->clearSelection();
+  ui.expect_open_files(QStringList{QString::fromStdString(local.file("up.txt"))});
+  command(ID_EXPLORER_UPLOAD);
+  EXPECT_TRUE(wait([&] { return shown().count("up.txt") && idle(); }));
+  EXPECT_EQ(file_content(remote.at("up.txt")), "uploaded\n");
+
+  // New folder, then rename it and give the owner execute.
+  ui.expect_modal([](QDialog& dialog) {
+    type_into(control<QLineEdit>(dialog, 1035), "made");
+    control<QPushButton>(dialog, 1)->click();
+  });
+  command(ID_EXPLORER_NEW_FOLDER);
+  EXPECT_TRUE(wait([&] { return shown().count("made") && idle(); }));
+  EXPECT_EQ(mode_of(remote.at("made")), 0644);
+  select({"made"});
+  ui.expect_modal([](QDialog& dialog) {
+    type_into(control<QLineEdit>(dialog, 1035), "renamed");
+    control<QCheckBox>(dialog, 1043)->click();
+    control<QPushButton>(dialog, 1)->click();
+  });
+  command(ID_EXPLORER_MODIFY);
+  EXPECT_TRUE(wait([&] { return shown().count("renamed") && idle(); }));
+  EXPECT_EQ(mode_of(remote.at("renamed")), 0744);
+
+  // Delete, with ".." in the selection.
+  select({"renamed", "up.txt", ".."});
+  ui.expect_message(platform::IDYES);
+  command(ID_EXPLORER_DELETE);
+  EXPECT_TRUE(wait([&] { return !shown().count("renamed") && idle(); }));
+  EXPECT_EQ(mode_of(remote.at("renamed")), -1);
+  EXPECT_EQ(mode_of(remote.at("up.txt")), -1);
+
+  // A double click on ".." lists the parent.
+  select({".."});
+  view->OnDoubleClick();
+  EXPECT_TRUE(wait([&] { return view->m_wndPathBar->m_strCurrent == env("TESSARY_SSH_HOME") && idle(); }));
+  EXPECT_EQ(ui.left(), 0u);
+}
+
+TEST_F(ExplorerTab, CancelInTheProgressDialogStopsTheDownloadAndRemovesThePartialFile) {
+  test_support::scripted_ui ui;
+  remote.make_sparse("huge.bin", uint64_t{5} << 30);
+  ASSERT_TRUE(open());
+  go_to(remote.path());
+  select({"huge.bin"});
+  ui.expect_folder(QString::fromStdString(local.path()));
+  frame->OnCommand(ID_EXPLORER_DOWNLOAD);
+  CProgressDlg* dialog = frame->m_dlgProgress;
+  ASSERT_TRUE(wait([&] { return dialog->isVisible() && dialog->findChild<QProgressBar*>("id_1047")->value() > 0; }));
+  EXPECT_EQ(dialog->windowTitle(), "Download");
+  EXPECT_EQ(dialog->windowModality(), Qt::WindowModal);
+  control<QPushButton>(*dialog, 1)->click();
+  EXPECT_EQ(control<QPushButton>(*dialog, 1)->text(), "Resume");
+  control<QPushButton>(*dialog, 2)->click();
+  EXPECT_FALSE(dialog->isVisible());
+  EXPECT_TRUE(wait([&] { return idle(); }));
+  EXPECT_FALSE(std::filesystem::exists(local.file("huge.bin")));
+}
+
+TEST_F(ExplorerTab, APeerThatHangsGivesAnErrorAfterTheTimeOut) {
+  test_support::freezing_proxy proxy(env("TESSARY_SSH_HOST"), static_cast<uint16_t>(std::stoi(env("TESSARY_SSH_PORT"))));
+  ASSERT_TRUE(proxy.valid());
+  test_support::scripted_ui ui;
+  ASSERT_TRUE(open(proxy.port()));
+  proxy.freeze();
+  ui.expect_message(platform::IDOK);
+  auto began = std::chrono::steady_clock::now();
+  frame->OnCommand(ID_EXPLORER_REFRESH);
+  ASSERT_TRUE(wait([&] { return ui.messages().size() == 1; }, 15000));
+  EXPECT_GE(std::chrono::steady_clock::now() - began, std::chrono::milliseconds(2900));
+  EXPECT_EQ(ui.messages()[0].text.left(27), "Failed to list the folder (");
+  EXPECT_EQ(ui.messages()[0].caption, "Error");
+}
+
+}  // namespace
