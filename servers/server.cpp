@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 
 #include "config/text_convert.h"
 #include "config/time_text.h"
@@ -46,10 +47,27 @@ int server::log(log_level message_level, const char* format, ...) {
   return count;
 }
 
+namespace {
+
+// now_text, formatted again only when the second changes: a busy server logs thousands of lines
+// a second, and each fresh local time asks the system for its time zone.
+const std::string& cached_now_text() {
+  thread_local int64_t second = -1;
+  thread_local std::string text;
+  const int64_t now = static_cast<int64_t>(std::time(nullptr));
+  if (now != second) {
+    second = now;
+    text = now_text();
+  }
+  return text;
+}
+
+}  // namespace
+
 std::u16string tracer_line(std::string_view server_name, const char* format, va_list args, int* count) {
   char buffer[1024];
   const std::string name(server_name);
-  int used = std::snprintf(buffer, sizeof buffer, "%s [%s] ", now_text().c_str(), name.c_str());
+  int used = std::snprintf(buffer, sizeof buffer, "%s [%s] ", cached_now_text().c_str(), name.c_str());
   if (used < 0) used = 0;
   if (used < static_cast<int>(sizeof buffer) - 1)
     std::vsnprintf(buffer + used, sizeof buffer - used, format, args);

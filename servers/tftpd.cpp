@@ -52,7 +52,52 @@ std::string served_folder(int32_t index, const std::vector<std::string>& paths) 
 }  // namespace
 
 tftp_transfer::~tftp_transfer() {
-  if (file >= 0) ::close(file);
+  if (file < 0) return;
+  if (!is_read) flush();
+  ::close(file);
+}
+
+ssize_t tftp_transfer::read_block(uint8_t* out) {
+  size_t count = 0;
+  while (count < block_size) {
+    if (chunk_at == chunk.size()) {
+      chunk.resize(chunk_size);
+      const ssize_t got = ::read(file, chunk.data(), chunk.size());
+      if (got < 0) {
+        chunk.clear();
+        chunk_at = 0;
+        return -1;
+      }
+      chunk.resize(static_cast<size_t>(got));
+      chunk_at = 0;
+      if (got == 0) break;
+    }
+    const size_t take = std::min(block_size - count, chunk.size() - chunk_at);
+    std::memcpy(out + count, chunk.data() + chunk_at, take);
+    chunk_at += take;
+    count += take;
+  }
+  return static_cast<ssize_t>(count);
+}
+
+bool tftp_transfer::write_block(const uint8_t* data, size_t count) {
+  chunk.insert(chunk.end(), data, data + count);
+  return chunk.size() + block_size <= chunk_size || flush();
+}
+
+bool tftp_transfer::flush() {
+  size_t done = 0;
+  while (done < chunk.size()) {
+    const ssize_t wrote = ::write(file, chunk.data() + done, chunk.size() - done);
+    if (wrote < 0 && errno == EINTR) continue;
+    if (wrote <= 0) {
+      chunk.clear();
+      return false;
+    }
+    done += static_cast<size_t>(wrote);
+  }
+  chunk.clear();
+  return true;
 }
 
 tftpd* tftpd::instance() {
@@ -276,14 +321,15 @@ void tftpd::handle_data(int slot, const uint8_t* data, size_t length) {
   }
   if (block != static_cast<uint16_t>(transfer.block + 1)) return;
   transfer.last_length = static_cast<uint16_t>(count);
-  if (count > 0 && ::write(transfer.file, data + 4, count) != static_cast<ssize_t>(count)) {
+  const bool last = count < tftp_transfer::block_size;
+  if (!transfer.write_block(data + 4, count) || (last && !transfer.flush())) {
     log(LOG_ERROR, "Write failed: %s", std::strerror(errno));
     fail(slot, TFTP_DISK_FULL);
     return;
   }
   transfer.block = block;
   send(transfer);
-  if (count < tftp_transfer::block_size) free_slot(slot);
+  if (last) free_slot(slot);
 }
 
 void tftpd::handle_ack(int slot, uint16_t acknowledged) {
@@ -311,7 +357,7 @@ void tftpd::send(tftp_transfer& transfer) {
   if (transfer.error < 0 && transfer.is_read) {
     write_u16(packet, TFTP_DATA);
     write_u16(packet + 2, transfer.block);
-    ssize_t count = ::read(transfer.file, packet + 4, tftp_transfer::block_size);
+    const ssize_t count = transfer.read_block(packet + 4);
     if (count < 0) {
       log(LOG_ERROR, "Read failed: %s", std::strerror(errno));
       transfer.error = TFTP_NOT_DEFINED;

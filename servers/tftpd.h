@@ -14,6 +14,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <sys/types.h>
+#include <vector>
 
 #include "config/net_socket.h"
 #include "servers/server.h"
@@ -41,8 +43,11 @@ enum tftp_error : int32_t {
 // One transfer, owned by its slot; used by the worker only.
 struct tftp_transfer {
   static constexpr size_t block_size = 512;
+  // The file is read and written in chunks of this size, not one system call per block.
+  static constexpr size_t chunk_size = 32 * 1024;
 
   tftp_transfer() = default;
+  // Writes what an upload still holds (a partial upload stays on disk) and closes the file.
   ~tftp_transfer();
   tftp_transfer(const tftp_transfer&) = delete;
   tftp_transfer& operator=(const tftp_transfer&) = delete;
@@ -58,6 +63,18 @@ struct tftp_transfer {
   // The last packet sent, sent again after a time-out.
   std::array<uint8_t, 4 + block_size> packet{};
   size_t packet_length = 0;
+
+  // The next block of a download (up to block_size bytes; fewer only at the end); negative on
+  // a read error.
+  ssize_t read_block(uint8_t* out);
+  // Appends a block of an upload; false when writing to the file failed.
+  bool write_block(const uint8_t* data, size_t count);
+  // Writes what the chunk holds; false on an error.
+  bool flush();
+
+ private:
+  std::vector<uint8_t> chunk;  // read ahead (download) or not yet written (upload)
+  size_t chunk_at = 0;         // download: the next byte to hand out
 };
 
 class tftpd final : public server {

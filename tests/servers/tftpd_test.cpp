@@ -4,6 +4,8 @@
 // readers than slots, block numbers past 65535).
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -244,6 +246,29 @@ TEST_F(tftpd_test, an_upload_acks_each_block_and_drops_oversized_or_out_of_order
   ASSERT_TRUE(ack2);
   EXPECT_EQ(ack2->number, 2);
   EXPECT_EQ(read_file(upload + "/up.bin"), block1 + "tail");
+}
+
+TEST_F(tftpd_test, a_failed_write_ends_the_upload_with_an_error) {
+  // Files of this process may not grow past 1000 bytes; the write fails instead of signalling.
+  ::signal(SIGXFSZ, SIG_IGN);
+  rlimit limit{1000, 1000};
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+  start_server();
+  udp_probe probe;
+  probe.send_to(port, tftp_request(TFTP_WRQ, "big.bin"));
+  auto ack = probe.receive();
+  ASSERT_TRUE(ack);
+  const uint16_t tid = ack->from_port;
+  for (uint16_t block = 1; block <= 3; ++block) {
+    probe.send_to(tid, tftp_packet(TFTP_DATA, block, patterned_bytes(512)));
+    ASSERT_TRUE(probe.receive());
+  }
+  probe.send_to(tid, tftp_packet(TFTP_DATA, 4, "end"));
+  auto error = probe.receive();
+  ASSERT_TRUE(error);
+  EXPECT_EQ(error->opcode, TFTP_ERROR);
+  EXPECT_EQ(error->number, TFTP_DISK_FULL);
+  EXPECT_TRUE(trace_shows("Write failed: File too large")) << trace();
 }
 
 TEST_F(tftpd_test, a_data_packet_on_a_download_or_an_ack_on_an_upload_is_ignored) {
