@@ -1,5 +1,6 @@
 #include "config/dhcp_pool.h"
 
+#include <algorithm>
 #include <cstdio>
 
 std::string mac_text(const mac_address& mac) {
@@ -16,4 +17,8 @@ bool read_mac(const std::string& text, mac_address& mac) {
     return false;
   for (int i = 0; i < 6; ++i) mac[i] = static_cast<uint8_t>(fields[i]);
   return true;
+}
+
+uint32_t lease_seconds(uint32_t minutes) {
+  return static_cast<uint32_t>(std::min<uint64_t>(uint64_t{minutes} * 60, max_lease_time));
 }

@@ -26,3 +26,10 @@ std::string mac_text(const mac_address& mac);
 // Six hexadecimal fields separated by ':' (each field's low byte is taken); false when fewer
 // than six were read.
 bool read_mac(const std::string& text, mac_address& mac);
+
+// The longest lease time: the most whole minutes that 32 bits of seconds hold, so that it is
+// written to the file and read back unchanged.
+constexpr uint32_t max_lease_time = 0xFFFFFFFFu / 60 * 60;
+// A lease time given in minutes (the file's and the pool dialog's unit) as seconds, held at
+// max_lease_time instead of wrapping.
+uint32_t lease_seconds(uint32_t minutes);

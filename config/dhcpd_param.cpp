@@ -38,7 +38,7 @@ dhcp_pool load_pool(xml_document& doc) {
     load_address(doc, u"IP", pool.static_ip);
     if (find_value(doc, u"MAC", text)) read_mac(wcs_to_string(text), pool.mac);
   }
-  if (find_value(doc, u"LeaseTime", text)) pool.lease_time = read_number(text) * 60;
+  if (find_value(doc, u"LeaseTime", text)) pool.lease_time = lease_seconds(read_number(text));
   if (find_value(doc, u"BootFile", text)) pool.boot_file = wcs_to_string(text);
   load_address(doc, u"Router", pool.router);
   load_address(doc, u"Subnet", pool.subnet);

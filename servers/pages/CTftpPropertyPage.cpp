@@ -140,13 +140,5 @@ bool CTftpPropertyPage::OnApply() {
   store_history(*m_wndDownload, settings.download_paths, settings.download_index);
   store_history(*m_wndUpload, settings.upload_paths, settings.upload_index);
 
-  tftpd* server = tftpd::instance();
-  server->stop();
-  if (settings.enable && !server->start(settings)) {
-    show_page_message(this, QStringLiteral("Start TFTP server failed!"));
-    return false;
-  }
-  *store.tftpd = settings;
-  store.schedule_save();
-  return CMyPage::OnApply();
+  return restart_and_store(*this, *tftpd::instance(), settings, *store.tftpd, QStringLiteral("Start TFTP server failed!"));
 }

@@ -10,7 +10,6 @@
 #include "platform/dialog_ids.h"
 #include "platform/ui.h"
 #include "settings/controls/CMyComboBox.h"
-#include "settings/controls/CMyPage.h"
 
 void mark_modified_on_change(CMyPage& page, std::initializer_list<QWidget*> controls) {
   auto modified = [&page] { page.SetModified(); };

@@ -5,7 +5,9 @@
 
 #include <initializer_list>
 
-class CMyPage;
+#include "config/configuration.h"
+#include "settings/controls/CMyPage.h"
+
 class QWidget;
 
 // Connects the user-action signals of each control to CMyPage::SetModified: a click of a check
@@ -24,3 +26,20 @@ QLineEdit* make_number_edit(QWidget* parent, int id);
 
 // The narrow "..." button beside a folder history.
 QPushButton* make_browse_button(QWidget* parent, int id);
+
+// The end of every server page's Apply: stops the server, starts it again when `settings`
+// enable it, and only when that worked makes them the stored settings, arms the save and
+// clears the page's modified flag. False, after showing `failure`, when the server did not
+// start: it stays stopped and the stored settings stay as they were.
+template <typename Server, typename Settings>
+bool restart_and_store(CMyPage& page, Server& server, const Settings& settings, Settings& stored,
+                       const QString& failure) {
+  server.stop();
+  if (settings.enable && !server.start(settings)) {
+    show_page_message(&page, failure);
+    return false;
+  }
+  stored = settings;
+  configuration::instance().schedule_save();
+  return page.CMyPage::OnApply();
+}

@@ -4,7 +4,7 @@
 
 #include "config/log_level.h"
 #include "config/net_socket.h"
-#include "config/text_convert.h"
+#include "config/server_values.h"
 #include "platform/qt_text.h"
 
 namespace {
@@ -31,11 +31,7 @@ void CInterfaceComboBox::SelectAddress(uint32_t host_order_address) {
 
 bool CInterfaceComboBox::GetAddress(uint32_t& host_order_address) const {
   const QString text = currentText();
-  if (text.isEmpty()) return false;
-  const in_addr_t address = ::inet_addr(wcs_to_string(platform::to_u16string(text)).c_str());
-  if (address == INADDR_NONE) return false;
-  host_order_address = ntohl(address);
-  return true;
+  return !text.isEmpty() && read_address(platform::to_u16string(text), host_order_address);
 }
 
 CLogLevelComboBox::CLogLevelComboBox(QWidget* parent) : QComboBox(parent) {

@@ -171,6 +171,17 @@ TEST(dhcpd_param, loading_fills_every_pool_from_the_defaults) {
   EXPECT_TRUE(node.pools.empty());
 }
 
+TEST(dhcpd_param, a_lease_time_too_long_for_32_bits_is_held_at_the_longest) {
+  dhcpd_param node;
+  ASSERT_TRUE(load_from_text(node, u"<Dhcpd><Pools><Pool Type=\"dynamic\"><LeaseTime>71582789</LeaseTime></Pool>"
+                                   u"<Pool Type=\"dynamic\"><LeaseTime>4294967295</LeaseTime></Pool></Pools></Dhcpd>"));
+  ASSERT_EQ(node.pools.size(), 2u);
+  // Minutes times 60 in 32 bits would wrap to 44 seconds and to 4294967236.
+  EXPECT_EQ(node.pools[0].lease_time, max_lease_time);
+  EXPECT_EQ(node.pools[1].lease_time, max_lease_time);
+  EXPECT_NE(saved_text(node).find(u"<LeaseTime>71582788</LeaseTime>"), std::u16string::npos);
+}
+
 TEST(dhcpd_param, apply_starts_an_enabled_server_and_a_failed_start_disables_it) {
   dhcpd_param node;
   node.enable = true;

@@ -11,11 +11,24 @@
 #include <fstream>
 #include <sstream>
 
+#include "config/dhcpd_param.h"
 #include "config/tftpd_param.h"
 #include "platform/clock.h"
 #include "servers/tftpd.h"
 
 namespace test_support {
+
+QString message_of(const std::function<void()>& action) {
+  scripted_ui ui;
+  ui.expect_message(platform::IDOK);
+  action();
+  // A missing or extra box fails the test through the script.
+  const std::vector<interaction> shown = ui.messages();
+  if (shown.empty()) return {};
+  EXPECT_EQ(shown[0].caption, "Tessary");
+  EXPECT_EQ(shown[0].style, platform::MB_OK);
+  return shown[0].text;
+}
 
 void server_page_fixture::SetUp() {
   // The program's name, which the pages' captionless message boxes show.
@@ -38,6 +51,7 @@ void server_page_fixture::load_settings(const std::string& tiny_server) {
          << tiny_server << "\n</TinyServer>\n</Tessary>\n";
   }
   *store.tftpd = tftpd_param();
+  *store.dhcpd = dhcpd_param();
   ASSERT_TRUE(store.load());
 }
 

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -32,6 +33,11 @@ class held_port {
  private:
   int fd_;
 };
+
+// Runs `action` with a scripted ui that answers one message box with OK, and gives that box's
+// text; the box must be a plain OK box captioned with the program's name. Empty when no box
+// was shown.
+QString message_of(const std::function<void()>& action);
 
 class server_page_fixture : public ::testing::Test {
  protected:
