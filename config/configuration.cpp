@@ -12,6 +12,7 @@
 #include "config/default_session_param.h"
 #include "config/dhcpd_param.h"
 #include "config/host_param.h"
+#include "config/httpd_param.h"
 #include "config/plain_section_param.h"
 #include "config/terminal_appearance_param.h"
 #include "config/terminal_opt_param.h"
@@ -73,7 +74,7 @@ void configuration::build_tree() {
   parameter* tiny_server = make_node<parameter>(u"TinyServer");
   tftpd = make_node<tftpd_param>();
   dhcpd = make_node<dhcpd_param>();
-  httpd = make_node<plain_section_param>(u"Httpd");
+  httpd = make_node<httpd_param>();
   tiny_server->children = {tftpd, dhcpd, httpd};
   root->children.push_back(tiny_server);
 

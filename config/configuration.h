@@ -28,6 +28,7 @@ class common_options_param;
 class default_session_param;
 class dhcpd_param;
 class host_param;
+class httpd_param;
 class plain_section_param;
 class terminal_appearance_param;
 class terminal_opt_param;
@@ -77,7 +78,7 @@ class configuration {
   color_scheme_param* color_schemes = nullptr;
   tftpd_param* tftpd = nullptr;
   dhcpd_param* dhcpd = nullptr;
-  plain_section_param* httpd = nullptr;
+  httpd_param* httpd = nullptr;
   host_param* hosts = nullptr;
   button_bar_param* button_bar = nullptr;
 

@@ -1,5 +1,8 @@
 #include "servers/server.h"
 
+#include <sys/socket.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -25,6 +28,33 @@ bool server::start_worker() {
     running = false;
     return false;
   }
+  return true;
+}
+
+bool server::bind_socket(net_socket& socket, uint32_t interface_address, uint16_t port, int listen_backlog) {
+  socket.close();
+  const bool stream = listen_backlog > 0;
+  sockaddr_in address = ipv4_address(interface_address, port);
+  socket.sock = ::socket(AF_INET, (stream ? SOCK_STREAM | SOCK_NONBLOCK : SOCK_DGRAM) | SOCK_CLOEXEC, 0);
+  // Connections of an earlier run may still linger in TIME_WAIT on a stream port; a restart
+  // must not wait for them. (Datagram sockets never set it: two could then share a port.)
+  const int on = 1;
+  const bool bound =
+      socket.sock >= 0 && (!stream || ::setsockopt(socket.sock, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) == 0) &&
+      ::bind(socket.sock, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+      (!stream || ::listen(socket.sock, listen_backlog) == 0);
+  if (!bound) {
+    const int error = errno;
+    socket.close();
+    log(LOG_ERROR, "open server socket failed!");
+    log(LOG_ERROR, "Bind to %s:%u: %s", dotted_text(interface_address).c_str(), port, std::strerror(error));
+    return false;
+  }
+  socklen_t length = sizeof address;
+  ::getsockname(socket.sock, reinterpret_cast<sockaddr*>(&address), &length);
+  socket.local_address = address;
+  socket.kind = stream ? net_socket::kind_tcp : net_socket::kind_udp;
+  socket.state = stream ? net_socket::state_listening : net_socket::state_open;
   return true;
 }
 

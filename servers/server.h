@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "config/log_level.h"
+#include "config/net_socket.h"
 #include "platform/worker_thread.h"
 
 class server {
@@ -44,6 +45,11 @@ class server {
   // Sets `running` and starts the worker on run; false (and `running` clear) when no thread
   // could be started, also while a worker left running by an earlier stop has not ended yet.
   bool start_worker();
+  // Makes `socket` a new IPv4 socket bound to the interface address and port (host order): a
+  // datagram socket (state 1), or with `listen_backlog` above 0 a listening stream socket
+  // (state 2). Its local_address is then the bound address, with the port the system chose for
+  // port 0. On failure the socket is closed and the failure logged with its reason.
+  bool bind_socket(net_socket& socket, uint32_t interface_address, uint16_t port, int listen_backlog = 0);
   // True while a worker (also one left running by stop) has not returned from run.
   bool worker_alive() const { return worker.running(); }
   // For destructors of the servers: stops, then waits until the worker has left run, since it

@@ -2,8 +2,10 @@
 
 #include "config/configuration.h"
 #include "config/dhcpd_param.h"
+#include "config/httpd_param.h"
 #include "config/tftpd_param.h"
 #include "servers/dhcpd.h"
+#include "servers/httpd.h"
 #include "servers/tftpd.h"
 
 void install_server_starters(configuration& settings) {
@@ -11,4 +13,6 @@ void install_server_starters(configuration& settings) {
     settings.tftpd->starter = [](const tftpd_param& node) { return tftpd::instance()->start(node); };
   if (settings.dhcpd)
     settings.dhcpd->starter = [](const dhcpd_param& node) { return dhcpd::instance()->start(node); };
+  if (settings.httpd)
+    settings.httpd->starter = [](const httpd_param& node) { return httpd::instance()->start(node); };
 }

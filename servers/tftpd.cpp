@@ -12,8 +12,7 @@
 #include <cstring>
 #include <vector>
 
-#include "config/paths.h"
-#include "config/text_convert.h"
+#include "config/server_values.h"
 #include "config/tftpd_param.h"
 
 namespace {
@@ -41,12 +40,6 @@ bool same_peer(const sockaddr_in& a, const sockaddr_in& b) {
 // parent.
 bool name_allowed(const std::string& name) {
   return !name.empty() && name != "." && name != ".." && name.find_first_of("/\\") == std::string::npos;
-}
-
-// The served folder of a path history: the chosen entry, else the program's own folder.
-std::string served_folder(int32_t index, const std::vector<std::string>& paths) {
-  if (index >= 0 && static_cast<size_t>(index) < paths.size()) return paths[index];
-  return wstring_to_ansi(module_folder());
 }
 
 }  // namespace
@@ -129,22 +122,7 @@ bool tftpd::start(const tftpd_param& settings) {
   max_retry = settings.max_retry;
 
   close_all();
-  const uint16_t port = static_cast<uint16_t>(settings.port);
-  sockaddr_in address = ipv4_address(settings.interface_address, port);
-  socket.sock = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-  if (socket.sock < 0 || ::bind(socket.sock, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-    const int error = errno;
-    socket.close();
-    log(LOG_ERROR, "open server socket failed!");
-    log(LOG_ERROR, "Bind to %s:%u: %s", dotted_text(settings.interface_address).c_str(), port,
-        std::strerror(error));
-    return false;
-  }
-  socklen_t length = sizeof address;
-  ::getsockname(socket.sock, reinterpret_cast<sockaddr*>(&address), &length);
-  socket.local_address = address;
-  socket.kind = net_socket::kind_udp;
-  socket.state = net_socket::state_open;
+  if (!bind_socket(socket, settings.interface_address, static_cast<uint16_t>(settings.port))) return false;
   if (!start_worker()) {
     socket.close();
     return false;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "config/dhcpd_param.h"
+#include "config/httpd_param.h"
 #include "config/server_values.h"
 #include "config/tftpd_param.h"
 #include "config/text_convert.h"
@@ -87,26 +88,6 @@ TEST(tftpd_param, bad_or_missing_values_keep_what_was_there) {
   EXPECT_EQ(node.interface_address, 0x0A000001u);
 }
 
-TEST(tftpd_param, apply_starts_an_enabled_server_and_a_failed_start_disables_it) {
-  tftpd_param node;
-  int starts = 0;
-  bool start_result = true;
-  node.starter = [&](const tftpd_param&) {
-    ++starts;
-    return start_result;
-  };
-  EXPECT_TRUE(node.apply());
-  EXPECT_EQ(starts, 0);
-  node.enable = true;
-  EXPECT_TRUE(node.apply());
-  EXPECT_EQ(starts, 1);
-  EXPECT_TRUE(node.enable);
-  start_result = false;
-  EXPECT_TRUE(node.apply());
-  EXPECT_FALSE(node.enable);
-  EXPECT_NE(saved_text(node).find(u"<Enable>false</Enable>"), std::u16string::npos);
-}
-
 TEST(dhcpd_param, pools_save_their_elements_by_type_and_only_set_options) {
   dhcpd_param node;
   EXPECT_EQ(saved_text(node),
@@ -182,17 +163,31 @@ TEST(dhcpd_param, a_lease_time_too_long_for_32_bits_is_held_at_the_longest) {
   EXPECT_NE(saved_text(node).find(u"<LeaseTime>71582788</LeaseTime>"), std::u16string::npos);
 }
 
-TEST(dhcpd_param, apply_starts_an_enabled_server_and_a_failed_start_disables_it) {
-  dhcpd_param node;
-  node.enable = true;
+// Every server section starts its server the same way.
+template <typename Node>
+class server_section_apply : public testing::Test {};
+using server_sections = testing::Types<tftpd_param, dhcpd_param, httpd_param>;
+TYPED_TEST_SUITE(server_section_apply, server_sections);
+
+TYPED_TEST(server_section_apply, starts_an_enabled_server_and_a_failed_start_disables_it) {
+  TypeParam node;
   int starts = 0;
-  node.starter = [&](const dhcpd_param&) { return ++starts > 1; };
+  bool start_result = true;
+  node.starter = [&](const TypeParam& settings) {
+    EXPECT_EQ(&settings, &node);
+    ++starts;
+    return start_result;
+  };
+  EXPECT_TRUE(node.apply());
+  EXPECT_EQ(starts, 0);
+  node.enable = true;
+  EXPECT_TRUE(node.apply());
+  EXPECT_EQ(starts, 1);
+  EXPECT_TRUE(node.enable);
+  start_result = false;
   EXPECT_TRUE(node.apply());
   EXPECT_FALSE(node.enable);
-  node.enable = true;
-  EXPECT_TRUE(node.apply());
-  EXPECT_TRUE(node.enable);
-  EXPECT_EQ(starts, 2);
+  EXPECT_NE(saved_text(node).find(u"<Enable>false</Enable>"), std::u16string::npos);
 }
 
 TEST(server_values, addresses_read_as_inet_addr_does) {

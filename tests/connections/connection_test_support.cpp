@@ -21,13 +21,6 @@ extern char** environ;
 
 namespace connection_test {
 
-bool running_in_ci() { return env("CI") == "true"; }
-
-std::string env(const char* name) {
-  const char* value = std::getenv(name);
-  return value ? value : "";
-}
-
 bool wait_until(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
   auto deadline = std::chrono::steady_clock::now() + limit;
   while (!condition()) {

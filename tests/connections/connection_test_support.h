@@ -19,23 +19,14 @@
 #include "connections/terminal_core_link.h"
 #include "connections/terminal_link.h"
 #include "terminal/terminal_core.h"
+#include "tests/support/peer_env.h"
 
 namespace connection_test {
 
 using namespace std::chrono_literals;
 
-// A peer the test needs is missing: a failure under CI (CI=true), else the test is skipped.
-#define REQUIRE_PEER(available, reason)                                           \
-  do {                                                                             \
-    if (!(available)) {                                                            \
-      if (connection_test::running_in_ci()) FAIL() << "peer missing: " << (reason); \
-      GTEST_SKIP() << "peer missing: " << (reason);                                \
-    }                                                                              \
-  } while (0)
-
-bool running_in_ci();
-// The variable's value, empty when it is not set.
-std::string env(const char* name);
+using test_support::env;
+using test_support::running_in_ci;
 
 // Polls `condition` every few milliseconds until it holds or `limit` passed.
 bool wait_until(const std::function<bool()>& condition, std::chrono::milliseconds limit = 10s);

@@ -1,0 +1,300 @@
+#include "servers/storage/ftp.h"
+
+#include <arpa/inet.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include "config/paths.h"
+#include "platform/clock.h"
+#include "servers/storage/waits.h"
+
+namespace quarro {
+
+namespace {
+
+constexpr const char* command_words[] = {"USER", "PASS", "PASV", "LIST", "RETR",
+                                         "STOR", "CWD",  "PWD",  "TYPE", "SIZE"};
+constexpr int short_reply_ms = 100;
+constexpr int long_reply_ms = 1000;
+
+// Reads a decimal number at the start of `text` the way "%u" does; false when no digit follows.
+bool leading_number(std::string_view text, uint64_t& value) {
+  size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  const size_t first = i;
+  uint64_t v = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+    if (v < (uint64_t{1} << 62)) v = v * 10 + static_cast<unsigned>(text[i] - '0');
+  if (i == first) return false;
+  value = v;
+  return true;
+}
+
+bool parse_dos_line(const std::string& line, entry& out) {
+  int month = 0, day = 0, year = 0, hour = 0, minute = 0;
+  char half[3] = {};
+  if (std::sscanf(line.c_str(), "%d-%d-%d %d:%d%2s", &month, &day, &year, &hour, &minute, half) != 6)
+    return false;
+  if (std::strcmp(half, "AM") == 0 && hour == 12) hour = 0;
+  if (std::strcmp(half, "PM") == 0 && hour >= 1 && hour <= 11) hour += 12;
+  std::tm when{};
+  when.tm_year = 2000 + year - 1900;
+  when.tm_mon = month - 1;
+  when.tm_mday = day;
+  when.tm_hour = hour;
+  when.tm_min = minute;
+  when.tm_isdst = 0;
+  out.mtime = std::mktime(&when);
+  if (line.size() < 17) return false;
+  if (line.find("<DIR>", 17) != std::string::npos) {
+    out.folder = true;
+    out.size = 0;
+  } else {
+    uint64_t size = 0;
+    if (!leading_number(std::string_view(line).substr(17), size)) return false;
+    out.folder = false;
+    out.size = static_cast<int64_t>(size);
+  }
+  const size_t last_blank = line.find_last_of(" \t");
+  out.name = line.substr(last_blank == std::string::npos ? 0 : last_blank + 1);
+  return true;
+}
+
+bool parse_unix_line(std::string_view line, entry& out) {
+  std::string_view fields[9];
+  size_t count = 0;
+  size_t i = 0;
+  while (count < 9) {
+    while (i < line.size() && line[i] == ' ') ++i;
+    if (i >= line.size()) break;
+    const size_t start = i;
+    while (i < line.size() && line[i] != ' ') ++i;
+    fields[count++] = line.substr(start, i - start);
+  }
+  if (count < 9) return false;
+  out.folder = line.front() == 'd';
+  out.mtime = 0;
+  uint64_t size = 0;
+  out.size = leading_number(fields[4], size) ? static_cast<int64_t>(size) : 0;
+  out.name = fields[8];
+  return true;
+}
+
+}  // namespace
+
+ftp::ftp(const quarro::location& where, handle* owner) : base(where, owner) {}
+
+ftp::~ftp() { close(); }
+
+bool ftp::parse_listing_line(std::string_view line, entry& out) {
+  if (line.empty()) return false;
+  if (line.size() >= 10 && line[0] >= '0' && line[9] <= '9') return parse_dos_line(std::string(line), out);
+  return parse_unix_line(line, out);
+}
+
+int ftp::read_reply(uint32_t& code, std::string* text, int timeout_ms) {
+  const int64_t start = platform::real_clock().now_ms();
+  for (;;) {
+    const size_t end = reply_buffer.find("\r\n");
+    if (end != std::string::npos) {
+      if (end + 2 > reply_line_limit) return -1;
+      const std::string line = reply_buffer.substr(0, end + 2);
+      reply_buffer.erase(0, end + 2);
+      uint64_t number = 0;
+      if (!leading_number(line, number)) return -1;
+      code = static_cast<uint32_t>(number);
+      if (line.size() > 3 && line[3] == '-') continue;
+      if (text) *text = line;
+      if (code >= 200 && code <= 399) ready = true;
+      return 1;
+    }
+    // A server that sends an endless line is refused instead of growing the buffer.
+    if (reply_buffer.size() >= reply_line_limit) return -1;
+    const int64_t left = timeout_ms - (platform::real_clock().now_ms() - start);
+    if (left <= 0) return 0;
+    char piece[512];
+    const int got = control.receive(piece, sizeof piece - 1, static_cast<int>(left));
+    if (got <= 0) return got;
+    reply_buffer.append(piece, strnlen(piece, static_cast<size_t>(got)));
+  }
+}
+
+bool ftp::send_command(command_kind kind, const char* argument) {
+  std::string line = command_words[kind];
+  if (argument) {
+    line += ' ';
+    line += argument;
+  }
+  line += "\r\n";
+  if (!ready) {
+    uint32_t code = 0;
+    if (read_reply(code, nullptr, short_reply_ms) != 1 || !ready) return false;
+  }
+  if (control.send(line.data(), line.size()) != static_cast<int>(line.size())) return false;
+  ready = false;
+  return true;
+}
+
+bool ftp::exchange(command_kind kind, const char* argument, int timeout_ms, uint32_t& code,
+                   std::string* text) {
+  return send_command(kind, argument) && read_reply(code, text, timeout_ms) == 1;
+}
+
+bool ftp::command_ok(command_kind kind, const char* argument) {
+  uint32_t code = 0;
+  return exchange(kind, argument, long_reply_ms, code) && code >= 200 && code <= 299;
+}
+
+bool ftp::command_started(command_kind kind, const char* argument) {
+  uint32_t code = 0;
+  return exchange(kind, argument, short_reply_ms, code) && code >= 100 && code <= 199;
+}
+
+bool ftp::connect() {
+  control.close();
+  reply_buffer.clear();
+  const auto address = resolve_address(false, location.host.c_str(), location.port);
+  if (!address || !connect_stream(control, *address, connect_timeout_ms)) {
+    fail(FTP_LOGIN_FAILED);
+    return false;
+  }
+  ready = false;
+  const bool named = !location.username.empty();
+  uint32_t code = 0;
+  // The server answers PASS only after checking the password, with a hash that is slow on
+  // purpose: that reply gets the longer wait.
+  const bool logged_in =
+      exchange(USER, named ? location.username.c_str() : "anonymous", short_reply_ms, code) &&
+      code == 331 &&
+      exchange(PASS, named ? location.password.c_str() : anonymous_password, long_reply_ms, code) &&
+      code == 230;
+  if (!logged_in) {
+    control.close();
+    fail(FTP_LOGIN_FAILED);
+    return false;
+  }
+  return true;
+}
+
+bool ftp::open_data() {
+  if (!command_ok(TYPE, "I")) return false;
+  if (!send_command(PASV, nullptr)) return false;
+  uint32_t code = 0;
+  std::string text;
+  if (read_reply(code, &text, short_reply_ms) != 1 || code != 227) return false;
+  const size_t paren = text.find('(');
+  if (paren == std::string::npos) return false;
+  unsigned h[6] = {};
+  if (std::sscanf(text.c_str() + paren, "(%u,%u,%u,%u,%u,%u)", &h[0], &h[1], &h[2], &h[3], &h[4], &h[5]) != 6)
+    return false;
+  if (!control.remote_address) return false;
+  // Only the port is taken from the reply: the data connection goes to the host we logged in
+  // to, so a hostile server cannot make us connect to another machine.
+  sockaddr_in address = *control.remote_address;
+  address.sin_port = htons(static_cast<uint16_t>(((h[4] & 0xFF) << 8) | (h[5] & 0xFF)));
+  return connect_stream(data, address, connect_timeout_ms);
+}
+
+bool ftp::open(bool write) {
+  const bool started = connect() && open_data() && command_started(write ? STOR : RETR, location.path.c_str());
+  if (!started) {
+    fail(FTP_TRANSFER_START_FAILED);
+    close();
+    return false;
+  }
+  return true;
+}
+
+bool ftp::close() {
+  data.close();
+  control.close();
+  return true;
+}
+
+int ftp::read(char* buffer, int size) {
+  if (data.state != net_socket::state_connected) return -1;
+  const int waited = wait_readable(data.sock, transfer_timeout_ms);
+  if (waited <= 0) {
+    fail(FTP_DATA_FAILED);
+    return -1;
+  }
+  const int got = data.receive(buffer, static_cast<size_t>(size), 0);
+  if (got != 0) return got;
+  // The server closed the data connection: the transfer's final reply says whether it all came.
+  uint32_t code = 0;
+  if (read_reply(code, nullptr, short_reply_ms) == 1 && code >= 200 && code <= 299) return 0;
+  fail(FTP_DATA_FAILED);
+  return -1;
+}
+
+int ftp::write(const char* bytes, int size) {
+  const int sent = data.send(bytes, static_cast<size_t>(size));
+  if (sent != size) fail(FTP_DATA_FAILED);
+  return sent;
+}
+
+int64_t ftp::size() {
+  if (!connect()) return -1;
+  return size_exchange();
+}
+
+int64_t ftp::size_exchange() {
+  std::string folder, file;
+  split_path(location.path, &folder, &file);
+  const std::string target = folder.size() > 1 ? folder.substr(1) : "/";
+  if (!command_ok(CWD, target.c_str())) {
+    fail(FTP_CWD_FAILED);
+    return -1;
+  }
+  // SIZE counts bytes as they will be sent: in binary mode, as the transfer itself runs.
+  uint32_t code = 0;
+  std::string text;
+  if (!command_ok(TYPE, "I") ||
+      !exchange(SIZE, file.empty() ? nullptr : file.c_str(), long_reply_ms, code, &text) || code != 213) {
+    fail(FTP_SIZE_FAILED);
+    return -1;
+  }
+  const size_t blank = text.find(' ');
+  uint64_t size = 0;
+  if (blank == std::string::npos || !leading_number(std::string_view(text).substr(blank + 1), size)) {
+    fail(FTP_SIZE_FAILED);
+    return -1;
+  }
+  return static_cast<int64_t>(size);
+}
+
+bool ftp::list(std::vector<entry>& entries) {
+  if (!connect()) return false;
+  entries.clear();
+  const bool listed = listing(location.path, entries);
+  control.close();
+  return listed;
+}
+
+bool ftp::listing(const std::string& path, std::vector<entry>& entries) {
+  if (!open_data() || !command_started(LIST, path.c_str())) return false;
+  std::string text;
+  char piece[1024];
+  for (;;) {
+    const int got = read(piece, sizeof piece - 1);
+    if (got < 0) return false;
+    if (got == 0) break;
+    if (text.size() + static_cast<size_t>(got) > listing_limit) return false;
+    text.append(piece, static_cast<size_t>(got));
+  }
+  size_t start = 0;
+  for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+    const std::string_view line(text.data() + start, end - start);
+    entry item;
+    if (parse_listing_line(line, item)) {
+      item.line = line;
+      entries.push_back(std::move(item));
+    }
+  }
+  return true;
+}
+
+}  // namespace quarro

@@ -1,0 +1,31 @@
+#pragma once
+// The back end for a folder on this machine. Only regular files are read (a folder or a device
+// at the path is refused), and sizes are 64-bit.
+#include <cstdio>
+
+#include "servers/storage/base.h"
+
+namespace quarro {
+
+enum local_error : uint32_t {
+  LOCAL_LIST_FAILED = 0x3000000,
+};
+
+class local : public base {
+ public:
+  using base::base;
+  ~local() override;
+
+  bool open(bool write) override;
+  bool close() override;
+  int read(char* buffer, int size) override;
+  int write(const char* data, int size) override;
+  int64_t size() override;
+  // Every entry of the folder in the order the system gives them, "." and ".." included.
+  bool list(std::vector<entry>& entries) override;
+
+ private:
+  FILE* file = nullptr;
+};
+
+}  // namespace quarro

@@ -1,0 +1,140 @@
+#include "servers/storage/sftp.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <mutex>
+
+#include "config/net_socket.h"
+#include "servers/storage/waits.h"
+
+namespace quarro {
+
+namespace {
+
+void init_libssh2_once() {
+  static std::once_flag once;
+  std::call_once(once, [] { libssh2_init(0); });
+}
+
+bool name_before(const entry& a, const entry& b) {
+  return std::lexicographical_compare(a.name.begin(), a.name.end(), b.name.begin(), b.name.end(),
+                                      [](char x, char y) {
+                                        return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+                                      });
+}
+
+}  // namespace
+
+sftp::sftp(const quarro::location& where, handle* owner) : base(where, owner) { init_libssh2_once(); }
+
+sftp::~sftp() { disconnect(); }
+
+bool sftp::connect() {
+  disconnect();
+  const auto address = resolve_address(false, location.host.c_str(), location.port);
+  net_socket tcp;
+  if (!address || !connect_stream(tcp, *address, connect_timeout_ms)) return false;
+  socket = tcp.sock;
+  tcp.sock = -1;  // the descriptor is ours now; libssh2 works on it directly
+
+  session = libssh2_session_init_ex(nullptr, nullptr, nullptr, nullptr);
+  if (!session) {
+    disconnect();
+    return false;
+  }
+  libssh2_session_set_blocking(session, 1);
+  libssh2_session_set_timeout(session, transfer_timeout_ms);
+  const bool ready =
+      libssh2_session_handshake(session, socket) == 0 &&
+      libssh2_userauth_password_ex(session, location.username.c_str(),
+                                   static_cast<unsigned>(location.username.size()), location.password.c_str(),
+                                   static_cast<unsigned>(location.password.size()), nullptr) == 0 &&
+      (channel = libssh2_sftp_init(session)) != nullptr;
+  if (!ready) disconnect();
+  return ready;
+}
+
+void sftp::disconnect() {
+  if (file) libssh2_sftp_close_handle(file);
+  file = nullptr;
+  if (channel) libssh2_sftp_shutdown(channel);
+  channel = nullptr;
+  if (session) libssh2_session_free(session);
+  session = nullptr;
+  if (socket >= 0) ::close(socket);
+  socket = -1;
+}
+
+bool sftp::open(bool write) {
+  if (!connect()) return false;
+  const unsigned long flags = write ? (LIBSSH2_FXF_WRITE | LIBSSH2_FXF_CREAT) : LIBSSH2_FXF_READ;
+  file = libssh2_sftp_open_ex(channel, location.path.c_str(), static_cast<unsigned>(location.path.size()), flags,
+                              write ? 0644 : 0, LIBSSH2_SFTP_OPENFILE);
+  if (!file) disconnect();
+  return file != nullptr;
+}
+
+bool sftp::close() {
+  disconnect();
+  return true;
+}
+
+int sftp::read(char* buffer, int size) {
+  if (!file || size < 0) return -1;
+  return static_cast<int>(libssh2_sftp_read(file, buffer, static_cast<size_t>(size)));
+}
+
+int sftp::write(const char* data, int size) {
+  if (!file || size < 0) return -1;
+  return static_cast<int>(libssh2_sftp_write(file, data, static_cast<size_t>(size)));
+}
+
+int64_t sftp::size() {
+  if (!connect()) return -1;
+  LIBSSH2_SFTP_ATTRIBUTES attributes{};
+  int64_t result = -1;
+  if (libssh2_sftp_stat_ex(channel, location.path.c_str(), static_cast<unsigned>(location.path.size()),
+                           LIBSSH2_SFTP_STAT, &attributes) == 0 &&
+      (attributes.flags & LIBSSH2_SFTP_ATTR_SIZE)) {
+    // Only a regular file has contents to serve; a folder's "size" is not one.
+    const bool regular = !(attributes.flags & LIBSSH2_SFTP_ATTR_PERMISSIONS) ||
+                         LIBSSH2_SFTP_S_ISREG(attributes.permissions);
+    if (regular) result = static_cast<int64_t>(attributes.filesize);
+  }
+  disconnect();
+  return result;
+}
+
+bool sftp::list(std::vector<entry>& entries) {
+  if (!connect()) return false;
+  LIBSSH2_SFTP_HANDLE* folder = libssh2_sftp_open_ex(channel, location.path.c_str(),
+                                                     static_cast<unsigned>(location.path.size()), 0, 0,
+                                                     LIBSSH2_SFTP_OPENDIR);
+  if (!folder) {
+    disconnect();
+    return false;
+  }
+  std::vector<entry> sorted;
+  char name[512];
+  char long_entry[512];
+  while (sorted.size() < listing_limit) {
+    LIBSSH2_SFTP_ATTRIBUTES attributes{};
+    const int got = libssh2_sftp_readdir_ex(folder, name, sizeof name, long_entry, sizeof long_entry, &attributes);
+    if (got <= 0) break;
+    entry item;
+    item.name.assign(name, static_cast<size_t>(got));
+    item.size = (attributes.flags & LIBSSH2_SFTP_ATTR_SIZE) ? static_cast<int64_t>(attributes.filesize) : 0;
+    item.mtime = (attributes.flags & LIBSSH2_SFTP_ATTR_ACMODTIME) ? static_cast<int64_t>(attributes.mtime) : 0;
+    item.line = long_entry;
+    item.folder = item.line.starts_with('d');
+    // After every entry of an equal name: the server's order is kept among equals.
+    sorted.insert(std::upper_bound(sorted.begin(), sorted.end(), item, name_before), std::move(item));
+  }
+  libssh2_sftp_close_handle(folder);
+  entries = std::move(sorted);
+  disconnect();
+  return true;
+}
+
+}  // namespace quarro

@@ -1,0 +1,47 @@
+#pragma once
+// A peer program started by a test fixture (vsftpd, pyftpdlib, in.tftpd) on a free loopback
+// port, ended by its process id when the fixture is done.
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tests/support/temp_folder.h"
+
+namespace server_test {
+
+class child_process {
+ public:
+  child_process() = default;
+  ~child_process() { stop(); }
+  child_process(const child_process&) = delete;
+  child_process& operator=(const child_process&) = delete;
+
+  // Starts the program (argv[0] a path) with its output in `log_path`; false when it could
+  // not be started.
+  bool start(const std::vector<std::string>& argv, const std::string& log_path);
+  // Ends it (SIGTERM, then SIGKILL after a second) and reaps it.
+  void stop();
+  bool running() const;
+
+ private:
+  pid_t pid_ = -1;
+};
+
+// A peer that a test suite starts once, in a folder of its own and on a free port; it ends
+// with the object.
+struct suite_peer {
+  // Starts the program (its output in "peer.log" of the folder) and waits until it serves:
+  // until its TCP port accepts, or, for a UDP peer, until it has had a moment and still runs.
+  bool run(const std::vector<std::string>& argv, bool tcp);
+
+  test_support::temp_folder folder;
+  child_process process;
+  uint16_t port = 0;
+};
+
+// Waits up to `timeout_ms` until something accepts TCP connections on 127.0.0.1:port.
+bool wait_for_tcp(uint16_t port, int timeout_ms = 5000);
+
+}  // namespace server_test

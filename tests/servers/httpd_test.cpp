@@ -1,0 +1,338 @@
+// The HTTP file server with a local home, as clients see it: raw requests and curl on
+// loopback. Answers, folder pages, refused heads and paths that would leave the home folder,
+// and the limits that keep silent or endless clients from exhausting the server.
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "config/httpd_param.h"
+#include "servers/http_request.h"
+#include "servers/httpd.h"
+#include "tests/servers/loopback.h"
+#include "tests/servers/tftp_fixture.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+using namespace server_test;
+using test_support::patterned_bytes;
+using test_support::write_file;
+using namespace std::chrono_literals;
+
+class http_server : public testing::Test {
+ protected:
+  void SetUp() override {
+    home = outer.file("home");
+    ::mkdir(home.c_str(), 0755);
+    ::mkdir((home + "/sub").c_str(), 0755);
+    write_file(outer.file("secret"), "outside the home folder");
+    write_file(home + "/a b.txt", "spaced");
+    write_file(home + "/x.html", "<p>x</p>");
+    write_file(home + "/index.HTML", "<p>i</p>");
+    write_file(home + "/x.htm", "htm");
+    write_file(home + "/README", "readme");
+    write_file(home + "/empty", "");
+    write_file(home + "/sub/inner.txt", "inner");
+    take_trace();
+  }
+  void TearDown() override { server->stop(); }
+
+  // Starts the server on a free loopback port with `home_path` (the test's home by default).
+  void start(const std::string& home_path = {}) {
+    port = start_loopback_httpd(*server, home_path.empty() ? home : home_path, settings);
+    ASSERT_NE(port, 0);
+  }
+  std::string get(const std::string& target) { return round_trip(port, "GET " + target + " HTTP/1.1\r\n\r\n"); }
+  std::string curl(const std::string& target, std::string* body = nullptr) { return curl_fetch(port, target, body); }
+
+  test_support::temp_folder outer;
+  std::string home;
+  httpd_param settings;
+  std::unique_ptr<httpd> server = std::make_unique<httpd>();
+  uint16_t port = 0;
+};
+
+TEST_F(http_server, the_root_is_a_folder_page_with_dot_entries_and_folder_links) {
+  start();
+  const std::string answer = get("/");
+  EXPECT_TRUE(answer.starts_with("HTTP/1.1 200 OK\r\nContent-Type: text/html;charset=utf-8\r\nContent-Length: "))
+      << answer;
+  const size_t body = answer.find("\r\n\r\n") + 4;
+  EXPECT_NE(answer.find("Content-Length: " + std::to_string(answer.size() - body) + "\r\n"), std::string::npos);
+  EXPECT_NE(answer.find("<title>Welcome to Tessary!</title>"), std::string::npos);
+  EXPECT_NE(answer.find("<h3>Current Path: /</h3>"), std::string::npos);
+  EXPECT_NE(answer.find("<a href=\"/./\">.</a>"), std::string::npos);
+  EXPECT_NE(answer.find("<a href=\"/../\">..</a>"), std::string::npos);
+  EXPECT_NE(answer.find("<a href=\"/sub/\">sub</a>"), std::string::npos);
+  EXPECT_NE(answer.find("<a href=\"/a%20b.txt\">a b.txt</a>"), std::string::npos);
+  EXPECT_NE(take_trace().find("[httpd] http request for path '/'"), std::string::npos);
+}
+
+TEST_F(http_server, files_with_their_content_types) {
+  start();
+  const struct {
+    const char* target;
+    const char* type;
+    const char* body;
+  } cases[] = {
+      {"/a%20b.txt", "application/octet-stream", "spaced"}, {"/x.html", "text/html", "<p>x</p>"},
+      {"/index.HTML", "text/html", "<p>i</p>"},             {"/x.htm", "application/octet-stream", "htm"},
+      {"/README", "application/octet-stream", "readme"},    {"README", "application/octet-stream", "readme"},
+      {"/sub/inner.txt", "application/octet-stream", "inner"},
+  };
+  for (const auto& c : cases) {
+    const std::string body = c.body;
+    EXPECT_EQ(get(c.target), std::string("HTTP/1.1 200 OK\r\nContent-Type: ") + c.type +
+                                 ";charset=utf-8\r\nContent-Length: " + std::to_string(body.size()) +
+                                 "\r\nConnection: close\r\n\r\n" + body)
+        << c.target;
+  }
+}
+
+TEST_F(http_server, missing_things_answer_404_without_a_body) {
+  start();
+  const std::string not_found =
+      "HTTP/1.1 404 NOT FOUND\r\nContent-Type: text/html;charset=utf-8\r\nContent-Length: 0\r\n"
+      "Connection: close\r\n\r\n";
+  EXPECT_EQ(get("/missing.txt"), not_found);
+  EXPECT_EQ(get("/missing/"), not_found);
+  // A folder named without its '/' is no file, and a file named with one is no folder.
+  EXPECT_EQ(get("/sub"), not_found);
+  EXPECT_EQ(get("/README/"), not_found);
+  EXPECT_EQ(get("/dir/?x=1"), not_found);
+  const std::string trace = take_trace();
+  EXPECT_NE(trace.find("access file '" + home + "/missing.txt' failed!"), std::string::npos);
+  EXPECT_NE(trace.find("read path " + home + "/missing failed!"), std::string::npos);
+}
+
+TEST_F(http_server, an_empty_file_is_200_with_length_0) {
+  start();
+  EXPECT_EQ(get("/empty"),
+            "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream;charset=utf-8\r\nContent-Length: 0\r\n"
+            "Connection: close\r\n\r\n");
+}
+
+TEST_F(http_server, every_method_is_answered_as_get) {
+  start();
+  const std::string expected = get("/README");
+  for (const char* method : {"POST", "PUT", "HEAD", "PATCH", "DELETE", "OPTIONS"})
+    EXPECT_EQ(round_trip(port, std::string(method) + " /README HTTP/1.1\r\n\r\n"), expected) << method;
+}
+
+TEST_F(http_server, a_bad_escape_is_kept_and_logged) {
+  write_file(home + "/a%zz", "kept");
+  start();
+  EXPECT_TRUE(get("/a%zz").ends_with("\r\n\r\nkept"));
+  EXPECT_NE(take_trace().find("meet invalid url!"), std::string::npos);
+}
+
+TEST_F(http_server, refused_heads_close_without_an_answer) {
+  start();
+  for (const char* head : {"get / HTTP/1.1\r\n\r\n", "GET /\r\n\r\n", "HELLO\r\n\r\n"}) {
+    EXPECT_EQ(round_trip(port, head), "") << head;
+  }
+  const std::string trace = take_trace();
+  EXPECT_NE(trace.find("parse http request failed!"), std::string::npos);
+  EXPECT_NE(trace.find("handle http request failed!"), std::string::npos);
+}
+
+TEST_F(http_server, a_request_in_pieces_is_answered_after_the_blank_line) {
+  start();
+  const int fd = connect_loopback(port);
+  ASSERT_GE(fd, 0);
+  for (const char* piece : {"GET /READ", "ME HTTP/1.1\r\n", "Host: x\r\n", "\r"}) {
+    ASSERT_TRUE(send_all(fd, piece));
+    bool timed_out = false;
+    EXPECT_EQ(read_until_closed(fd, 150, nullptr, &timed_out), "");
+    EXPECT_TRUE(timed_out) << piece;
+  }
+  ASSERT_TRUE(send_all(fd, "\n"));
+  EXPECT_TRUE(read_until_closed(fd).ends_with("\r\n\r\nreadme"));
+  ::close(fd);
+}
+
+TEST_F(http_server, paths_that_leave_the_home_folder_answer_404) {
+  ASSERT_TRUE(test_support::have_program("curl"));
+  start();
+  std::string body;
+  ASSERT_EQ(curl("/README", &body), "200");
+  EXPECT_EQ(body, "readme");
+  ASSERT_EQ(curl("/sub/../README"), "200");
+  for (const char* target : {"/../secret", "/%2e%2e/secret", "/%2E%2E/secret", "/..%2fsecret", "/sub/../../secret",
+                             "/..%5csecret", "/sub/%2e%2e/%2e%2e/secret", "/../", "/../home/README"}) {
+    EXPECT_EQ(curl(target, &body), "404") << target;
+    EXPECT_EQ(body, "") << target;
+  }
+  // Raw, where curl would not send the bytes as they are.
+  for (const char* target : {"/..\\secret", "\\..\\secret", "/sub\\..\\..\\secret"})
+    EXPECT_TRUE(get(target).starts_with("HTTP/1.1 404 NOT FOUND\r\n")) << target;
+}
+
+TEST_F(http_server, decoded_nul_and_controls_answer_404_and_stay_out_of_the_log) {
+  write_file(home + "/a", "a");
+  start();
+  for (const char* target : {"/a%00", "/a%00.txt", "/a%0d%0aInjected: yes", "/a%0a", "/a%1b[2J", "/a%7f"}) {
+    EXPECT_TRUE(get(target).starts_with("HTTP/1.1 404 NOT FOUND\r\n")) << target;
+  }
+  const std::string trace = take_trace();
+  EXPECT_EQ(trace.find("\nInjected"), std::string::npos);
+  EXPECT_EQ(trace.find('\x1b'), std::string::npos);
+  EXPECT_NE(trace.find("\\x0D\\x0AInjected"), std::string::npos);
+}
+
+TEST_F(http_server, folder_pages_escape_hostile_names) {
+  write_file(home + "/sub/<script>alert(1)<\\script>", "x");
+  write_file(home + "/sub/\"onmouseover=\"x", "y");
+  start();
+  const std::string page = get("/sub/");
+  EXPECT_EQ(page.find("<script>"), std::string::npos);
+  EXPECT_NE(page.find(">&lt;script&gt;alert(1)&lt;\\script&gt;</a>"), std::string::npos);
+  EXPECT_NE(page.find("href=\"/sub/%3Cscript%3Ealert%281%29%3C%5Cscript%3E\""), std::string::npos);
+  EXPECT_NE(page.find("href=\"/sub/%22onmouseover%3D%22x\""), std::string::npos);
+}
+
+TEST_F(http_server, a_page_title_is_escaped_too) {
+  settings.title = "</title><script>";
+  start();
+  EXPECT_NE(get("/").find("<title>&lt;/title&gt;&lt;script&gt;</title>"), std::string::npos);
+}
+
+TEST_F(http_server, a_head_longer_than_the_limit_fails_its_session) {
+  start();
+  const int fd = connect_loopback(port);
+  ASSERT_GE(fd, 0);
+  send_all(fd, "GET /README HTTP/1.1\r\nX-Filler: " + std::string(http_head_limit, 'a'));
+  bool timed_out = false;
+  EXPECT_EQ(read_until_closed(fd, 2000, nullptr, &timed_out), "");
+  EXPECT_FALSE(timed_out);
+  ::close(fd);
+  // A head just under the limit is still served.
+  const std::string header = "X-Filler: " + std::string(http_head_limit - 64, 'a') + "\r\n";
+  EXPECT_TRUE(round_trip(port, "GET /README HTTP/1.1\r\n" + header + "\r\n").ends_with("readme"));
+}
+
+TEST_F(http_server, silent_clients_time_out_and_the_session_cap_holds_new_ones_back) {
+  server->max_sessions = 2;
+  server->session_timeout_ms = 400;
+  start();
+  const int idle1 = connect_loopback(port);
+  const int idle2 = connect_loopback(port);
+  ASSERT_GE(idle1, 0);
+  ASSERT_GE(idle2, 0);
+  std::this_thread::sleep_for(100ms);
+  // Both slots are taken: the third client waits in the listen queue until the idle ones go.
+  const auto begin = std::chrono::steady_clock::now();
+  EXPECT_TRUE(get("/README").ends_with("readme"));
+  const auto waited = std::chrono::steady_clock::now() - begin;
+  EXPECT_GE(waited, 200ms);
+  EXPECT_LT(waited, 3s);
+  bool timed_out = true;
+  EXPECT_EQ(read_until_closed(idle1, 2000, nullptr, &timed_out), "");
+  EXPECT_FALSE(timed_out);
+  EXPECT_EQ(read_until_closed(idle2, 2000, nullptr, &timed_out), "");
+  EXPECT_FALSE(timed_out);
+  ::close(idle1);
+  ::close(idle2);
+  EXPECT_NE(take_trace().find("session timed out!"), std::string::npos);
+}
+
+TEST_F(http_server, unread_input_is_drained_so_the_answer_arrives_whole) {
+  const std::string contents = patterned_bytes(256 * 1024);
+  write_file(home + "/big.bin", contents);
+  start();
+  for (const char* target : {"/big.bin", "/README"}) {
+    const int fd = connect_loopback(port);
+    ASSERT_GE(fd, 0);
+    // A body the server never reads; closing over it unread would reset the connection.
+    ASSERT_TRUE(send_all(fd, std::string("POST ") + target + " HTTP/1.1\r\nContent-Length: 100000\r\n\r\n" +
+                                 std::string(100000, 'b')));
+    std::this_thread::sleep_for(300ms);
+    bool reset = false;
+    const std::string answer = read_until_closed(fd, 5000, &reset);
+    EXPECT_FALSE(reset) << target;
+    EXPECT_TRUE(answer.ends_with(target == std::string("/README") ? "readme" : contents)) << target;
+    ::close(fd);
+  }
+}
+
+TEST_F(http_server, sizes_past_4_gib_are_sent_as_64_bit_lengths) {
+  const std::string name = home + "/sparse.bin";
+  const int fd = ::open(name.c_str(), O_CREAT | O_WRONLY, 0644);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::ftruncate(fd, (off_t{5} << 30) + 3), 0);
+  ::close(fd);
+  start();
+  const int client = connect_loopback(port);
+  ASSERT_GE(client, 0);
+  send_all(client, "GET /sparse.bin HTTP/1.1\r\n\r\n");
+  char head[256] = {};
+  size_t got = 0;
+  while (got < sizeof head - 1) {
+    const ssize_t n = ::recv(client, head + got, sizeof head - 1 - got, 0);
+    if (n <= 0) break;
+    got += static_cast<size_t>(n);
+  }
+  ::close(client);
+  EXPECT_NE(std::string(head).find("Content-Length: 5368709123\r\n"), std::string::npos) << head;
+}
+
+TEST_F(http_server, a_large_file_arrives_whole_through_curl) {
+  const std::string contents = patterned_bytes(3 * 1024 * 1024 + 17);
+  write_file(home + "/large.bin", contents);
+  start();
+  std::string body;
+  EXPECT_EQ(curl("/large.bin", &body), "200");
+  EXPECT_TRUE(body == contents);
+}
+
+TEST_F(http_server, an_unknown_scheme_serves_nothing) {
+  start("smb://host/share");
+  EXPECT_TRUE(get("/").starts_with("HTTP/1.1 404 NOT FOUND\r\n"));
+  EXPECT_TRUE(get("/README").starts_with("HTTP/1.1 404 NOT FOUND\r\n"));
+}
+
+TEST_F(http_server, a_second_start_is_refused_and_stop_closes_the_port) {
+  start();
+  EXPECT_FALSE(server->start(settings));
+  EXPECT_NE(take_trace().find("[httpd] httpd is already running!"), std::string::npos);
+  EXPECT_TRUE(server->stop());
+  EXPECT_FALSE(server->is_running());
+  EXPECT_LT(connect_loopback(port), 0);
+  const std::string trace = take_trace();
+  EXPECT_NE(trace.find("HTTP Server stopped"), std::string::npos);
+  // It starts again on the same port at once, although served connections linger in TIME_WAIT.
+  settings.port = port;
+  ASSERT_TRUE(server->start(settings));
+  EXPECT_TRUE(get("/README").ends_with("readme"));
+}
+
+TEST_F(http_server, a_port_in_use_fails_the_start_with_the_reason) {
+  start();
+  httpd second;
+  httpd_param same = settings;
+  same.port = port;
+  EXPECT_FALSE(second.start(same));
+  const std::string trace = take_trace();
+  EXPECT_NE(trace.find("open server socket failed!"), std::string::npos);
+  EXPECT_NE(trace.find("Address already in use"), std::string::npos);
+}
+
+TEST_F(http_server, without_a_home_index_the_program_folder_is_served) {
+  settings.interface_address = INADDR_LOOPBACK;
+  settings.port = 0;
+  settings.home_index = -1;
+  ASSERT_TRUE(server->start(settings));
+  port = ntohs(server->listening.local_address->sin_port);
+  EXPECT_NE(get("/").find("http_server_tests</a>"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,133 @@
+// The SFTP back end against the loopback sshd (tests/peers/start): size, read and a sorted
+// listing; a missing file, a folder and a refused log-in; and a server that never speaks,
+// which must not hold the back end longer than its time-out.
+#include <gtest/gtest.h>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+
+#include "config/httpd_param.h"
+#include "servers/httpd.h"
+#include "servers/storage/handle.h"
+#include "servers/storage/waits.h"
+#include "tests/servers/loopback.h"
+#include "tests/servers/tftp_fixture.h"
+#include "tests/support/peer_env.h"
+
+namespace {
+
+using test_support::env;
+
+class sftp_peer : public testing::Test {
+ protected:
+  void SetUp() override {
+    REQUIRE_PEER(!env("TESSARY_SSH_PORT").empty(), "the loopback sshd (tests/peers/start)");
+    folder = env("TESSARY_SSH_HOME") + "/httpd-sftp-" + std::to_string(::getpid());
+    std::filesystem::create_directories(folder + "/sub");
+    for (const char* name : {"b", "a", "C"}) test_support::write_file(folder + "/" + name, name);
+    contents = test_support::patterned_bytes(200000);
+    test_support::write_file(folder + "/data.bin", contents);
+    std::filesystem::permissions(folder, std::filesystem::perms(0755));
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    if (!folder.empty()) std::filesystem::remove_all(folder, ignored);
+  }
+  quarro::location at(const std::string& path, const std::string& password = env("TESSARY_SSH_PASSWORD")) {
+    quarro::location where;
+    where.scheme = quarro::SCHEME_SFTP;
+    where.host = env("TESSARY_SSH_HOST");
+    where.default_port = 0;
+    where.port = static_cast<uint16_t>(std::stoi(env("TESSARY_SSH_PORT")));
+    where.path = path;
+    where.username = env("TESSARY_SSH_USER");
+    where.password = password;
+    return where;
+  }
+
+  std::string folder;
+  std::string contents;
+};
+
+TEST_F(sftp_peer, size_and_read_a_file) {
+  quarro::handle handle;
+  const auto where = at(folder + "/data.bin");
+  ASSERT_TRUE(handle.create_backend(&where));
+  EXPECT_EQ(handle.backend->size(), static_cast<int64_t>(contents.size()));
+  EXPECT_TRUE(server_test::read_whole_file(handle) == contents);
+}
+
+TEST_F(sftp_peer, lists_sorted_by_bytes) {
+  quarro::handle handle;
+  const auto where = at(folder);
+  ASSERT_TRUE(handle.create_backend(&where));
+  std::vector<quarro::entry> entries;
+  ASSERT_TRUE(handle.backend->list(entries));
+  std::vector<std::string> names;
+  for (const auto& entry : entries) names.push_back(entry.name);
+  EXPECT_EQ(names, (std::vector<std::string>{".", "..", "C", "a", "b", "data.bin", "sub"}));
+  EXPECT_TRUE(entries[6].folder);
+  EXPECT_FALSE(entries[3].folder);
+  EXPECT_EQ(entries[3].size, 1);
+  EXPECT_GT(entries[3].mtime, 1600000000);
+  EXPECT_TRUE(entries[3].line.starts_with("-rw"));
+}
+
+TEST_F(sftp_peer, missing_files_folders_and_refused_log_ins_fail) {
+  quarro::handle handle;
+  auto where = at(folder + "/missing");
+  ASSERT_TRUE(handle.create_backend(&where));
+  EXPECT_EQ(handle.backend->size(), -1);
+  EXPECT_FALSE(handle.open(false));
+  std::vector<quarro::entry> entries;
+  EXPECT_FALSE(handle.backend->list(entries));
+
+  // A folder has no contents to serve.
+  where = at(folder + "/sub");
+  ASSERT_TRUE(handle.create_backend(&where));
+  EXPECT_EQ(handle.backend->size(), -1);
+
+  where = at(folder + "/a", "wrong password");
+  ASSERT_TRUE(handle.create_backend(&where));
+  EXPECT_EQ(handle.backend->size(), -1);
+}
+
+TEST_F(sftp_peer, the_http_server_serves_an_sftp_home) {
+  httpd server;
+  httpd_param settings;
+  const std::string home = "sftp://" + env("TESSARY_SSH_HOST") + ":" + env("TESSARY_SSH_PORT") + folder +
+                           "?username=" + env("TESSARY_SSH_USER") + "&password=" + env("TESSARY_SSH_PASSWORD");
+  const uint16_t http_port = server_test::start_loopback_httpd(server, home, settings);
+  ASSERT_NE(http_port, 0);
+  std::string body;
+  EXPECT_EQ(server_test::curl_fetch(http_port, "/data.bin", &body), "200");
+  EXPECT_TRUE(body == contents);
+  EXPECT_EQ(server_test::curl_fetch(http_port, "/", &body), "200");
+  EXPECT_NE(body.find("<a href=\"/sub/\">sub</a>"), std::string::npos);
+  EXPECT_EQ(server_test::curl_fetch(http_port, "/sub"), "404");
+}
+
+TEST(sftp_back_end, a_silent_server_fails_within_the_time_out) {
+  uint16_t port = 0;
+  const int listener = server_test::bound_socket(SOCK_STREAM, port);
+  ::listen(listener, 1);
+  quarro::location where;
+  where.scheme = quarro::SCHEME_SFTP;
+  where.host = "127.0.0.1";
+  where.default_port = 0;
+  where.port = port;
+  where.path = "/x";
+  quarro::handle handle;
+  ASSERT_TRUE(handle.create_backend(&where));
+  const auto begin = std::chrono::steady_clock::now();
+  EXPECT_EQ(handle.backend->size(), -1);
+  EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(quarro::transfer_timeout_ms + 2000));
+  ::close(listener);
+}
+
+}  // namespace
