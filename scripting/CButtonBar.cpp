@@ -106,22 +106,28 @@ CIconButton* CButtonBar::CreateButton(button_item& button) {
   auto* control = with_id(new CIconButton(m_wndClient), script_button_id);
   control->hide();
   control->m_bThemed = true;
-  control->SetIconAndCaption(button_icon_resource(button.icon_index), button_icon_size,
-                             platform::to_qstring(button.label));
-  control->setToolTip(platform::to_qstring(button.tooltip));
+  ShowButtonText(button, *control);
   connect(control, &CIconButton::IBN_LBUTTONUP, this, &CButtonBar::OnButtonUp);
   delete button.control.data();
   button.control = control;
   return control;
 }
 
+void CButtonBar::ShowButtonText(const button_item& button, CIconButton& control) {
+  control.SetIconAndCaption(button_icon_resource(button.icon_index), button_icon_size,
+                            platform::to_qstring(button.label));
+  control.setToolTip(platform::to_qstring(button.tooltip));
+  m_idealSizes[&control] = control.CalcIdealRect().size();
+}
+
 void CButtonBar::LayoutButtons() {
   button_category* category = Active();
   std::vector<QSize> sizes;
   if (category)
-    for (const auto& button : category->buttons)
-      sizes.push_back(button->control ? static_cast<CIconButton*>(button->control.data())->CalcIdealRect().size()
-                                      : QSize());
+    for (const auto& button : category->buttons) {
+      const auto known = m_idealSizes.find(button->control.data());
+      sizes.push_back(button->control && known != m_idealSizes.end() ? known->second : QSize());
+    }
   const button_row row = layout_button_row(m_wndClient->rect(), m_nComboHeight, m_nComboWidth,
                                            m_wndOverflow->CalcIdealRect().size(), sizes);
   m_wndCategory->setGeometry(row.combo);
@@ -311,11 +317,7 @@ void CButtonBar::OnEditButton() {
   button->icon_index = dialog.m_nIconIndex;
   button->tooltip = dialog.m_strTooltip;
   button->script = dialog.m_strScript;
-  if (auto* control = static_cast<CIconButton*>(button->control.data())) {
-    control->SetIconAndCaption(button_icon_resource(button->icon_index), button_icon_size,
-                               platform::to_qstring(button->label));
-    control->setToolTip(platform::to_qstring(button->tooltip));
-  }
+  if (auto* control = static_cast<CIconButton*>(button->control.data())) ShowButtonText(*button, *control);
   Changed();
 }
 

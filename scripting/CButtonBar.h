@@ -6,9 +6,11 @@
 // categories. The pane edits the "ButtonBar" settings node directly and arms the deferred save
 // after every change.
 #include <QDockWidget>
+#include <QSize>
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 
 class CIconButton;
 class QComboBox;
@@ -76,6 +78,8 @@ class CButtonBar : public QDockWidget {
   button_category* Active() const;
   // Makes the window of a button (hidden) and stores it in the record.
   CIconButton* CreateButton(button_item& button);
+  // Gives the window the button's icon, caption and tooltip, and notes its ideal size.
+  void ShowButtonText(const button_item& button, CIconButton& control);
   void OnButtonUp(CIconButton* sender);
   void ShowOverflowMenu();
   // Shows category `index`, as choosing it in the combo box does.
@@ -99,4 +103,9 @@ class CButtonBar : public QDockWidget {
   bool AskCategoryName(std::u16string_view initial, std::u16string& name);
 
   configuration* m_pStore;
+  // The ideal size of each button window, noted whenever the pane sets its icon or caption:
+  // measuring the caption is most of what a layout costs. Every window the pane makes is noted
+  // at once, so an entry left by a destroyed window is replaced before a new one at the same
+  // address is laid out.
+  std::unordered_map<const QWidget*, QSize> m_idealSizes;
 };
