@@ -5,7 +5,6 @@
 
 #include <QTreeWidget>
 
-#include <cstdio>
 #include <memory>
 
 #include "config/dhcpd_param.h"
@@ -19,18 +18,6 @@
 namespace {
 
 using namespace test_support;
-
-// What a command printed on its standard output, without the final line end.
-std::string output_of(const std::string& command) {
-  std::string text;
-  if (FILE* pipe = ::popen(command.c_str(), "r")) {
-    char buffer[256];
-    while (size_t got = std::fread(buffer, 1, sizeof buffer, pipe)) text.append(buffer, got);
-    ::pclose(pipe);
-  }
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-  return text;
-}
 
 class DhcpPageNetns : public server_page_fixture {
  protected:

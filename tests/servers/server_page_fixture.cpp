@@ -8,15 +8,28 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
 #include "config/dhcpd_param.h"
+#include "config/httpd_param.h"
 #include "config/tftpd_param.h"
 #include "platform/clock.h"
 #include "servers/tftpd.h"
 
 namespace test_support {
+
+std::string output_of(const std::string& command) {
+  std::string text;
+  if (FILE* pipe = ::popen(command.c_str(), "r")) {
+    char buffer[256];
+    while (size_t got = std::fread(buffer, 1, sizeof buffer, pipe)) text.append(buffer, got);
+    ::pclose(pipe);
+  }
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  return text;
+}
 
 QString message_of(const std::function<void()>& action) {
   scripted_ui ui;
@@ -52,6 +65,7 @@ void server_page_fixture::load_settings(const std::string& tiny_server) {
   }
   *store.tftpd = tftpd_param();
   *store.dhcpd = dhcpd_param();
+  *store.httpd = httpd_param();
   ASSERT_TRUE(store.load());
 }
 
@@ -124,6 +138,7 @@ held_port::held_port(int type) : fd_(::socket(AF_INET, type | SOCK_CLOEXEC, 0)) 
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   socklen_t length = sizeof address;
   EXPECT_EQ(::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  if (type == SOCK_STREAM) ::listen(fd_, 1);
   ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
   port = ntohs(address.sin_port);
 }

@@ -39,6 +39,9 @@ class held_port {
 // was shown.
 QString message_of(const std::function<void()>& action);
 
+// What a shell command printed on its standard output, without the final line end.
+std::string output_of(const std::string& command);
+
 class server_page_fixture : public ::testing::Test {
  protected:
   void SetUp() override;

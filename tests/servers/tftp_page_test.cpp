@@ -4,6 +4,8 @@
 
 #include <sys/socket.h>
 
+#include "config/dhcpd_param.h"
+#include "config/httpd_param.h"
 #include "config/paths.h"
 #include "config/text_convert.h"
 #include "config/tftpd_param.h"
@@ -235,6 +237,21 @@ TEST_F(TftpPage, ClearingEnableStopsTheServer) {
   EXPECT_FALSE(tftpd::instance()->is_running());
   EXPECT_FALSE(saved_settings()->tftpd->enable);
   EXPECT_NE(saved_text().find("<Enable>false</Enable>"), std::string::npos);
+}
+
+TEST_F(TftpPage, OnlyTheModifiedPageIsApplied) {
+  load_settings("<Dhcpd><LogLevel>ERROR</LogLevel></Dhcpd><Tftpd/><Httpd><Port>8080</Port></Httpd>");
+  open_sheet("TFTP");
+  EXPECT_EQ((QStringList{sheet->m_tab->tabText(0), sheet->m_tab->tabText(1), sheet->m_tab->tabText(2)}),
+            (QStringList{"DHCP", "TFTP", "HTTP"}));
+  // Settings changed elsewhere while the sheet is open stay as they are unless their page changed.
+  configuration::instance().dhcpd->log_level = LOG_DEBUG;
+  configuration::instance().httpd->port = 8081;
+  type(358, "3");
+  apply();
+  EXPECT_EQ(configuration::instance().tftpd->max_retry, 3u);
+  EXPECT_EQ(configuration::instance().dhcpd->log_level, LOG_DEBUG);
+  EXPECT_EQ(configuration::instance().httpd->port, 8081u);
 }
 
 }  // namespace
