@@ -31,6 +31,7 @@
 #include "app/command_ids.h"
 #include "app/login_prompts.h"
 #include "app/open_session.h"
+#include "app/session_options.h"
 #include "app/transfer_monitor.h"
 #include "config/configuration.h"
 #include "config/default_session_param.h"
@@ -43,6 +44,7 @@
 #include "platform/ui.h"
 #include "scripting/CButtonBar.h"
 #include "servers/pages/CServerPropertySheet.h"
+#include "settings/COptionsDlg.h"
 #include "terminal/CBaseDoc.h"
 #include "terminal/CBaseView.h"
 #include "terminal/CTerminalView.h"
@@ -73,6 +75,8 @@ bool frame_handles(int id) {
     case ID_VIEW_STATUS_BAR:
     case ID_TINY_SERVER_SETTING:
     case ID_VIEW_HOSTVIEW:
+    case ID_GLOBAL_OPTIONS:
+    case ID_APP_ABOUT:
       return true;
     default:
       return id >= first_application_look && id <= last_application_look;
@@ -110,10 +114,11 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), m_clipboard(this)
 
   m_wndButtonBar = new CButtonBar(this);
   addDockWidget(Qt::BottomDockWidgetArea, m_wndButtonBar);
-  // The pane's Options command runs the Session Options dialog through
-  // m_wndHostView->m_editSessionOptions, left empty (Options disabled) until the program has
-  // that dialog.
   m_wndHostView = new CHostView(configuration::instance(), platform::real_clock(), this);
+  // The pane's Options command runs Session Options on a saved host, every page editable.
+  m_wndHostView->m_editSessionOptions = [this](session_record& record, int lock_mask) {
+    return ::edit_session_options(this, record, lock_mask);
+  };
   addDockWidget(Qt::LeftDockWidgetArea, m_wndHostView);
   m_wndOutput = new COutputWnd(this);
   addDockWidget(Qt::BottomDockWidgetArea, m_wndOutput, Qt::Vertical);
@@ -378,9 +383,8 @@ CBaseView* CMainFrame::active_view() { return m_pActiveChild ? m_pActiveChild->G
 
 bool CMainFrame::open_session(const session_record& record) { return ::open_session(record); }
 
-bool CMainFrame::edit_session_options(session_record&, int) {
-  // The Session Options dialog is not part of the program yet: nothing is edited.
-  return false;
+bool CMainFrame::edit_session_options(session_record& record, int lock_mask) {
+  return ::edit_session_options(this, record, lock_mask);
 }
 
 void CMainFrame::update_host(const session_record& record) {
@@ -474,6 +478,8 @@ void CMainFrame::OnCommand(int id) {
       if (!m_wndHostView->isVisible()) m_wndHostView->show();
       m_wndHostView->raise();
       break;
+    case ID_GLOBAL_OPTIONS: OnGlobalOptions(); break;
+    case ID_APP_ABOUT: the_app.OnAppAbout(); break;
     default:
       if (id >= first_application_look && id <= last_application_look) {
         SetApplicationLook(id);
@@ -495,6 +501,11 @@ void CMainFrame::OnFileNew() {
   if (platform::ui::instance().run_modal(dialog) != platform::IDOK) return;
   ::open_session(dialog.m_session);
   if (dialog.m_bSaveSession) m_wndHostView->AddHost(dialog.m_session);
+}
+
+void CMainFrame::OnGlobalOptions() {
+  COptionsDlg dialog(this);
+  if (platform::ui::instance().run_modal(dialog) == platform::IDOK) reapply_terminal_settings();
 }
 
 void CMainFrame::SetWindowLayout(int layout) {

@@ -104,6 +104,8 @@ class CMainFrame : public QMainWindow, public session_frame, public child_frame_
   void BuildStatusBar();
   void OnFileNew();
   void OnTinyServerSetting();
+  // "Global Options...": on OK the open terminals take the new settings.
+  void OnGlobalOptions();
   void SetWindowLayout(int layout);
   void ApplyTabSettings();
   void ArrangeTiles(bool side_by_side);

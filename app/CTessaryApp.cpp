@@ -6,7 +6,9 @@
 #include "app/open_session.h"
 #include "config/configuration.h"
 #include "config/default_session_param.h"
+#include "platform/ui.h"
 #include "servers/server_starters.h"
+#include "settings/CAboutSheet.h"
 #include "settings/controls/control_look.h"
 #include "terminal/log_writer.h"
 
@@ -80,6 +82,11 @@ bool CTessaryApp::InitInstance() {
     for (parameter* child : settings.root->children) child->apply_tree();
   }
   return true;
+}
+
+void CTessaryApp::OnAppAbout() {
+  CAboutSheet sheet(m_pMainWnd);
+  platform::ui::instance().run_modal(sheet);
 }
 
 int CTessaryApp::ExitInstance(int exit_code) {

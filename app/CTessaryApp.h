@@ -23,6 +23,9 @@ class CTessaryApp {
   // The templates by session_view: 0 terminal, 1 explorer.
   void RegisterTemplates();
 
+  // "About Tessary...": the About sheet.
+  void OnAppAbout();
+
   std::map<int, std::unique_ptr<CDocTemplate>> m_docTemplates;
   // The application look, 205 to 219 (persisted as "ApplicationLook" in layout.ini).
   int m_nApplicationLook = 210;

@@ -11,6 +11,9 @@ class ansi_color_param;
 class color_scheme_param;
 
 struct session_appearance {
+  // The most lines of scrollback a session keeps, whatever its record asks for.
+  static constexpr int32_t max_scrollback_size = 100000;
+
   // The defaults of new sessions, from the configuration's "TerminalAppearance", with the
   // colours resolved.
   session_appearance();

@@ -23,8 +23,11 @@ bool terminal_appearance_param::load(xml_document& doc) {
   if (find_value(doc, u"MaxColumn", text)) max_column = std::max(read_number(text), 20u);
   if (find_value(doc, u"LineSpacing", text)) line_spacing = std::min(read_number(text), 50u);
   load_flag(doc, u"IndicateSize", indicate_size);
-  if (find_value(doc, u"CursorType", text))
-    cursor_type = std::min(static_cast<int32_t>(read_number(text)), 2);
+  if (find_value(doc, u"CursorType", text)) {
+    // A negative style names no cursor at all: keep the one there is.
+    const auto type = static_cast<int32_t>(read_number(text));
+    if (type >= 0) cursor_type = std::min(type, 2);
+  }
   if (find_value(doc, u"CursorInterval", text))
     cursor_interval = std::max(read_number(text), 100u);
   load_text(doc, u"DefaultColorScheme", default_color_scheme);

@@ -13,7 +13,8 @@ class terminal_appearance_param : public parameter {
 
   bool save(xml_document& doc) override;
   // Reads the values in any order and bounds them: margin at most 100, max column at least 20,
-  // line spacing at most 50, cursor type at most 2, cursor interval at least 100 ms.
+  // line spacing at most 50, cursor type at most 2 (a negative one is ignored), cursor interval at
+  // least 100 ms.
   bool load(xml_document& doc) override;
 
   bool indicate_size = true;     // "Display terminal size on status bar"

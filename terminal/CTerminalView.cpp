@@ -110,7 +110,8 @@ void CTerminalView::CreateFontAndBrush() {
 
 void CTerminalView::SetCapacity() {
   auto lock = m_core->gui_lock();
-  m_core->screen.set_capacity(m_pAppearance->scrollback_size);
+  // A record from a file may ask for any size; the screen keeps at most the bound.
+  m_core->screen.set_capacity(std::min(m_pAppearance->scrollback_size, session_appearance::max_scrollback_size));
 }
 
 void CTerminalView::ApplySettings() {

@@ -1,6 +1,6 @@
 #pragma once
 // A main frame as start-up makes it (the templates registered, the frame the application's
-// main window), shown offscreen, and helpers that find a dialog's controls by their ids.
+// main window), shown offscreen.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -15,21 +15,7 @@
 #include "app/CTessaryApp.h"
 #include "config/configuration.h"
 #include "config/default_session_param.h"
-
-template <typename Widget>
-Widget* control(QWidget& parent, int id) {
-  auto* found = parent.findChild<Widget*>(QStringLiteral("id_%1").arg(id));
-  EXPECT_NE(found, nullptr) << "no control " << id;
-  return found;
-}
-
-// Types into an edit as the user does (so "edited" notifications fire).
-inline void type_into(QLineEdit* edit, const QString& text) {
-  edit->setFocus();
-  edit->selectAll();
-  QTest::keyClick(edit, Qt::Key_Delete);
-  QTest::keyClicks(edit, text);
-}
+#include "tests/support/dialog_controls.h"
 
 class FrameTest : public ::testing::Test {
  protected:

@@ -1,6 +1,8 @@
 // The main frame, its panes and commands, opening sessions and close-all, with the real
 // settings store in the test's own APPDATA.
 #include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
 #include <QMdiArea>
 #include <QMouseEvent>
 #include <QStatusBar>
@@ -12,9 +14,11 @@
 #include "app/open_session.h"
 #include "config/configuration.h"
 #include "config/default_session_param.h"
+#include "config/color_scheme_param.h"
 #include "config/host_param.h"
 #include "config/terminal_appearance_param.h"
 #include "explorer/CExplorerView.h"
+#include "settings/controls/CCaption.h"
 #include "tests/app/app_fixture.h"
 #include "tests/support/scripted_ui.h"
 #include "terminal/CBaseDoc.h"
@@ -37,14 +41,13 @@ session_record refused_session(const std::string& name) {
 std::u16string title_of(CChildFrame* child) { return child->GetDocument()->m_session.name; }
 
 TEST_F(FrameTest, CommandsWithoutAHandlerShowDisabled) {
-  for (int id : {ID_FILE_OPEN, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP, ID_GLOBAL_OPTIONS,
-                 ID_APP_ABOUT, ID_FILE_MRU_FILE1})
+  for (int id : {ID_FILE_OPEN, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP, ID_FILE_MRU_FILE1})
     EXPECT_FALSE(frame->Action(id)->isEnabled()) << id;
   // With no session open the session commands are off too, and so are the session menus.
   for (int id : {int(ID_SESSION_RECONNECT), int(ID_EDIT_COPY), int(ID_CLONE_TERMINAL), int(ID_FILE_CLOSE)})
     EXPECT_FALSE(frame->Action(id)->isEnabled()) << id;
   for (int id : {ID_FILE_NEW, ID_WINDOW_CASCADE, ID_VIEW_CHAT_WINDOW, ID_VIEW_APPLOOK_OFF_2003,
-                 ID_TINY_SERVER_SETTING, ID_VIEW_HOSTVIEW})
+                 ID_TINY_SERVER_SETTING, ID_VIEW_HOSTVIEW, ID_GLOBAL_OPTIONS, ID_APP_ABOUT})
     EXPECT_TRUE(frame->Action(id)->isEnabled()) << id;
   EXPECT_TRUE(frame->Action(default_application_look)->isChecked());
 }
@@ -151,6 +154,85 @@ TEST_F(FrameTest, QuickConnectOpensTheSessionAndCanSaveIt) {
   ASSERT_TRUE(saved.has_value());
   EXPECT_EQ(saved->name, opened.name);
   EXPECT_TRUE(configuration::instance().save_pending());
+}
+
+// The colour a terminal view paints its background with, read from its pixels.
+QRgb painted_background(CChildFrame* child) {
+  QWidget* view = child->GetActiveView()->widget();
+  return view->grab().toImage().pixel(1, 1) & 0xFFFFFF;
+}
+
+// Edits the "Standard" scheme in the dialog open in `dialog`, giving it the background `color`:
+// through the Color Scheme page of Global Options, or the Appearance page of Session Options.
+void edit_standard_background(test_support::scripted_ui& ui, QDialog& dialog, int edit_button, QColor color) {
+  ui.expect_modal([](QDialog& editor) {
+    emit editor.findChild<CCaption*>("id_394")->STN_CLICKED(nullptr);
+    editor.findChild<QPushButton*>("id_1")->click();
+  });
+  ui.expect_color(color);
+  control<QPushButton>(dialog, edit_button)->click();
+}
+
+TEST_F(FrameTest, GlobalOptionsReachTheOpenTerminals) {
+  test_support::scripted_ui ui;
+  open_session(refused_session("one"));
+  CChildFrame* child = frame->SessionFrames()[0];
+  ASSERT_EQ(child->GetDocument()->m_session.appearance.color_scheme, u"Standard");
+  ui.expect_modal([&ui](QDialog& dialog) {
+    EXPECT_EQ(dialog.objectName(), "COptionsDlg");
+    control<QListWidget>(dialog, 384)->setCurrentRow(2);  // "Standard"
+    edit_standard_background(ui, dialog, 385, QColor(0x20, 0x40, 0x60));
+    dialog.reject();  // Cancel: the terminal keeps its colours
+  });
+  frame->OnCommand(ID_GLOBAL_OPTIONS);
+  EXPECT_EQ(painted_background(child), qRgb(0x0A, 0x0A, 0x0A) & 0xFFFFFF);
+  ui.expect_modal([&ui](QDialog& dialog) {
+    control<QListWidget>(dialog, 384)->setCurrentRow(2);
+    edit_standard_background(ui, dialog, 385, QColor(0x20, 0x40, 0x60));
+    control<QPushButton>(dialog, 1)->click();
+  });
+  frame->OnCommand(ID_GLOBAL_OPTIONS);
+  EXPECT_EQ(child->GetDocument()->m_session.appearance.background, 0x604020u);
+  EXPECT_EQ(painted_background(child), qRgb(0x20, 0x40, 0x60) & 0xFFFFFF);
+  configuration::instance().save_timer_proc();
+  configuration::instance().color_schemes->schemes[2] = builtin_color_schemes[2];
+}
+
+TEST_F(FrameTest, SessionOptionsEditTheSessionAndSchemesReachEveryTerminal) {
+  test_support::scripted_ui ui;
+  open_session(refused_session("one"));
+  open_session(refused_session("two"));
+  auto frames = frame->SessionFrames();
+  ASSERT_EQ(frames.size(), 2u);
+  frame->m_wndMdiArea->setActiveSubWindow(frames[0]);
+  // Nothing listens there: once the connection has failed, the Connection page is not locked.
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return frames[0]->GetActiveView()->ConnectionState() == state_disconnected; }, 5000));
+  ui.expect_modal([&ui](QDialog& dialog) {
+    EXPECT_EQ(dialog.objectName(), "CSessionOptionsDlg");
+    EXPECT_TRUE(control<QLineEdit>(dialog, 418)->isEnabled());
+    type_into(control<QLineEdit>(dialog, 418), "renamed");
+    edit_standard_background(ui, dialog, 427, QColor(0x11, 0x22, 0x33));
+    control<QPushButton>(dialog, 1)->click();
+  });
+  frames[0]->GetActiveView()->OnCommand(ID_SESSION_OPTIONS);
+  EXPECT_EQ(frames[0]->GetDocument()->m_session.name, u"renamed");
+  EXPECT_EQ(frames[1]->GetDocument()->m_session.name, u"two");
+  for (CChildFrame* child : frames) EXPECT_EQ(painted_background(child), qRgb(0x11, 0x22, 0x33) & 0xFFFFFF);
+  EXPECT_TRUE(configuration::instance().save_pending());
+  configuration::instance().save_timer_proc();
+  configuration::instance().color_schemes->schemes[2] = builtin_color_schemes[2];
+}
+
+TEST_F(FrameTest, AboutShowsTheAboutSheet) {
+  test_support::scripted_ui ui;
+  ui.expect_modal([](QDialog& sheet) {
+    EXPECT_EQ(sheet.objectName(), "CAboutSheet");
+    EXPECT_EQ(sheet.windowTitle(), "About Tessary");
+    control<QPushButton>(sheet, 1)->click();
+  });
+  frame->OnCommand(ID_APP_ABOUT);
+  EXPECT_EQ(ui.left(), 0u);
 }
 
 TEST_F(FrameTest, SessionsAreIndependentCopies) {

@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QMdiArea>
+#include <QPushButton>
 
 #include <fstream>
 #include <functional>
@@ -447,6 +448,26 @@ TEST_F(FrameHostView, OptionsUpdatesTheHostAndEachOfItsOpenSessions) {
   pane->OnCommand(ID_HOST_OPTIONS);
   EXPECT_EQ(item->text(0), "box renamed");
   EXPECT_FALSE(pane->m_bModified);
+}
+
+TEST_F(FrameHostView, OptionsRunSessionOptionsWithEveryPageEditable) {
+  auto lab = group_node(u"Lab");
+  add_host(*lab, make_host(protocol_telnet, "127.0.0.1", u"box"));
+  pane->InsertNode(pane->RootItem(), *lab);
+  pane->m_wndTree->setCurrentItem(item_named(*pane, "box"));
+  pane->UpdateCommandUI();
+  EXPECT_TRUE(pane->Action(ID_HOST_OPTIONS)->isEnabled());
+  test_support::scripted_ui ui;
+  ui.expect_modal([](QDialog& dialog) {
+    EXPECT_EQ(dialog.objectName(), "CSessionOptionsDlg");
+    auto* name = dialog.findChild<QLineEdit*>("id_418");
+    EXPECT_TRUE(name->isEnabled());
+    type_into(name, "box two");
+    dialog.findChild<QPushButton*>("id_1")->click();
+  });
+  pane->OnCommand(ID_HOST_OPTIONS);
+  EXPECT_NE(item_named(*pane, "box two"), nullptr);
+  EXPECT_TRUE(pane->m_bModified);
 }
 
 TEST_F(FrameHostView, CloseCollectsAnEditMadeJustBefore) {

@@ -80,12 +80,14 @@ TEST(TerminalAppearanceParam, LoadBoundsItsNumbers) {
   }
 }
 
-TEST(TerminalAppearanceParam, CursorTypeIsBoundedAsASignedNumber) {
+TEST(TerminalAppearanceParam, CursorTypeAboveTwoIsBlockAndANegativeOneIsIgnored) {
   terminal_appearance_param node;
   ASSERT_TRUE(load_from_text(node, u"<TerminalAppearance><CursorType>7</CursorType></TerminalAppearance>"));
   EXPECT_EQ(node.cursor_type, 2);
+  ASSERT_TRUE(load_from_text(node, u"<TerminalAppearance><CursorType>1</CursorType></TerminalAppearance>"));
+  EXPECT_EQ(node.cursor_type, 1);
   ASSERT_TRUE(load_from_text(node, u"<TerminalAppearance><CursorType>-3</CursorType></TerminalAppearance>"));
-  EXPECT_EQ(node.cursor_type, -3);
+  EXPECT_EQ(node.cursor_type, 1);
 }
 
 TEST(TerminalAppearanceParam, OnlyExactTrueIsTrueAndMissingValuesStay) {

@@ -1,0 +1,10 @@
+#include "settings/COptDialog.h"
+
+#include "platform/ui.h"
+
+COptDialog::COptDialog(QWidget* parent) : QWidget(parent) {}
+
+bool refuse_input(QWidget* parent, const QString& message) {
+  platform::ui::instance().message_box(parent, message, "Error", platform::MB_OK | platform::MB_ICONERROR);
+  return false;
+}

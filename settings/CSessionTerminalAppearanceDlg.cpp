@@ -1,0 +1,168 @@
+#include "settings/CSessionTerminalAppearanceDlg.h"
+
+#include <QComboBox>
+#include <QFont>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QVBoxLayout>
+
+#include "config/ansi_color_param.h"
+#include "config/configuration.h"
+#include "platform/dialog_ids.h"
+#include "platform/qt_text.h"
+#include "platform/ui.h"
+#include "settings/CNewColorSchemeDlg.h"
+#include "settings/CNewColorSchemeNameDlg.h"
+#include "settings/CSessionOptionsDlg.h"
+#include "settings/color_list_edits.h"
+#include "settings/controls/CCursorSample.h"
+#include "settings/option_fields.h"
+#include "settings/option_lists.h"
+
+CSessionTerminalAppearanceDlg::CSessionTerminalAppearanceDlg(CSessionOptionsDlg& dialog, QWidget* parent)
+    : COptDialog(parent), m_dialog(dialog) {
+  auto* schemes = new QGroupBox("Current Color Scheme", this);
+  m_wndScheme = with_id(new QComboBox(schemes), 426);
+  m_wndEdit = with_id(new QPushButton("Edit...", schemes), 427);
+  m_wndNew = with_id(new QPushButton("New...", schemes), 428);
+  auto* scheme_row = new QHBoxLayout(schemes);
+  scheme_row->addWidget(m_wndScheme, 1);
+  scheme_row->addWidget(m_wndEdit);
+  scheme_row->addWidget(m_wndNew);
+
+  auto* looks = new QGroupBox("Font and Cursor", this);
+  m_wndStyle = with_id(new QComboBox(looks), 407);
+  for (const char* style : cursor_styles) m_wndStyle->addItem(style);
+  m_wndInterval = with_id(new QLineEdit(looks), 408);
+  m_wndInterval->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), m_wndInterval));
+  m_wndFont = with_id(new QPushButton("Font...", looks), 429);
+  m_wndSample = with_id(new CCursorSample(looks), 409);
+  m_wndSample->setMinimumSize(220, 60);
+  auto* grid = new QGridLayout(looks);
+  grid->addWidget(new QLabel("Style:", looks), 0, 0);
+  grid->addWidget(m_wndStyle, 0, 1);
+  grid->addWidget(new QLabel("Interval:", looks), 1, 0);
+  grid->addWidget(m_wndInterval, 1, 1);
+  grid->addWidget(new QLabel("ms", looks), 1, 2);
+  grid->addWidget(m_wndFont, 2, 1);
+  grid->addWidget(m_wndSample, 3, 0, 1, 4);
+  grid->setColumnStretch(3, 1);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(schemes);
+  layout->addWidget(looks);
+  layout->addStretch(1);
+
+  connect(m_wndScheme, &QComboBox::activated, this, &CSessionTerminalAppearanceDlg::OnSchemeChanged);
+  connect(m_wndStyle, &QComboBox::activated, this, &CSessionTerminalAppearanceDlg::OnStyleChanged);
+  connect(m_wndInterval, &QLineEdit::textChanged, this, &CSessionTerminalAppearanceDlg::OnIntervalChanged);
+  connect(m_wndFont, &QPushButton::clicked, this, &CSessionTerminalAppearanceDlg::OnFont);
+  connect(m_wndEdit, &QPushButton::clicked, this, &CSessionTerminalAppearanceDlg::OnEditScheme);
+  connect(m_wndNew, &QPushButton::clicked, this, &CSessionTerminalAppearanceDlg::OnNewScheme);
+}
+
+void CSessionTerminalAppearanceDlg::LoadFromConfig() { m_pSession = &m_dialog.m_session; }
+
+void CSessionTerminalAppearanceDlg::OnInitDialog() {
+  LoadFromConfig();
+  session_appearance& look = m_pSession->appearance;
+  int selected = 0;
+  for (size_t i = 0; i < m_dialog.m_schemes.schemes.size(); ++i) {
+    const std::u16string& name = m_dialog.m_schemes.schemes[i].name;
+    m_wndScheme->addItem(platform::to_qstring(name));
+    if (name == look.color_scheme) selected = static_cast<int>(i);
+  }
+  m_wndScheme->setCurrentIndex(m_wndScheme->count() > 0 ? selected : -1);
+  m_wndStyle->setCurrentIndex(look.cursor_type);
+  // An interval below the least the cursor blinks at is raised at once.
+  if (look.cursor_interval < static_cast<int32_t>(cursor_interval_min)) {
+    look.cursor_interval = static_cast<int32_t>(cursor_interval_min);
+    OnModified();
+  }
+  m_wndInterval->setText(number_text(static_cast<uint32_t>(look.cursor_interval)));
+  UpdateSample();
+}
+
+void CSessionTerminalAppearanceDlg::UpdateSample() {
+  const session_appearance& look = m_pSession->appearance;
+  const color_scheme& scheme = m_dialog.m_schemes.find_scheme(look.color_scheme);
+  const QString text = QString("%1 %2pt ").arg(platform::to_qstring(look.font_name)).arg(look.font_size);
+  m_wndSample->setText(text);
+  m_wndSample->m_nCursorStyle = look.cursor_type;
+  m_wndSample->m_nBlinkInterval = look.cursor_interval;
+  m_wndSample->m_nCursorColumn = static_cast<int>(text.size()) - 1;
+  m_wndSample->StartBlinking(look.cursor_interval);
+  m_wndSample->m_strFaceName = platform::to_qstring(look.font_name);
+  m_wndSample->m_nPointSize = look.font_size;
+  m_wndSample->m_crText = scheme.foreground;
+  m_wndSample->m_crBackground = scheme.background;
+  m_wndSample->update();
+}
+
+void CSessionTerminalAppearanceDlg::UseScheme(const QString& name) {
+  m_pSession->appearance.color_scheme = platform::to_u16string(name);
+  m_pSession->appearance.resolve_colors(m_dialog.m_schemes, *configuration::instance().ansi_colors);
+  OnModified();
+  UpdateSample();
+}
+
+void CSessionTerminalAppearanceDlg::OnSchemeChanged() { UseScheme(m_wndScheme->currentText()); }
+
+void CSessionTerminalAppearanceDlg::OnStyleChanged() {
+  // With no style chosen the one there is stays.
+  if (m_wndStyle->currentIndex() >= 0) m_pSession->appearance.cursor_type = m_wndStyle->currentIndex();
+  OnModified();
+  UpdateSample();
+}
+
+void CSessionTerminalAppearanceDlg::OnIntervalChanged() {
+  const uint32_t interval = std::max(field_number(m_wndInterval->text()).value_or(0), cursor_interval_min);
+  m_pSession->appearance.cursor_interval = static_cast<int32_t>(std::min<uint32_t>(interval, INT32_MAX));
+  OnModified();
+  UpdateSample();
+}
+
+void CSessionTerminalAppearanceDlg::OnFont() {
+  session_appearance& look = m_pSession->appearance;
+  QFont initial(platform::to_qstring(look.font_name));
+  initial.setPointSize(std::max(1, look.font_size));
+  std::optional<QFont> chosen = platform::ui::instance().pick_font(this, initial, true);
+  if (!chosen) return;
+  look.font_name = platform::to_u16string(chosen->family());
+  // Whole points, as the record keeps them.
+  look.font_size = static_cast<int32_t>(chosen->pointSizeF());
+  OnModified();
+  UpdateSample();
+}
+
+void CSessionTerminalAppearanceDlg::OnEditScheme() {
+  std::vector<color_scheme>& schemes = m_dialog.m_schemes.schemes;
+  if (schemes.empty()) return;
+  const std::u16string name = platform::to_u16string(m_wndScheme->currentText());
+  color_scheme* scheme = find_exact(schemes, name);
+  if (!scheme) scheme = &schemes.front();
+  CNewColorSchemeDlg editor(*configuration::instance().ansi_colors, std::nullopt, *scheme,
+                            find_builtin_color_scheme(name), this);
+  if (platform::ui::instance().run_modal(editor) != platform::IDOK) return;
+  *scheme = editor.m_scheme;
+  m_dialog.m_bSchemesChanged = true;
+  UpdateSample();
+}
+
+void CSessionTerminalAppearanceDlg::OnNewScheme() {
+  CNewColorSchemeNameDlg name(m_dialog.m_schemes, this);
+  if (platform::ui::instance().run_modal(name) != platform::IDOK) return;
+  CNewColorSchemeDlg editor(*configuration::instance().ansi_colors, name.m_strName, builtin_color_schemes[0],
+                            nullptr, this);
+  if (platform::ui::instance().run_modal(editor) != platform::IDOK) return;
+  m_dialog.m_schemes.schemes.push_back(editor.m_scheme);
+  m_dialog.m_bSchemesChanged = true;
+  m_wndScheme->addItem(platform::to_qstring(editor.m_scheme.name));
+  m_wndScheme->setCurrentIndex(m_wndScheme->count() - 1);
+  UseScheme(m_wndScheme->currentText());
+}

@@ -1,0 +1,17 @@
+#include "settings/option_fields.h"
+
+#include "platform/parse_number.h"
+#include "platform/qt_text.h"
+
+std::optional<uint32_t> field_number(const QString& text) {
+  if (text.isEmpty()) return std::nullopt;
+  return platform::parse_u32(platform::to_u16string(text));
+}
+
+std::optional<uint16_t> field_port(const QString& text) {
+  std::optional<uint32_t> port = field_number(text);
+  if (!port || *port == 0 || *port > 65535) return std::nullopt;
+  return static_cast<uint16_t>(*port);
+}
+
+QString number_text(uint32_t number) { return QString::number(number); }
