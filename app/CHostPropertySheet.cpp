@@ -107,11 +107,7 @@ CSerialPropertyPage::CSerialPropertyPage(CHostPropertySheet* sheet)
 void CSerialPropertyPage::OnSetActive() {
   const serial_param& serial = m_pSheet->m_session.connection.serial;
   for (QComboBox* combo : findChildren<QComboBox*>()) combo->blockSignals(true);
-  m_wndComPort->SetPort(serial.com_port);
-  m_wndBaudrate->SetBaudrate(serial.baudrate);
-  select_combo_item_by_data(*m_wndDatabits, serial.databits);
-  select_combo_item_by_data(*m_wndStopbits, serial.stopbits);
-  select_combo_item_by_data(*m_wndParity, serial.parity);
+  show_serial_params(serial, *m_wndComPort, *m_wndBaudrate, *m_wndDatabits, *m_wndParity, *m_wndStopbits);
   for (QComboBox* combo : findChildren<QComboBox*>()) combo->blockSignals(false);
   SetWizardButtons(buttons_back_next);
 }

@@ -65,11 +65,7 @@ CQuickConnectDlg::CQuickConnectDlg(QWidget* parent) : QDialog(parent) {
 
   // The controls start from the new record's values: COM 1, 9600 8N1, SSH2 port 22.
   const serial_param& serial = m_session.connection.serial;
-  m_wndComPort->SetPort(serial.com_port);
-  m_wndBaudrate->SetBaudrate(serial.baudrate);
-  select_combo_item_by_data(*m_wndDatabits, serial.databits);
-  select_combo_item_by_data(*m_wndStopbits, serial.stopbits);
-  select_combo_item_by_data(*m_wndParity, serial.parity);
+  show_serial_params(serial, *m_wndComPort, *m_wndBaudrate, *m_wndDatabits, *m_wndParity, *m_wndStopbits);
   const ssh2_param& ssh2 = m_session.connection.ssh2;
   m_wndHost->setText(platform::to_qstring(mbs_to_wstring(ssh2.hostname)));
   m_wndPort->setText(QString::number(ssh2.port));

@@ -1,7 +1,6 @@
 #include "app/login_dialogs.h"
 
 #include <QCheckBox>
-#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +12,7 @@
 #include "config/connection_params.h"
 #include "config/text_convert.h"
 #include "platform/qt_text.h"
+#include "settings/dialog_buttons.h"
 
 namespace {
 
@@ -20,16 +20,9 @@ QString wide(const std::string& narrow) { return platform::to_qstring(mbs_to_wst
 
 // OK (default, disabled until the input is complete) and Cancel below `content`.
 QPushButton* add_buttons(QDialog& dialog, QLayout* content) {
-  auto* buttons = new QDialogButtonBox(&dialog);
-  QPushButton* ok = with_id(buttons->addButton(QDialogButtonBox::Ok), 1);
-  ok->setDefault(true);
-  with_id(buttons->addButton(QDialogButtonBox::Cancel), 2);
-  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
   auto* layout = new QVBoxLayout(&dialog);
   layout->addLayout(content);
-  layout->addWidget(buttons);
-  return ok;
+  return add_ok_cancel(dialog, *layout);
 }
 
 }  // namespace

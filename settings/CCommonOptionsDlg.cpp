@@ -20,17 +20,9 @@ CCommonOptionsDlg::CCommonOptionsDlg(QWidget* parent) : COptDialog(parent) {
   layout->addWidget(group);
   layout->addStretch(1);
 
-  const std::pair<QCheckBox*, bool common_options_param::*> switches[] = {
-      {m_wndClose, &common_options_param::close_confirm},
-      {m_wndDisconnect, &common_options_param::disconnect_confirm},
-      {m_wndReconnect, &common_options_param::reconnect_confirm},
-  };
-  for (auto [box, member] : switches) {
-    connect(box, &QCheckBox::clicked, this, [this, member](bool checked) {
-      m_options.*member = checked;
-      OnModified();
-    });
-  }
+  BindFlag(m_wndClose, m_options.close_confirm);
+  BindFlag(m_wndDisconnect, m_options.disconnect_confirm);
+  BindFlag(m_wndReconnect, m_options.reconnect_confirm);
 }
 
 void CCommonOptionsDlg::LoadFromConfig() { m_options = *configuration::instance().common_options; }

@@ -14,6 +14,8 @@
 // false for a check to hand on.
 bool refuse_input(QWidget* parent, const QString& message);
 
+class QCheckBox;
+
 class COptDialog : public QWidget {
  public:
   explicit COptDialog(QWidget* parent = nullptr);
@@ -27,6 +29,9 @@ class COptDialog : public QWidget {
   virtual bool Validate() { return true; }
 
   void OnModified() { m_bModified = true; }
+  // A click on `box` sets `flag` (a member of the page's copy) to the box's state and marks the
+  // page modified.
+  void BindFlag(QCheckBox* box, bool& flag);
 
   bool m_bModified = false;
 

@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
 #include "config/ansi_color_param.h"
@@ -21,8 +20,8 @@
 #include "settings/CSessionOptionsDlg.h"
 #include "settings/color_list_edits.h"
 #include "settings/controls/CCursorSample.h"
+#include "settings/cursor_controls.h"
 #include "settings/option_fields.h"
-#include "settings/option_lists.h"
 
 CSessionTerminalAppearanceDlg::CSessionTerminalAppearanceDlg(CSessionOptionsDlg& dialog, QWidget* parent)
     : COptDialog(parent), m_dialog(dialog) {
@@ -36,22 +35,12 @@ CSessionTerminalAppearanceDlg::CSessionTerminalAppearanceDlg(CSessionOptionsDlg&
   scheme_row->addWidget(m_wndNew);
 
   auto* looks = new QGroupBox("Font and Cursor", this);
-  m_wndStyle = with_id(new QComboBox(looks), 407);
-  for (const char* style : cursor_styles) m_wndStyle->addItem(style);
-  m_wndInterval = with_id(new QLineEdit(looks), 408);
-  m_wndInterval->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), m_wndInterval));
+  const cursor_controls caret = add_cursor_controls(*looks);
+  m_wndStyle = caret.style;
+  m_wndInterval = caret.interval;
+  m_wndSample = caret.sample;
   m_wndFont = with_id(new QPushButton("Font...", looks), 429);
-  m_wndSample = with_id(new CCursorSample(looks), 409);
-  m_wndSample->setMinimumSize(220, 60);
-  auto* grid = new QGridLayout(looks);
-  grid->addWidget(new QLabel("Style:", looks), 0, 0);
-  grid->addWidget(m_wndStyle, 0, 1);
-  grid->addWidget(new QLabel("Interval:", looks), 1, 0);
-  grid->addWidget(m_wndInterval, 1, 1);
-  grid->addWidget(new QLabel("ms", looks), 1, 2);
-  grid->addWidget(m_wndFont, 2, 1);
-  grid->addWidget(m_wndSample, 3, 0, 1, 4);
-  grid->setColumnStretch(3, 1);
+  caret.grid->addWidget(m_wndFont, 2, 1);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(schemes);

@@ -4,7 +4,6 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
 #include "config/session_record.h"
@@ -18,8 +17,7 @@ CSessionTerminalDlg::CSessionTerminalDlg(session_record& session, QWidget* paren
     : COptDialog(parent), m_session(session) {
   auto* group = new QGroupBox("Emulator", this);
   m_wndTerminal = with_id(new QComboBox(group), 424);
-  m_wndScrollback = with_id(new QLineEdit(group), 425);
-  m_wndScrollback->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), m_wndScrollback));
+  m_wndScrollback = number_field(group, 425);
   auto* form = new QFormLayout(group);
   form->addRow("Terminal:", m_wndTerminal);
   form->addRow("Scrollback:", m_wndScrollback);

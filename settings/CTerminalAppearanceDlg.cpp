@@ -6,7 +6,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
 #include "config/color_scheme_param.h"
@@ -14,17 +13,11 @@
 #include "platform/dialog_ids.h"
 #include "platform/qt_text.h"
 #include "settings/controls/CCursorSample.h"
+#include "settings/cursor_controls.h"
 #include "settings/option_fields.h"
 #include "settings/option_lists.h"
 
 namespace {
-
-QLineEdit* number_field(QWidget* parent, int id) {
-  auto* field = with_id(new QLineEdit(parent), id);
-  field->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), field));
-  field->setMaximumWidth(70);
-  return field;
-}
 
 // The cursor stands on the fourth character of the sample.
 constexpr int sample_cursor_column = 3;
@@ -60,19 +53,11 @@ CTerminalAppearanceDlg::CTerminalAppearanceDlg(const color_scheme_param& schemes
   choices->addWidget(m_wndConsole, 1, 1);
 
   auto* cursor = new QGroupBox("Cursor", this);
-  m_wndStyle = with_id(new QComboBox(cursor), 407);
-  m_wndInterval = number_field(cursor, 408);
-  m_wndSample = with_id(new CCursorSample(cursor), 409);
+  const cursor_controls caret = add_cursor_controls(*cursor);
+  m_wndStyle = caret.style;
+  m_wndInterval = caret.interval;
+  m_wndSample = caret.sample;
   m_wndSample->setText("Tessary");
-  m_wndSample->setMinimumSize(120, 40);
-  auto* caret = new QGridLayout(cursor);
-  caret->addWidget(new QLabel("Style:", cursor), 0, 0);
-  caret->addWidget(m_wndStyle, 0, 1);
-  caret->addWidget(new QLabel("Interval:", cursor), 1, 0);
-  caret->addWidget(m_wndInterval, 1, 1);
-  caret->addWidget(new QLabel("ms", cursor), 1, 2);
-  caret->addWidget(m_wndSample, 0, 3, 2, 1);
-  caret->setColumnStretch(3, 1);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(options);
@@ -99,7 +84,6 @@ void CTerminalAppearanceDlg::OnInitDialog() {
   m_wndLineSpacing->setText(number_text(m_appearance.line_spacing));
   m_wndMaxColumn->setText(number_text(m_appearance.max_column));
   m_wndIndicate->setChecked(m_appearance.indicate_size);
-  for (const char* style : cursor_styles) m_wndStyle->addItem(style);
   m_wndStyle->setCurrentIndex(m_appearance.cursor_type);
   m_wndInterval->setText(number_text(m_appearance.cursor_interval));
   m_wndSample->m_nCursorStyle = m_appearance.cursor_type;

@@ -5,7 +5,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
 #include "config/configuration.h"
@@ -33,8 +32,7 @@ constexpr mouse_box mouse_boxes[] = {
 CTerminalOptDlg::CTerminalOptDlg(QWidget* parent) : COptDialog(parent) {
   auto* options = new QGroupBox("Options", this);
   m_wndPrompt = with_id(new QCheckBox("Prompt when pasting more than", options), 401);
-  m_wndLines = with_id(new QLineEdit(options), 402);
-  m_wndLines->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), m_wndLines));
+  m_wndLines = number_field(options, 402);
   m_wndLines->setMaximumWidth(60);
   auto* row = new QHBoxLayout(options);
   row->addWidget(m_wndPrompt);
@@ -47,10 +45,7 @@ CTerminalOptDlg::CTerminalOptDlg(QWidget* parent) : COptDialog(parent) {
   for (const mouse_box& box : mouse_boxes) {
     auto* check = with_id(new QCheckBox(box.label, mouse), box.id);
     boxes->addWidget(check);
-    connect(check, &QCheckBox::clicked, this, [this, member = box.member](bool checked) {
-      m_options.*member = checked;
-      OnModified();
-    });
+    BindFlag(check, m_options.*box.member);
   }
 
   auto* layout = new QVBoxLayout(this);

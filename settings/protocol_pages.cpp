@@ -4,7 +4,6 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
 #include "config/session_record.h"
@@ -31,8 +30,7 @@ void read_selection(const QComboBox& combo, uint16_t& value) {
 COptHostPage::COptHostPage(session_record& session, std::function<void()> changed, QWidget* parent)
     : QWidget(parent), m_session(session), m_changed(std::move(changed)) {
   m_wndHost = with_id(new QLineEdit(this), 311);
-  m_wndPort = with_id(new QLineEdit(this), 312);
-  m_wndPort->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), m_wndPort));
+  m_wndPort = number_field(this, 312);
   m_form = new QFormLayout;
   m_form->addRow("Host:", m_wndHost);
   m_form->addRow("Port:", m_wndPort);
@@ -132,11 +130,7 @@ COptSerialPage::COptSerialPage(session_record& session, std::function<void()> ch
 
 void COptSerialPage::LoadFromSession() {
   const serial_param& serial = m_session.connection.serial;
-  m_wndComPort->SetPort(serial.com_port);
-  m_wndBaudrate->SetBaudrate(serial.baudrate);
-  select_combo_item_by_data(*m_wndDatabits, serial.databits);
-  select_combo_item_by_data(*m_wndParity, serial.parity);
-  select_combo_item_by_data(*m_wndStopbits, serial.stopbits);
+  show_serial_params(serial, *m_wndComPort, *m_wndBaudrate, *m_wndDatabits, *m_wndParity, *m_wndStopbits);
 }
 
 bool COptSerialPage::StoreToSession() {

@@ -2,9 +2,10 @@
 
 #include <QLineEdit>
 
+#include "config/connection_params.h"
+#include "platform/qt_text.h"
 #include "settings/controls/com_port_scan.h"
 #include "settings/controls/serial_text.h"
-#include "platform/qt_text.h"
 
 namespace {
 
@@ -89,4 +90,13 @@ void CComPortComboBox::RefreshPorts() {
 void CComPortComboBox::showPopup() {
   RefreshPorts();
   QComboBox::showPopup();
+}
+
+void show_serial_params(const serial_param& serial, CComPortComboBox& port, CBaudrateComboBox& rate,
+                        CDatabitsComboBox& databits, CParityComboBox& parity, CStopbitsComboBox& stopbits) {
+  port.SetPort(serial.com_port);
+  rate.SetBaudrate(serial.baudrate);
+  select_combo_item_by_data(databits, serial.databits);
+  select_combo_item_by_data(parity, serial.parity);
+  select_combo_item_by_data(stopbits, serial.stopbits);
 }

@@ -58,3 +58,9 @@ class CComPortComboBox : public QComboBox {
   // Where the ports are looked for (a tty class folder laid out as /sys/class/tty).
   std::string tty_class_root = "/sys/class/tty";
 };
+
+class serial_param;
+
+// The five serial combo boxes show the values of a serial block.
+void show_serial_params(const serial_param& serial, CComPortComboBox& port, CBaudrateComboBox& rate,
+                        CDatabitsComboBox& databits, CParityComboBox& parity, CStopbitsComboBox& stopbits);

@@ -31,10 +31,6 @@ std::vector<ansi_color_plan> builtin_plans() {
   return {builtin_ansi_color_plans.begin(), builtin_ansi_color_plans.end()};
 }
 
-color_ref ref_of(const QColor& color) {
-  return static_cast<color_ref>(color.red() | color.green() << 8 | color.blue() << 16);
-}
-
 TEST(ColorListEdits, ResetRestoresTheEightColoursOfABuiltinPlanOnly) {
   auto plans = builtin_plans();
   plans.push_back({u"Solar", builtin_ansi_color_plans[1].colors});
