@@ -283,7 +283,7 @@ std::optional<dhcp_message> dhcpd::handle_packet(uint32_t self, const uint8_t* d
       return build_reply(data, DHCPOFFER, self, *lease);
     }
     case DHCPREQUEST:
-      return handle_request(self, data, length, requested);
+      return handle_request(self, data, requested);
     case DHCPRELEASE: {
       if (!server_id.found) return std::nullopt;
       std::lock_guard<std::mutex> guard(lock);
@@ -300,8 +300,7 @@ std::optional<dhcp_message> dhcpd::handle_packet(uint32_t self, const uint8_t* d
   }
 }
 
-std::optional<dhcp_message> dhcpd::handle_request(uint32_t self, const uint8_t* data, size_t,
-                                                  uint32_t requested) {
+std::optional<dhcp_message> dhcpd::handle_request(uint32_t self, const uint8_t* data, uint32_t requested) {
   if (!self) {
     log(LOG_ERROR, "Failed to get self address!");
     return std::nullopt;

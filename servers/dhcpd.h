@@ -98,8 +98,7 @@ class dhcpd final : public server {
 
  private:
   // The reply to a DHCPREQUEST, if it is granted.
-  std::optional<dhcp_message> handle_request(uint32_t self, const uint8_t* data, size_t length,
-                                             uint32_t requested);
+  std::optional<dhcp_message> handle_request(uint32_t self, const uint8_t* data, uint32_t requested);
   // A free address of the dynamic pools: the requested one when it is free and in a pool, else
   // the first free one in pool order. Call with `lock` held.
   std::optional<std::pair<const dhcp_pool*, uint32_t>> allocate_lease(uint32_t requested);

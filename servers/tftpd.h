@@ -9,12 +9,12 @@
 // refused, a transfer listens only to its own client, a refused request holds no slot, and an
 // upload never replaces or follows an existing file.
 #include <netinet/in.h>
+#include <sys/types.h>
 
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <sys/types.h>
 #include <vector>
 
 #include "config/net_socket.h"
