@@ -77,6 +77,7 @@ bool frame_handles(int id) {
     case ID_VIEW_HOSTVIEW:
     case ID_GLOBAL_OPTIONS:
     case ID_APP_ABOUT:
+    case ID_FILE_PRINT_SETUP:
       return true;
     default:
       return id >= first_application_look && id <= last_application_look;
@@ -480,6 +481,7 @@ void CMainFrame::OnCommand(int id) {
       break;
     case ID_GLOBAL_OPTIONS: OnGlobalOptions(); break;
     case ID_APP_ABOUT: the_app.OnAppAbout(); break;
+    case ID_FILE_PRINT_SETUP: the_app.OnFilePrintSetup(); break;
     default:
       if (id >= first_application_look && id <= last_application_look) {
         SetApplicationLook(id);

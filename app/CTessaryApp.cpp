@@ -1,6 +1,8 @@
 #include "app/CTessaryApp.h"
 
 #include <QApplication>
+#include <QPageSetupDialog>
+#include <QPrinter>
 #include <QScreen>
 
 #include "app/open_session.h"
@@ -87,6 +89,12 @@ bool CTessaryApp::InitInstance() {
 void CTessaryApp::OnAppAbout() {
   CAboutSheet sheet(m_pMainWnd);
   platform::ui::instance().run_modal(sheet);
+}
+
+void CTessaryApp::OnFilePrintSetup() {
+  QPrinter printer;
+  QPageSetupDialog dialog(&printer, m_pMainWnd);
+  platform::ui::instance().run_modal(dialog);
 }
 
 int CTessaryApp::ExitInstance(int exit_code) {

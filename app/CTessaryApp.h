@@ -25,6 +25,9 @@ class CTessaryApp {
 
   // "About Tessary...": the About sheet.
   void OnAppAbout();
+  // "Print Setup...": the printer and page dialog. Nothing in the program prints, so the
+  // choices are not kept.
+  void OnFilePrintSetup();
 
   std::map<int, std::unique_ptr<CDocTemplate>> m_docTemplates;
   // The application look, 205 to 219 (persisted as "ApplicationLook" in layout.ini).

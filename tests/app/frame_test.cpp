@@ -2,6 +2,7 @@
 // settings store in the test's own APPDATA.
 #include <QLabel>
 #include <QListWidget>
+#include <QPageSetupDialog>
 #include <QPushButton>
 #include <QMdiArea>
 #include <QMouseEvent>
@@ -41,13 +42,13 @@ session_record refused_session(const std::string& name) {
 std::u16string title_of(CChildFrame* child) { return child->GetDocument()->m_session.name; }
 
 TEST_F(FrameTest, CommandsWithoutAHandlerShowDisabled) {
-  for (int id : {ID_FILE_OPEN, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP, ID_FILE_MRU_FILE1})
+  for (int id : {ID_FILE_OPEN, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_FILE_MRU_FILE1})
     EXPECT_FALSE(frame->Action(id)->isEnabled()) << id;
   // With no session open the session commands are off too, and so are the session menus.
   for (int id : {int(ID_SESSION_RECONNECT), int(ID_EDIT_COPY), int(ID_CLONE_TERMINAL), int(ID_FILE_CLOSE)})
     EXPECT_FALSE(frame->Action(id)->isEnabled()) << id;
   for (int id : {ID_FILE_NEW, ID_WINDOW_CASCADE, ID_VIEW_CHAT_WINDOW, ID_VIEW_APPLOOK_OFF_2003,
-                 ID_TINY_SERVER_SETTING, ID_VIEW_HOSTVIEW, ID_GLOBAL_OPTIONS, ID_APP_ABOUT})
+                 ID_TINY_SERVER_SETTING, ID_VIEW_HOSTVIEW, ID_GLOBAL_OPTIONS, ID_APP_ABOUT, ID_FILE_PRINT_SETUP})
     EXPECT_TRUE(frame->Action(id)->isEnabled()) << id;
   EXPECT_TRUE(frame->Action(default_application_look)->isChecked());
 }
@@ -232,6 +233,16 @@ TEST_F(FrameTest, AboutShowsTheAboutSheet) {
     control<QPushButton>(sheet, 1)->click();
   });
   frame->OnCommand(ID_APP_ABOUT);
+  EXPECT_EQ(ui.left(), 0u);
+}
+
+TEST_F(FrameTest, PrintSetupShowsThePageSetup) {
+  test_support::scripted_ui ui;
+  ui.expect_modal([](QDialog& dialog) {
+    EXPECT_NE(qobject_cast<QPageSetupDialog*>(&dialog), nullptr);
+    dialog.reject();
+  });
+  frame->OnCommand(ID_FILE_PRINT_SETUP);
   EXPECT_EQ(ui.left(), 0u);
 }
 
