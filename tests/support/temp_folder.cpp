@@ -10,7 +10,7 @@ namespace test_support {
 
 temp_folder::temp_folder() {
   const char* base = std::getenv("TESSARY_TEST_TMP");
-  std::string root = base && *base ? base : "/tmp";
+  std::string root = base && *base ? base : TESSARY_TEST_TMP_DEFAULT;
   std::filesystem::create_directories(root);
   std::string pattern = root + "/t-XXXXXX";
   if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");

@@ -17,6 +17,8 @@ int main(int argc, char** argv) {
   auto appdata = std::make_unique<test_support::temp_folder>();
   setenv("APPDATA", appdata->path().c_str(), 1);
   if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  // Texts are UTF-8 whatever locale the caller runs in (child processes inherit it too).
+  setenv("LANG", "C.UTF-8", 1);
   // Qt wants a private runtime folder; without one it warns on every start.
   if (!std::getenv("XDG_RUNTIME_DIR")) setenv("XDG_RUNTIME_DIR", appdata->path().c_str(), 1);
   QApplication app(argc, argv);
