@@ -15,7 +15,9 @@
 namespace {
 
 constexpr int64_t pass_wait_us = 500000;
-constexpr int listen_backlog = 5;
+// Connections beyond the session cap wait in the listen queue; a shorter queue would drop their
+// SYNs instead, and each client so dropped waits a second before it tries again.
+constexpr int listen_backlog = static_cast<int>(httpd::default_max_sessions);
 
 int64_t now_ms() { return platform::real_clock().now_ms(); }
 
