@@ -13,7 +13,6 @@
 #include "config/dhcpd_param.h"
 #include "config/host_param.h"
 #include "config/httpd_param.h"
-#include "config/plain_section_param.h"
 #include "config/terminal_appearance_param.h"
 #include "config/terminal_opt_param.h"
 #include "config/tftpd_param.h"

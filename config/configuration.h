@@ -29,7 +29,6 @@ class default_session_param;
 class dhcpd_param;
 class host_param;
 class httpd_param;
-class plain_section_param;
 class terminal_appearance_param;
 class terminal_opt_param;
 class tftpd_param;
@@ -68,8 +67,7 @@ class configuration {
 
   std::string file_path;
   parameter* root = nullptr;
-  // Sections whose values later parts of the program give meaning to; until then they keep
-  // their elements as read (plain_section_param).
+  // The section nodes, each also reachable through the tree.
   common_options_param* common_options = nullptr;
   default_session_param* default_session = nullptr;
   terminal_opt_param* terminal_options = nullptr;

@@ -12,7 +12,6 @@
 #include "config/color_scheme_param.h"
 #include "config/configuration.h"
 #include "config/host_param.h"
-#include "config/plain_section_param.h"
 #include "config/terminal_appearance_param.h"
 #include "config/terminal_opt_param.h"
 #include "config/text_convert.h"
@@ -362,18 +361,6 @@ TEST(ParameterWalks, CopyOfANodeSharesItsChildren) {
   parameter copy = node;
   ASSERT_EQ(copy.children.size(), 1u);
   EXPECT_EQ(copy.children[0], &child);
-}
-
-TEST(PlainSection, KeepsItsOwnElementsButNotItsChildSections) {
-  plain_section_param common(u"CommonOptions");
-  plain_section_param session(u"DefaultSession");
-  common.children.push_back(&session);
-  ASSERT_TRUE(test_support::load_from_text(
-      common, u"<CommonOptions><DefaultSession><T>2</T></DefaultSession><A x=\"1\">&lt;</A>"
-              u"<B><C/></B></CommonOptions>"));
-  EXPECT_EQ(test_support::saved_text(common),
-            u"<CommonOptions>\r\n<A x=\"1\">&lt;</A>\r\n<B><C/></B>\r\n<DefaultSession>\r\n"
-            u"<T>2</T>\r\n</DefaultSession>\r\n</CommonOptions>\r\n");
 }
 
 }  // namespace
