@@ -135,7 +135,7 @@ void http_session::build_response() {
   response += page;
   response_sent = 0;
   body_left = length;
-  if (status != STATUS_OK || !file) file.reset();
+  if (status != STATUS_OK) file.reset();
 }
 
 bool http_session::send_response() {
