@@ -16,6 +16,9 @@ CChildFrame::CChildFrame(CBaseView* view, int template_key, child_frame_host* ho
 }
 
 CChildFrame::~CChildFrame() {
+  // QMdiSubWindow's own destructor changes the window state once this part is gone: no slot of
+  // this frame may run then. The host hears that the frame is no longer active below.
+  disconnect(this, &QMdiSubWindow::windowStateChanged, this, &CChildFrame::OnWindowStateChanged);
   // The view goes with the frame (and its document with the view); closing it releases the
   // session's connection.
   delete widget();

@@ -2,7 +2,8 @@
 # Builds one GoogleTest executable and registers each of its tests with ctest. Every test runs
 # headless, in a UTF-8 locale and with its own APPDATA so no real configuration is touched
 # (the test main sets these up: a ctest ENVIRONMENT list would lose all but its first entry,
-# as test discovery splits the property list at its semicolons).
+# as test discovery splits the property list at its semicolons). Each test is labelled with the
+# executable's name, so `ctest -L` picks a program's tests.
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
@@ -17,6 +18,7 @@ function(tessary_add_test name)
     DISCOVERY_MODE PRE_TEST
     NO_PRETTY_VALUES
     PROPERTIES
+      LABELS ${name}
       TIMEOUT ${T_TIMEOUT}
       ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
