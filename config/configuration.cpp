@@ -100,6 +100,10 @@ void configuration::move_aside_unreadable() const {
 }
 
 bool configuration::load() {
+  // Saves cut short by a kill or a crash leave their temporary copies (each a full settings
+  // file with the scrambled passwords); they go before anything is read.
+  platform::remove_stale_temporaries(file_path);
+  platform::remove_stale_temporaries(backup_path());
   xml_document doc;
   doc.set_document();
   if (!load_document(doc, file_path)) {

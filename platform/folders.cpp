@@ -1,5 +1,6 @@
 #include "platform/folders.h"
 
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -49,6 +50,13 @@ std::string configuration_folder() {
   folder = without_trailing_slash(folder);
   make_folders(folder);
   return folder;
+}
+
+void make_private_file(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) return;
+  ::fchmod(fd, 0600);
+  ::close(fd);
 }
 
 std::string program_path() {

@@ -2,6 +2,8 @@
 // fake clock, the exit save, failing writes, and round trips of every section.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -310,6 +312,82 @@ TEST_F(StoreTest, SaveIntoAMissingFolderFailsAndChangesNothing) {
   configuration store(folder.file("no/such/Tessary.conf"), clock);
   EXPECT_FALSE(store.save());
   EXPECT_FALSE(exists(folder.file("no")));
+}
+
+// A settings file kept as a symbolic link (dotfiles in a repository): every save lands in the
+// link's target and the link stays a link, for the main file and the backup alike.
+TEST_F(StoreTest, SymlinkedFilesAreSavedThroughToTheirTargets) {
+  struct link_case {
+    const char* name;
+    std::string link_text;   // what Tessary.conf points at
+    std::string final_file;  // the file that must receive the saves
+    std::string middle_link; // a second link in the chain, when not empty
+  };
+  ASSERT_EQ(::mkdir(folder.file("dotfiles").c_str(), 0700), 0);
+  const link_case cases[] = {
+      {"absolute", folder.file("dotfiles/absolute.conf"), folder.file("dotfiles/absolute.conf"), ""},
+      {"relative", "dotfiles/relative.conf", folder.file("dotfiles/relative.conf"), ""},
+      {"a chain of two links", "dotfiles/middle", folder.file("dotfiles/chained.conf"),
+       "chained.conf"},
+  };
+  for (const link_case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ::unlink(main_path().c_str());
+    ::unlink(backup_path().c_str());
+    ::unlink(folder.file("dotfiles/middle").c_str());
+    if (!c.middle_link.empty()) {
+      ASSERT_EQ(::symlink(c.middle_link.c_str(), folder.file("dotfiles/middle").c_str()), 0);
+    }
+    ASSERT_EQ(::symlink(c.link_text.c_str(), main_path().c_str()), 0);
+    // The backup's target does not exist yet: the first save creates it through the link.
+    ASSERT_EQ(::symlink("dotfiles/backup.conf", backup_path().c_str()), 0);
+    ::unlink(folder.file("dotfiles/backup.conf").c_str());
+
+    auto store = make_store();
+    store->terminal_appearance->margin = 7;
+    ASSERT_TRUE(store->save());
+    struct stat info {};
+    ASSERT_EQ(::lstat(main_path().c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    ASSERT_EQ(::lstat(backup_path().c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    EXPECT_NE(file_text(c.final_file).find("<Margin>7</Margin>"), std::string::npos);
+    EXPECT_EQ(file_text(folder.file("dotfiles/backup.conf")), file_text(c.final_file));
+    EXPECT_EQ(file_mode(c.final_file), 0600u);
+    auto reloaded = make_store();
+    ASSERT_TRUE(reloaded->load());
+    EXPECT_EQ(reloaded->terminal_appearance->margin, 7u);
+  }
+}
+
+// A save killed mid-write leaves its temporary copy; the next load removes those of its own
+// saves, and nothing else: not a live writer's file, not the user's own copies.
+TEST_F(StoreTest, StaleTemporaryFilesOfASaveAreRemovedAtLoad) {
+  struct file_case {
+    std::string name;
+    bool removed;
+  };
+  const file_case files[] = {
+      {"Tessary.conf.saving-Ab12Cd", true},
+      {"Tessary.conf.bak.saving-x9Y8z7", true},
+      {"Tessary.conf.saving-HELD00", false},  // held by a writer that is still alive
+      {"Tessary.conf.saving-Ab12Cd7", false},
+      {"Tessary.conf.saving-Ab-2Cd", false},
+      {"Tessary.conf.backup", false},
+      {"Tessary.conf.Ab12Cd", false},
+      {"Other.conf.saving-Ab12Cd", false},
+  };
+  write(main_path(), "<Tessary></Tessary>");
+  for (const file_case& f : files) write(folder.file(f.name), "<Tessary><GlobalOptions>");
+  const int held = ::open(folder.file("Tessary.conf.saving-HELD00").c_str(), O_RDONLY);
+  ASSERT_GE(held, 0);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  make_store()->load();
+  ::close(held);
+  for (const file_case& f : files) {
+    EXPECT_EQ(exists(folder.file(f.name)), !f.removed) << f.name;
+  }
+  EXPECT_TRUE(exists(main_path()));
 }
 
 // A node that notes when its operations run.
