@@ -95,6 +95,14 @@ int layout_of_command(int id) {
 
 QString layout_file() { return QString::fromStdString(platform::configuration_folder() + "/layout.ini"); }
 
+// The layout file, made private before QSettings writes it: QSettings keeps the mode of the file
+// it replaces.
+QString private_layout_file() {
+  QString path = layout_file();
+  platform::make_private_file(path.toStdString());
+  return path;
+}
+
 QColor from_color_ref(uint32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 
 }  // namespace
@@ -567,7 +575,7 @@ void CMainFrame::SetApplicationLook(int look) {
   QApplication::setPalette(palette);
   update();
   QApplication::restoreOverrideCursor();
-  QSettings(layout_file(), QSettings::IniFormat).setValue("ApplicationLook", look);
+  QSettings(private_layout_file(), QSettings::IniFormat).setValue("ApplicationLook", look);
 }
 
 void CMainFrame::ToggleOutput(int tab) {
@@ -670,7 +678,7 @@ void CMainFrame::closeEvent(QCloseEvent* e) {
 }
 
 void CMainFrame::SaveLayout() {
-  QSettings layout(layout_file(), QSettings::IniFormat);
+  QSettings layout(private_layout_file(), QSettings::IniFormat);
   layout.setValue("MainFrame/Geometry", saveGeometry());
   layout.setValue("MainFrame/State", saveState());
   layout.setValue("ApplicationLook", the_app.m_nApplicationLook);

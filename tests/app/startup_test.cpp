@@ -1,6 +1,7 @@
 // Start-up and shutdown with the test's own APPDATA: the built-in defaults without a file, the
 // last sessions opened again, and the pending save written at exit.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QApplication>
 #include <QPointer>
@@ -81,6 +82,23 @@ TEST(StartUp, BuiltInDefaultsWithoutAFile) {
   the_app.ExitInstance(0);
   EXPECT_TRUE(std::filesystem::exists(settings_file()));
   EXPECT_FALSE(configuration::instance().save_pending());
+  EXPECT_EQ(std::filesystem::status(platform::configuration_folder() + "/layout.ini").permissions(),
+            std::filesystem::perms(0600));
+}
+
+// Like every file of the configuration folder, layout.ini is private, also one that an earlier
+// version wrote readable by others.
+TEST(StartUp, TheLayoutFileIsPrivate) {
+  const std::string layout = platform::configuration_folder() + "/layout.ini";
+  std::ofstream(layout) << "[General]\nApplicationLook=210\n";
+  ASSERT_EQ(::chmod(layout.c_str(), 0644), 0);
+  ASSERT_TRUE(the_app.InitInstance());
+  EXPECT_EQ(std::filesystem::status(layout).permissions(), std::filesystem::perms(0600));
+  test_support::scripted_ui ui;
+  close_frame();
+  the_app.ExitInstance(0);
+  EXPECT_EQ(std::filesystem::status(layout).permissions(), std::filesystem::perms(0600));
+  EXPECT_NE(read_text(layout).find("MainFrame"), std::string::npos);
 }
 
 TEST(StartUp, LastSessionsOpenAgainAndArePendingUntilExit) {
