@@ -58,8 +58,12 @@ bool parse_dos_line(const std::string& line, entry& out) {
     out.folder = false;
     out.size = static_cast<int64_t>(size);
   }
-  const size_t last_blank = line.find_last_of(" \t");
-  out.name = line.substr(last_blank == std::string::npos ? 0 : last_blank + 1);
+  // The name is everything after the "<DIR>" or size field, blanks included.
+  size_t at = line.find_first_not_of(" \t", 17);
+  at = line.find_first_of(" \t", at == std::string::npos ? line.size() : at);
+  at = line.find_first_not_of(" \t", at == std::string::npos ? line.size() : at);
+  if (at == std::string::npos) return false;
+  out.name = line.substr(at);
   return true;
 }
 
@@ -71,7 +75,8 @@ bool parse_unix_line(std::string_view line, entry& out) {
     while (i < line.size() && line[i] == ' ') ++i;
     if (i >= line.size()) break;
     const size_t start = i;
-    while (i < line.size() && line[i] != ' ') ++i;
+    // The ninth field, the name, runs to the end of the line: names may hold blanks.
+    while (i < line.size() && (count == 8 || line[i] != ' ')) ++i;
     fields[count++] = line.substr(start, i - start);
   }
   if (count < 9) return false;
@@ -79,7 +84,10 @@ bool parse_unix_line(std::string_view line, entry& out) {
   out.mtime = 0;
   uint64_t size = 0;
   out.size = leading_number(fields[4], size) ? static_cast<int64_t>(size) : 0;
-  out.name = fields[8];
+  std::string_view name = fields[8];
+  // A symbolic link is listed as "name -> target".
+  if (line.front() == 'l') name = name.substr(0, name.find(" -> "));
+  out.name = name;
   return true;
 }
 
