@@ -46,38 +46,19 @@ std::string final_target(const std::string& path) {
 }
 
 // A temporary file of our own beside `path`, created and locked; -1 when none can be made.
-// A file removed as stale between its creation and its lock is made again.
+// The lock tells a clean-up that its writer is alive (a file system without locks leaves it
+// unlocked). A file removed as stale between its creation and its lock is made again.
 int make_locked_temporary(const std::string& path, std::string& temp) {
   for (int attempt = 0; attempt < 3; ++attempt) {
     temp = path + std::string(temporary_mark) + std::string(temporary_tail, 'X');
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) return -1;
+    ::flock(fd, LOCK_EX);
     struct stat info {};
-    if (::flock(fd, LOCK_EX) == 0 && ::fstat(fd, &info) == 0 && info.st_nlink > 0) return fd;
+    if (::fstat(fd, &info) == 0 && info.st_nlink > 0) return fd;
     ::close(fd);
   }
   return -1;
-}
-
-bool write_all(int fd, std::string_view data) {
-  while (!data.empty()) {
-    const ssize_t n = ::write(fd, data.data(), data.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data.remove_prefix(static_cast<size_t>(n));
-  }
-  return true;
-}
-
-// The rename itself must reach the disk too, or a crash can bring the old file back.
-void sync_folder(const std::string& folder) {
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd >= 0) {
-    ::fsync(fd);
-    ::close(fd);
-  }
 }
 
 }  // namespace
