@@ -61,6 +61,27 @@ int make_locked_temporary(const std::string& path, std::string& temp) {
   return -1;
 }
 
+bool write_all(int fd, std::string_view data) {
+  while (!data.empty()) {
+    const ssize_t n = ::write(fd, data.data(), data.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data.remove_prefix(static_cast<size_t>(n));
+  }
+  return true;
+}
+
+// The rename itself must reach the disk too, or a crash can bring the old file back.
+void sync_folder(const std::string& folder) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) {
+    ::fsync(fd);
+    ::close(fd);
+  }
+}
+
 }  // namespace
 
 bool write_file_atomically(const std::string& path, std::string_view data, unsigned mode) {
