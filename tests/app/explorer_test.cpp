@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QCheckBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -20,6 +21,7 @@
 #include <string>
 
 #include "app/open_session.h"
+#include "connections/transfer_control.h"
 #include "explorer/CExplorerListCtrl.h"
 #include "explorer/CExplorerView.h"
 #include "explorer/CPathBarEx.h"
@@ -213,6 +215,52 @@ TEST_F(ExplorerTab, APeerThatHangsGivesAnErrorAfterTheTimeOut) {
   EXPECT_GE(std::chrono::steady_clock::now() - began, std::chrono::milliseconds(2900));
   EXPECT_EQ(ui.messages()[0].text.left(27), "Failed to list the folder (");
   EXPECT_EQ(ui.messages()[0].caption, "Error");
+}
+
+TEST_F(FrameTest, EachTransferHasItsProgressDialogUntilItEnds) {
+  auto finished = std::make_shared<transfer_control>(true);
+  auto first = std::make_shared<transfer_control>(true);
+  auto second = std::make_shared<transfer_control>(false);
+  // A transfer that ended before its begin was handled opens nothing.
+  finished->mark_ended();
+  frame->OnTransferBegin(finished);
+  EXPECT_FALSE(frame->m_dlgProgress->isVisible());
+  // The workers' monitor posts the begin; the frame's dialog opens without waiting in it.
+  current_transfer_monitor()->transfer_begin(first);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frame->m_dlgProgress->isVisible(); }, 2000));
+  EXPECT_EQ(frame->m_dlgProgress->windowTitle(), "Download");
+  EXPECT_EQ(frame->m_dlgProgress->windowModality(), Qt::WindowModal);
+  // A second transfer at the same time gets a dialog of its own.
+  frame->OnTransferBegin(second);
+  CProgressDlg* other = nullptr;
+  for (CProgressDlg* dialog : frame->findChildren<CProgressDlg*>())
+    if (dialog->Transfer() == second.get()) other = dialog;
+  ASSERT_NE(other, nullptr);
+  EXPECT_NE(other, frame->m_dlgProgress);
+  EXPECT_EQ(other->windowTitle(), "Upload");
+
+  transfer_progress report;
+  report.percent = 30;
+  report.file = u"/srv/a";
+  EXPECT_TRUE(first->leave_progress(report));
+  current_transfer_monitor()->transfer_progress_ready(first);
+  auto* bar = control<QProgressBar>(*frame->m_dlgProgress, CProgressDlg::id_progress);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return bar->value() == 30; }, 2000));
+  EXPECT_EQ(other->findChild<QProgressBar*>("id_1047")->value(), 0);
+
+  // The end closes the dialog and leaves the transfer uncancelled; Cancel stops the other.
+  first->mark_ended();
+  frame->OnTransferEnd(first);
+  EXPECT_FALSE(frame->m_dlgProgress->isVisible());
+  bool paused = false;
+  EXPECT_TRUE(first->query(paused));
+  control<QPushButton>(*other, 2)->click();
+  EXPECT_FALSE(second->query(paused));
+  // The frame's own dialog serves the next transfer again.
+  auto third = std::make_shared<transfer_control>(false);
+  frame->OnTransferBegin(third);
+  EXPECT_EQ(frame->m_dlgProgress->Transfer(), third.get());
+  EXPECT_EQ(control<QLabel>(*frame->m_dlgProgress, CProgressDlg::id_file)->text(), "--");
 }
 
 }  // namespace
