@@ -27,12 +27,12 @@ int logical_dpi(bool horizontal) {
 
 }  // namespace
 
-CDialogForm::CDialogForm(dialog_spec& spec, QWidget* parent) : QDialog(parent), m_spec(spec) {
+CDialogForm::CDialogForm(dialog_description& description, QWidget* parent) : QDialog(parent), m_description(description) {
   setObjectName("CDialogForm");
-  setWindowTitle(wide(spec.title));
+  setWindowTitle(wide(description.title));
 
   // Qt sizes the client area; the window system draws its frame around it.
-  const int count = static_cast<int>(spec.items.size());
+  const int count = static_cast<int>(description.items.size());
   const dialog_layout layout(count, logical_dpi(true), logical_dpi(false));
   const QSize size = layout.window_size();
   setFixedSize(size);
@@ -42,7 +42,7 @@ CDialogForm::CDialogForm(dialog_spec& spec, QWidget* parent) : QDialog(parent), 
   }
 
   for (int index = 0; index < count; ++index) {
-    const dialog_item& item = spec.items[static_cast<size_t>(index)];
+    const dialog_item& item = description.items[static_cast<size_t>(index)];
     auto* label = with_id(new QLabel(wide(item.label), this), 0);
     label->setGeometry(layout.label_rect(index));
     QWidget* control = nullptr;
@@ -85,14 +85,14 @@ QString CDialogForm::ControlText(int index) const {
 
 void CDialogForm::UpdateOkButton() {
   bool complete = true;
-  for (size_t index = 0; index < m_spec.items.size(); ++index)
-    if (m_spec.items[index].require && ControlText(static_cast<int>(index)).trimmed().isEmpty()) complete = false;
+  for (size_t index = 0; index < m_description.items.size(); ++index)
+    if (m_description.items[index].require && ControlText(static_cast<int>(index)).trimmed().isEmpty()) complete = false;
   m_wndOk->setEnabled(complete);
 }
 
 void CDialogForm::accept() {
   if (!m_wndOk->isEnabled()) return;
-  for (size_t index = 0; index < m_spec.items.size(); ++index)
-    m_spec.items[index].value = wcs_to_string(platform::to_u16string(ControlText(static_cast<int>(index)).trimmed()));
+  for (size_t index = 0; index < m_description.items.size(); ++index)
+    m_description.items[index].value = wcs_to_string(platform::to_u16string(ControlText(static_cast<int>(index)).trimmed()));
   QDialog::accept();
 }

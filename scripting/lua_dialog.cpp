@@ -11,7 +11,7 @@
 namespace {
 
 // The functions that Lua calls, and those that run inside protected calls, keep no object with a
-// destructor in their frames: a Lua error longjmps through them. The spec they fill belongs to
+// destructor in their frames: a Lua error longjmps through them. The description they fill belongs to
 // the frame of show_dialog, which only makes protected calls.
 
 // The text of the value at `index` when it is a string or a number (a number converted in place
@@ -63,20 +63,20 @@ void read_options(lua_State* state, int table, std::vector<std::string>& options
   lua_pop(state, 1);
 }
 
-// Protected: (spec as light userdata, the table) -> fills the spec.
+// Protected: (description as light userdata, the table) -> fills the description.
 int read_spec(lua_State* state) {
-  auto* spec = static_cast<dialog_spec*>(lua_touserdata(state, 1));
-  read_text_field(state, 2, "title", spec->title);
+  auto* description = static_cast<dialog_description*>(lua_touserdata(state, 1));
+  read_text_field(state, 2, "title", description->title);
   lua_getfield(state, 2, "items");
   const int items = lua_gettop(state);
   const lua_Integer count = luaL_len(state, items);
   for (lua_Integer i = 1; i <= count; ++i) {
     lua_geti(state, items, i);
     const int entry = lua_gettop(state);
-    spec->items.emplace_back();
-    dialog_item& item = spec->items.back();
+    description->items.emplace_back();
+    dialog_item& item = description->items.back();
     if (!read_text_field(state, entry, "id", item.id) || !read_type(state, entry, item.type)) {
-      spec->items.pop_back();
+      description->items.pop_back();
       lua_pop(state, 1);
       continue;
     }
@@ -90,11 +90,11 @@ int read_spec(lua_State* state) {
   return 0;
 }
 
-// Protected: (spec as light userdata) -> one global per item; a later item with the same id wins.
+// Protected: (description as light userdata) -> one global per item; a later item with the same id wins.
 int set_values(lua_State* state) {
-  const auto* spec = static_cast<const dialog_spec*>(lua_touserdata(state, 1));
+  const auto* description = static_cast<const dialog_description*>(lua_touserdata(state, 1));
   lua_pushglobaltable(state);
-  for (const dialog_item& item : spec->items) {
+  for (const dialog_item& item : description->items) {
     lua_pushlstring(state, item.id.data(), item.id.size());
     lua_pushlstring(state, item.value.data(), item.value.size());
     lua_settable(state, -3);
@@ -105,17 +105,17 @@ int set_values(lua_State* state) {
 // Reads the table at index 1, shows the form and sets the values. 1 for OK, 0 for Cancel, -1
 // with an error value on the stack when Lua raised.
 int show_dialog(lua_State* state) {
-  dialog_spec spec;
+  dialog_description description;
   lua_pushcfunction(state, read_spec);
-  lua_pushlightuserdata(state, &spec);
+  lua_pushlightuserdata(state, &description);
   lua_pushvalue(state, 1);
   if (lua_pcall(state, 2, 0, 0) != LUA_OK) return -1;
 
-  CDialogForm form(spec, script_runner::instance().parent);
+  CDialogForm form(description, script_runner::instance().parent);
   if (platform::ui::instance().run_modal(form) != platform::IDOK) return 0;
 
   lua_pushcfunction(state, set_values);
-  lua_pushlightuserdata(state, &spec);
+  lua_pushlightuserdata(state, &description);
   return lua_pcall(state, 1, 0, 0) == LUA_OK ? 1 : -1;
 }
 
@@ -125,7 +125,7 @@ int lua_dialog(lua_State* state) {
   if (lua_gettop(state) != 1) return luaL_error(state, "dialog function require one table parameter!");
   luaL_checktype(state, 1, LUA_TTABLE);
   const int outcome = show_dialog(state);
-  // show_dialog's frame, and the spec and form in it, are gone before the error is raised again.
+  // show_dialog's frame, and the description and form in it, are gone before the error is raised again.
   if (outcome < 0) return lua_error(state);
   lua_pushboolean(state, outcome);
   return 1;

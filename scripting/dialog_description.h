@@ -22,7 +22,7 @@ struct dialog_item {
   bool require = false;  // OK stays disabled while this field is blank
 };
 
-struct dialog_spec {
+struct dialog_description {
   std::string title;
   std::vector<dialog_item> items;
 };
