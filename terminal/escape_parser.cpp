@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -432,6 +433,10 @@ bool escape_parser::csi_inner_byte(uint8_t b) {
 
 void escape_parser::dispatch_csi(uint8_t b) {
   state = ground;
+  // With a private prefix most final bytes name other sequences than without one (xterm's
+  // modifier-key setting "CSI > 4;2 m", the keyboard-protocol query "CSI ? u"): only the finals
+  // that are read with their prefix, or mean the same with it, are acted on.
+  if (prefix != 0 && !std::strchr("chlJKn", b)) return;
   int32_t p0 = params[0];
   int32_t n = count_param();
   switch (b) {

@@ -227,6 +227,10 @@ TEST(escape_parser, leaves_the_screen_unchanged_for_what_it_does_not_support) {
       {"SUB cancels a DCS", "\x1bPq#0\x1a"},
       {"DEL inside a CSI", "\x1b[3\x7f" "1;0m"},
       {"ESC inside a CSI starts a new sequence", "\x1b[12\x1b[0m"},
+      {"a keyboard protocol query", "\x1b[?u"},
+      {"a keyboard protocol push", "\x1b[>1u"},
+      {"a modifier-key query", "\x1b[?4m"},
+      {"a version query", "\x1b[>0q"},
   };
   for (const dropped_case& c : cases) {
     for (bool bytewise : {false, true}) {
@@ -351,7 +355,7 @@ TEST(escape_parser, keeps_the_graphic_rendition) {
        a::foreground(7) | a::background(7)},
       {"49 clears the background", "\x1b[44;33m\x1b[49mX", 0, a::foreground(3)},
       {"unsupported codes are ignored", "\x1b[1;22;4;5;90;100;48mX", 0, a::bold},
-      {"the prefix > drops the digits", "\x1b[31m\x1b[>4;1mX", 0, 0},
+      {"a prefixed m is another sequence", "\x1b[31m\x1b[>4;1mX", 0, a::foreground(1)},
       {"a code of three digits is ignored", "\x1b[1;131mX", 0, a::bold},
       {"an empty parameter is 0", "\x1b[31;;1mX", 0, a::bold},
       {"past sixteen parameters separators are ignored",
