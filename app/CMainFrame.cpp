@@ -45,6 +45,7 @@
 #include "scripting/CButtonBar.h"
 #include "servers/pages/CServerPropertySheet.h"
 #include "settings/COptionsDlg.h"
+#include "settings/controls/control_look.h"
 #include "terminal/CBaseDoc.h"
 #include "terminal/CBaseView.h"
 #include "terminal/CTerminalView.h"
@@ -102,8 +103,6 @@ QString private_layout_file() {
   platform::make_private_file(path.toStdString());
   return path;
 }
-
-QColor from_color_ref(uint32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 
 }  // namespace
 
@@ -561,10 +560,8 @@ void CMainFrame::SetApplicationLook(int look) {
   if (QStyle* style = QStyleFactory::create("Fusion")) QApplication::setStyle(style);
   QPalette palette = QApplication::style()->standardPalette();
   uint32_t background = look_background_color(look);
-  QColor base = palette.color(QPalette::Base);
-  uint32_t window_color = static_cast<uint32_t>(base.red() | (base.green() << 8) | (base.blue() << 16));
-  if (background != window_color) {
-    QColor pane = from_color_ref(background);
+  if (background != qcolor_to_color_ref(palette.color(QPalette::Base))) {
+    QColor pane = color_ref_to_qcolor(background);
     palette.setColor(QPalette::Window, pane);
     palette.setColor(QPalette::Button, pane);
     if (pane.lightness() < 128) {

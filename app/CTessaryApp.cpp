@@ -31,11 +31,7 @@ uint32_t look_background_color(int look) {
     case 216: return 0x535353;
     case 217: return 0xDDD4D0;
     case 218: return 0xD9CAC4;
-    default: {
-      // The system's window colour.
-      QColor window = QApplication::palette().color(QPalette::Base);
-      return static_cast<uint32_t>(window.red() | (window.green() << 8) | (window.blue() << 16));
-    }
+    default: return system_window_color();
   }
 }
 

@@ -21,8 +21,7 @@ void show_swatch_color(CCaption& swatch, color_ref color) {
 std::optional<color_ref> pick_swatch_color(CCaption& swatch) {
   std::optional<QColor> chosen = platform::ui::instance().pick_color(&swatch, color_ref_to_qcolor(swatch.m_crFill));
   if (!chosen) return std::nullopt;
-  const color_ref color = static_cast<color_ref>(chosen->red()) | static_cast<color_ref>(chosen->green()) << 8 |
-                          static_cast<color_ref>(chosen->blue()) << 16;
+  const color_ref color = qcolor_to_color_ref(*chosen);
   show_swatch_color(swatch, color);
   return color;
 }

@@ -36,13 +36,14 @@ uint32_t control_background_color() {
   return hooks().background_color ? hooks().background_color() : system_window_color();
 }
 
-uint32_t system_window_color() {
-  QColor window = QApplication::palette().color(QPalette::Base);
-  return static_cast<uint32_t>(window.red() | (window.green() << 8) | (window.blue() << 16));
-}
+uint32_t system_window_color() { return qcolor_to_color_ref(QApplication::palette().color(QPalette::Base)); }
 
 QColor color_ref_to_qcolor(uint32_t color) {
   return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+}
+
+uint32_t qcolor_to_color_ref(const QColor& color) {
+  return static_cast<uint32_t>(color.red() | (color.green() << 8) | (color.blue() << 16));
 }
 
 QFont point_font(const QString& face, int points, const QPaintDevice& device, int weight) {

@@ -31,8 +31,9 @@ uint32_t control_background_color();
 // The system window colour as 0x00BBGGRR.
 uint32_t system_window_color();
 
-// A 0x00BBGGRR colour for painting.
+// A 0x00BBGGRR colour for painting, and a painting colour as 0x00BBGGRR (alpha dropped).
 QColor color_ref_to_qcolor(uint32_t color);
+uint32_t qcolor_to_color_ref(const QColor& color);
 
 // `face` at `points` for `device`: pixel size points * the device's vertical DPI / 72, rounded
 // as MulDiv does. A face this system lacks falls back to a sans-serif one (fixed pitch for the
