@@ -4,11 +4,11 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QRegularExpressionValidator>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "settings/controls/combo_boxes.h"
+#include "settings/controls/number_field.h"
 #include "platform/dialog_ids.h"
 #include "config/text_convert.h"
 #include "platform/qt_text.h"
@@ -16,12 +16,6 @@
 namespace {
 
 constexpr const char* host_wizard_caption = "New host wizard";
-
-QLineEdit* port_edit(QWidget* parent, int id) {
-  auto* edit = with_id(new QLineEdit(parent), id);
-  edit->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), edit));
-  return edit;
-}
 
 // The page's introduction above a grid of labelled fields.
 QGridLayout* page_layout(QWizardPage* page, const QString& introduction) {
@@ -124,7 +118,7 @@ CSsh2PropertyPage::CSsh2PropertyPage(CHostPropertySheet* sheet)
     : CHostWizardPage(sheet, "Protocol Parameter", "Enter SSH2 server parameter", "New session wizard") {
   QGridLayout* grid = page_layout(this, "Please enter SSH2 required parameters");
   m_wndHost = with_id(new QLineEdit(this), 311);
-  m_wndPort = port_edit(this, 312);
+  m_wndPort = number_field(this, 312);
   m_wndUser = with_id(new QLineEdit(this), 313);
   m_wndExplorer = with_id(new QCheckBox("Open as explorer", this), 314);
   add_field(grid, "Hostname:", m_wndHost);
@@ -162,7 +156,7 @@ CTelnetPropertyPage::CTelnetPropertyPage(CHostPropertySheet* sheet)
     : CHostWizardPage(sheet, "Protocol Parameter", "Enter Telnet server parameter", host_wizard_caption) {
   QGridLayout* grid = page_layout(this, "Please input Telnet required parameters.");
   m_wndHost = with_id(new QLineEdit(this), 311);
-  m_wndPort = port_edit(this, 312);
+  m_wndPort = number_field(this, 312);
   add_field(grid, "Hostname:", m_wndHost);
   add_field(grid, "Port:", m_wndPort);
   for (QLineEdit* edit : {m_wndHost, m_wndPort}) connect(edit, &QLineEdit::textChanged, this, &CTelnetPropertyPage::Store);

@@ -7,11 +7,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "settings/controls/combo_boxes.h"
+#include "settings/controls/number_field.h"
 #include "platform/dialog_ids.h"
 #include "config/text_convert.h"
 #include "platform/qt_text.h"
@@ -27,8 +27,7 @@ CQuickConnectDlg::CQuickConnectDlg(QWidget* parent) : QDialog(parent) {
   m_wndDatabits = with_id(new CDatabitsComboBox(this), 322);
   m_wndComPort = with_id(new CComPortComboBox(this), 320);
   m_wndHost = with_id(new QLineEdit(this), 311);
-  m_wndPort = with_id(new QLineEdit(this), 312);
-  m_wndPort->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), m_wndPort));
+  m_wndPort = number_field(this, 312);
   m_wndUser = with_id(new QLineEdit(this), 313);
   m_wndExplorer = with_id(new QCheckBox("Open as explorer", this), 314);
   m_wndSaveSession = with_id(new QCheckBox("Save session", this), 325);

@@ -10,6 +10,7 @@
 #include "config/text_convert.h"
 #include "platform/dialog_ids.h"
 #include "platform/qt_text.h"
+#include "settings/controls/number_field.h"
 #include "settings/option_fields.h"
 #include "settings/option_lists.h"
 

@@ -13,6 +13,7 @@
 #include "platform/dialog_ids.h"
 #include "platform/qt_text.h"
 #include "settings/controls/CCursorSample.h"
+#include "settings/controls/number_field.h"
 #include "settings/cursor_controls.h"
 #include "settings/option_fields.h"
 #include "settings/option_lists.h"

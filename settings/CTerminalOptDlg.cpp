@@ -9,6 +9,7 @@
 
 #include "config/configuration.h"
 #include "platform/dialog_ids.h"
+#include "settings/controls/number_field.h"
 #include "settings/option_fields.h"
 
 namespace {

@@ -7,6 +7,7 @@
 
 #include "platform/dialog_ids.h"
 #include "settings/controls/CCursorSample.h"
+#include "settings/controls/number_field.h"
 #include "settings/option_fields.h"
 #include "settings/option_lists.h"
 

@@ -1,9 +1,5 @@
 #include "settings/option_fields.h"
 
-#include <QLineEdit>
-#include <QRegularExpressionValidator>
-
-#include "platform/dialog_ids.h"
 #include "platform/parse_number.h"
 #include "platform/qt_text.h"
 
@@ -19,9 +15,3 @@ std::optional<uint16_t> field_port(const QString& text) {
 }
 
 QString number_text(uint32_t number) { return QString::number(number); }
-
-QLineEdit* number_field(QWidget* parent, int id) {
-  auto* field = with_id(new QLineEdit(parent), id);
-  field->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), field));
-  return field;
-}

@@ -23,8 +23,3 @@ std::optional<uint16_t> field_port(const QString& text);
 
 // "%u" of a number, for filling a field.
 QString number_text(uint32_t number);
-
-// A field that takes digits only, named by `id`.
-class QLineEdit;
-class QWidget;
-QLineEdit* number_field(QWidget* parent, int id);

@@ -12,6 +12,7 @@
 #include "platform/qt_text.h"
 #include "settings/COptDialog.h"
 #include "settings/controls/combo_boxes.h"
+#include "settings/controls/number_field.h"
 #include "settings/option_fields.h"
 
 namespace {

@@ -12,6 +12,7 @@
 #include "platform/dialog_ids.h"
 #include "servers/pages/dhcp_pool_form.h"
 #include "servers/pages/page_wiring.h"
+#include "settings/controls/number_field.h"
 
 CDhcpPoolDlg::CDhcpPoolDlg(const dhcp_pool* pool, QWidget* parent) : QDialog(parent) {
   setObjectName("CDhcpPoolDlg");
@@ -22,7 +23,7 @@ CDhcpPoolDlg::CDhcpPoolDlg(const dhcp_pool* pool, QWidget* parent) : QDialog(par
   m_wndType->addItems({QStringLiteral("Dynamic"), QStringLiteral("Static")});
   m_wndAddress = with_id(new QLineEdit(this), 344);
   m_wndSecond = with_id(new QLineEdit(this), 345);
-  m_wndLease = make_number_edit(this, 346);
+  m_wndLease = number_field(this, 346);
   m_wndBootFile = with_id(new QLineEdit(this), 347);
   m_wndSubnet = with_id(new QLineEdit(this), 348);
   m_wndRouter = with_id(new QLineEdit(this), 349);

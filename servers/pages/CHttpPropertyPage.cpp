@@ -19,13 +19,14 @@
 #include "servers/pages/path_history.h"
 #include "servers/pages/server_combo_boxes.h"
 #include "settings/controls/CMyComboBox.h"
+#include "settings/controls/number_field.h"
 #include "settings/controls/combo_boxes.h"
 
 CHttpPropertyPage::CHttpPropertyPage(QWidget* parent) : CMyPage(QStringLiteral("HTTP"), parent) {
   setObjectName("CHttpPropertyPage");
   m_bEnable = with_id(new QCheckBox(QStringLiteral("HTTP Server Enable"), this), 369);
   m_wndInterface = with_id(new CInterfaceComboBox(this), 364);
-  m_strPort = make_number_edit(this, 365);
+  m_strPort = number_field(this, 365);
   m_wndLogLevel = with_id(new CLogLevelComboBox(this), 342);
   m_strHttpTitle = with_id(new QLineEdit(this), 366);
   m_wndHome = with_id(new CMyComboBox(this), 367);

@@ -19,6 +19,7 @@
 #include "servers/pages/server_combo_boxes.h"
 #include "servers/tftpd.h"
 #include "settings/controls/CMyComboBox.h"
+#include "settings/controls/number_field.h"
 #include "settings/controls/combo_boxes.h"
 
 namespace {
@@ -32,9 +33,9 @@ CTftpPropertyPage::CTftpPropertyPage(QWidget* parent) : CMyPage(QStringLiteral("
   m_bEnable = with_id(new QCheckBox(QStringLiteral("TFTP Server Enable"), this), 352);
   m_wndInterface = with_id(new CInterfaceComboBox(this), 353);
   m_wndLogLevel = with_id(new CLogLevelComboBox(this), 342);
-  m_strPort = make_number_edit(this, 354);
-  m_strTimeout = make_number_edit(this, 357);
-  m_strMaxRetry = make_number_edit(this, 358);
+  m_strPort = number_field(this, 354);
+  m_strTimeout = number_field(this, 357);
+  m_strMaxRetry = number_field(this, 358);
   m_bReadEnable = with_id(new QCheckBox(QStringLiteral("Read Enable"), this), 359);
   m_bWriteEnable = with_id(new QCheckBox(QStringLiteral("Write Enable"), this), 360);
   m_bPathRestriction = with_id(new QCheckBox(QStringLiteral("Path restriction"), this), 361);

@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 
 #include "platform/dialog_ids.h"
 #include "platform/ui.h"
@@ -29,12 +28,6 @@ void mark_modified_on_change(CMyPage& page, std::initializer_list<QWidget*> cont
 
 void show_page_message(QWidget* parent, const QString& text) {
   platform::ui::instance().message_box(parent, text, QCoreApplication::applicationName(), platform::MB_OK);
-}
-
-QLineEdit* make_number_edit(QWidget* parent, int id) {
-  auto* edit = with_id(new QLineEdit(parent), id);
-  edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
-  return edit;
 }
 
 QPushButton* make_browse_button(QWidget* parent, int id) {

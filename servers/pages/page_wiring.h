@@ -18,11 +18,7 @@ void mark_modified_on_change(CMyPage& page, std::initializer_list<QWidget*> cont
 // A message box with `text`, an OK button and the application's name as caption.
 void show_page_message(QWidget* parent, const QString& text);
 
-class QLineEdit;
 class QPushButton;
-
-// An edit that takes digits only, named after its control id.
-QLineEdit* make_number_edit(QWidget* parent, int id);
 
 // The narrow "..." button beside a folder history.
 QPushButton* make_browse_button(QWidget* parent, int id);
