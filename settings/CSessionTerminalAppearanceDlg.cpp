@@ -82,15 +82,11 @@ void CSessionTerminalAppearanceDlg::UpdateSample() {
   const color_scheme& scheme = m_dialog.m_schemes.find_scheme(look.color_scheme);
   const QString text = QString("%1 %2pt ").arg(platform::to_qstring(look.font_name)).arg(look.font_size);
   m_wndSample->setText(text);
-  m_wndSample->m_nCursorStyle = look.cursor_type;
-  m_wndSample->m_nBlinkInterval = look.cursor_interval;
-  m_wndSample->m_nCursorColumn = static_cast<int>(text.size()) - 1;
-  m_wndSample->StartBlinking(look.cursor_interval);
   m_wndSample->m_strFaceName = platform::to_qstring(look.font_name);
   m_wndSample->m_nPointSize = look.font_size;
   m_wndSample->m_crText = scheme.foreground;
   m_wndSample->m_crBackground = scheme.background;
-  m_wndSample->update();
+  m_wndSample->ShowCursor(look.cursor_type, static_cast<int>(text.size()) - 1, look.cursor_interval);
 }
 
 void CSessionTerminalAppearanceDlg::UseScheme(const QString& name) {

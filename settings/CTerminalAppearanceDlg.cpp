@@ -87,11 +87,8 @@ void CTerminalAppearanceDlg::OnInitDialog() {
   m_wndIndicate->setChecked(m_appearance.indicate_size);
   m_wndStyle->setCurrentIndex(m_appearance.cursor_type);
   m_wndInterval->setText(number_text(m_appearance.cursor_interval));
-  m_wndSample->m_nCursorStyle = m_appearance.cursor_type;
-  m_wndSample->m_nBlinkInterval = static_cast<int>(m_appearance.cursor_interval);
-  m_wndSample->m_nCursorColumn = sample_cursor_column;
-  m_wndSample->StartBlinking(m_wndSample->m_nBlinkInterval);
-  m_wndSample->update();
+  m_wndSample->ShowCursor(m_appearance.cursor_type, sample_cursor_column,
+                          static_cast<int>(m_appearance.cursor_interval));
   for (const char* type : terminal_types) m_wndConsole->addItem(type);
   const int console = m_wndConsole->findText(platform::to_qstring(m_appearance.default_console_type),
                                              Qt::MatchExactly | Qt::MatchCaseSensitive);
@@ -117,11 +114,7 @@ void CTerminalAppearanceDlg::FillSchemeCombo() {
 
 void CTerminalAppearanceDlg::UpdateCursorSample() {
   const uint32_t interval = std::max(field_number(m_wndInterval->text()).value_or(0), cursor_interval_min);
-  m_wndSample->m_nCursorStyle = m_wndStyle->currentIndex();
-  m_wndSample->m_nBlinkInterval = static_cast<int>(interval);
-  m_wndSample->m_nCursorColumn = sample_cursor_column;
-  m_wndSample->StartBlinking(m_wndSample->m_nBlinkInterval);
-  m_wndSample->update();
+  m_wndSample->ShowCursor(m_wndStyle->currentIndex(), sample_cursor_column, static_cast<int>(interval));
   OnModified();
 }
 

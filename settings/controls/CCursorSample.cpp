@@ -9,9 +9,13 @@ CCursorSample::CCursorSample(QWidget* parent) : QLabel(parent) {
   connect(&m_timer, &QTimer::timeout, this, &CCursorSample::OnTimer);
 }
 
-void CCursorSample::StartBlinking(int interval_ms) { m_timer.start(std::max(1, interval_ms)); }
-
-void CCursorSample::StopBlinking() { m_timer.stop(); }
+void CCursorSample::ShowCursor(int style, int column, int interval_ms) {
+  m_nCursorStyle = style;
+  m_nCursorColumn = column;
+  m_nBlinkInterval = interval_ms;
+  m_timer.start(std::max(1, interval_ms));
+  update();
+}
 
 void CCursorSample::OnTimer() {
   ++m_nTickCount;

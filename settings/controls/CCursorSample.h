@@ -1,7 +1,7 @@
 #pragma once
 // A preview of the terminal cursor: the label's text, centred, with the cursor on one of its
-// characters, blinking at the owner's interval (StartBlinking). Until the first tick the cursor
-// is not shown; from then on it shows on odd ticks.
+// characters, blinking at the owner's interval (ShowCursor). Until the first tick the cursor is
+// not shown; from then on it shows on odd ticks.
 #include <QLabel>
 #include <QRect>
 #include <QString>
@@ -13,9 +13,9 @@ class CCursorSample : public QLabel {
  public:
   explicit CCursorSample(QWidget* parent = nullptr);
 
-  // Runs the blink timer at `interval_ms` (restarting it); StopBlinking ends it.
-  void StartBlinking(int interval_ms);
-  void StopBlinking();
+  // The cursor in `style` on character `column` of the text, blinking every `interval_ms`: the
+  // blink timer restarts and the sample repaints.
+  void ShowCursor(int style, int column, int interval_ms);
   // One blink tick: counts it and repaints.
   void OnTimer();
 
@@ -23,7 +23,7 @@ class CCursorSample : public QLabel {
   QRect CursorRect() const;
 
   int m_nCursorStyle = 2;  // 0 vertical bar, 1 underline, 2 block
-  int m_nBlinkInterval = 1;  // ms; kept for the owner
+  int m_nBlinkInterval = 1;  // ms
   int m_nCursorColumn = 0;   // character index of the cursor in the text
   int m_nPointSize = 9;
   QString m_strFaceName = "Lucida Console";
