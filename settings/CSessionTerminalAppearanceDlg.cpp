@@ -22,6 +22,7 @@
 #include "settings/controls/CCursorSample.h"
 #include "settings/cursor_controls.h"
 #include "settings/option_fields.h"
+#include "settings/scheme_names.h"
 
 CSessionTerminalAppearanceDlg::CSessionTerminalAppearanceDlg(CSessionOptionsDlg& dialog, QWidget* parent)
     : COptDialog(parent), m_dialog(dialog) {
@@ -60,13 +61,7 @@ void CSessionTerminalAppearanceDlg::LoadFromConfig() { m_pSession = &m_dialog.m_
 void CSessionTerminalAppearanceDlg::OnInitDialog() {
   LoadFromConfig();
   session_appearance& look = m_pSession->appearance;
-  int selected = 0;
-  for (size_t i = 0; i < m_dialog.m_schemes.schemes.size(); ++i) {
-    const std::u16string& name = m_dialog.m_schemes.schemes[i].name;
-    m_wndScheme->addItem(platform::to_qstring(name));
-    if (name == look.color_scheme) selected = static_cast<int>(i);
-  }
-  m_wndScheme->setCurrentIndex(m_wndScheme->count() > 0 ? selected : -1);
+  list_scheme_names(*m_wndScheme, m_dialog.m_schemes, look.color_scheme);
   m_wndStyle->setCurrentIndex(look.cursor_type);
   // An interval below the least the cursor blinks at is raised at once.
   if (look.cursor_interval < static_cast<int32_t>(cursor_interval_min)) {

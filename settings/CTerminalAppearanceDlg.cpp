@@ -17,6 +17,7 @@
 #include "settings/cursor_controls.h"
 #include "settings/option_fields.h"
 #include "settings/option_lists.h"
+#include "settings/scheme_names.h"
 
 namespace {
 
@@ -98,15 +99,7 @@ void CTerminalAppearanceDlg::OnInitDialog() {
 
 void CTerminalAppearanceDlg::FillSchemeCombo() {
   m_wndScheme->clear();
-  int selected = 0;
-  for (size_t i = 0; i < m_schemes.schemes.size(); ++i) {
-    const std::u16string& name = m_schemes.schemes[i].name;
-    m_wndScheme->addItem(platform::to_qstring(name));
-    if (name == m_appearance.default_color_scheme) selected = static_cast<int>(i);
-  }
-  m_wndScheme->setCurrentIndex(m_schemes.schemes.empty() ? -1 : selected);
-  if (selected == 0 && !m_schemes.schemes.empty() &&
-      m_schemes.schemes.front().name != m_appearance.default_color_scheme) {
+  if (!list_scheme_names(*m_wndScheme, m_schemes, m_appearance.default_color_scheme) && !m_schemes.schemes.empty()) {
     m_appearance.default_color_scheme = m_schemes.schemes.front().name;
     OnModified();
   }
