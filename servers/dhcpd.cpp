@@ -203,21 +203,19 @@ void dhcpd::run(platform::worker_control& control) {
   while (running) {
     const int ready = net_socket::select_sockets(watched, {}, 100000, control.wake_fd());
     if (ready < 0) break;
-    if (ready == 0) {
-      // Expiry runs in quiet moments, at most once a second.
-      const int64_t now = now_();
-      if (now > last) {
-        expire_leases();
-        last = now;
-      }
-      continue;
-    }
     for (net_socket* s : watched) {
       if (!(s->ready_flags & net_socket::ready_read)) continue;
       const int got = s->receive(buffer.data(), buffer.size(), 0);
       if (got <= 0) continue;  // nothing, or a datagram longer than a message
       const uint32_t self = ntohl(s->local_address->sin_addr.s_addr);
       if (auto reply = handle_packet(self, buffer.data(), static_cast<size_t>(got))) s->send(reply->data(), reply->size());
+    }
+    // Expiry runs once for each second of the clock, busy or not: datagrams arriving more often
+    // than the wait lasts must not keep ended offers and leases holding their addresses.
+    const int64_t now = now_();
+    if (now > last) {
+      expire_leases();
+      last = now;
     }
   }
   running = false;

@@ -1,14 +1,17 @@
 #!/usr/bin/env python3
 """Sends malformed DHCP datagrams to a server, broadcast on an interface and unicast.
 
-    dhcp_junk.py INTERFACE SERVER_ADDRESS
+    dhcp_junk.py INTERFACE SERVER_ADDRESS [SECONDS]
 
-Every datagram here must be dropped; the caller checks that the server still answers.
+Every datagram here must be dropped; the caller checks that the server still answers. With
+SECONDS, a short datagram is broadcast every 50 ms for that long instead: a server that is
+never quiet.
 """
 import os
 import socket
 import struct
 import sys
+import time
 
 
 def message(op=1, hlen=6, options=b"", size=300, mac=b"\x02\x00\x00\x00\xee\x01"):
@@ -42,6 +45,12 @@ def main():
     broadcast = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
     broadcast.setsockopt(socket.SOL_SOCKET, socket.SO_BROADCAST, 1)
     broadcast.setsockopt(socket.SOL_SOCKET, socket.SO_BINDTODEVICE, interface.encode())
+    if len(sys.argv) > 3:
+        end = time.monotonic() + float(sys.argv[3])
+        while time.monotonic() < end:
+            broadcast.sendto(b"\x01", ("255.255.255.255", 67))
+            time.sleep(0.05)
+        return
     for datagram in JUNK:
         broadcast.sendto(datagram, ("255.255.255.255", 67))
         broadcast.sendto(datagram, (server, 67))

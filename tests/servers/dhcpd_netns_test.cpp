@@ -1,7 +1,7 @@
 // The DHCP server as clients on a network see it: busybox udhcpc in a namespace of its own,
 // joined to the server's namespace by a veth pair, leases, renews and releases an address;
-// malformed datagrams from Python change nothing; a lease expires on the server's clock; a
-// port already taken fails the start with its reason. Needs root.
+// malformed datagrams from Python change nothing; a lease expires on the server's clock, also
+// while datagrams keep arriving; a port already taken fails the start with its reason. Needs root.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -173,6 +173,26 @@ TEST_F(dhcpd_netns, a_lease_expires_on_the_servers_clock_when_the_client_is_gone
   fake_now += 2;
   for (int i = 0; i < 100 && !leases().empty(); ++i) std::this_thread::sleep_for(20ms);
   EXPECT_TRUE(leases().empty());
+}
+
+TEST_F(dhcpd_netns, a_lease_expires_while_datagrams_keep_arriving) {
+  settings.interface_address = netns_pair::server_address;
+  ASSERT_TRUE(start_server()) << trace;
+  start_client();
+  ASSERT_FALSE(wait_event("bound ").empty()) << read_file(events) << trace;
+  ::kill(client, SIGKILL);
+  ::waitpid(client, nullptr, 0);
+  client = -1;
+  // A datagram every 50 ms, so the server's 100 ms wait never runs out.
+  std::thread chatter([this] {
+    run_command(net->client_command(std::string("python3 " DHCP_JUNK " ") + netns_pair::client_if +
+                                    " 10.99.0.1 3"));
+  });
+  EXPECT_TRUE(trace_shows("Invalid packet length 1")) << trace;
+  fake_now += 3602;
+  for (int i = 0; i < 100 && !leases().empty(); ++i) std::this_thread::sleep_for(20ms);
+  EXPECT_TRUE(leases().empty());
+  chatter.join();
 }
 
 TEST_F(dhcpd_netns, a_port_already_taken_fails_the_start_with_its_reason) {
