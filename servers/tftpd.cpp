@@ -157,11 +157,11 @@ void tftpd::run(platform::worker_control& control) {
     int ready = net_socket::select_sockets(watched, {}, wait_us, control.wake_fd());
     if (ready < 0) break;
     for (size_t i = 0; i < watched.size() && ready > 0 && running; ++i) {
+      const int slot = watched_slots[i];
+      // An earlier datagram of this pass may have ended that transfer, and its socket with it.
+      if (slot >= 0 && (!transfers[slot] || &transfers[slot]->socket != watched[i])) continue;
       if (!(watched[i]->ready_flags & net_socket::ready_read)) continue;
       --ready;
-      const int slot = watched_slots[i];
-      // An earlier datagram of this pass may have ended that transfer.
-      if (slot >= 0 && (!transfers[slot] || &transfers[slot]->socket != watched[i])) continue;
       sockaddr_in sender{};
       const int got = watched[i]->receive(buffer.data(), buffer.size(), 0, &sender);
       if (got > 0) handle_packet(slot, buffer.data(), static_cast<size_t>(got), sender);
