@@ -182,6 +182,15 @@ void tftpd::handle_packet(int slot, const uint8_t* data, size_t length, const so
   if (opcode == TFTP_RRQ || opcode == TFTP_WRQ) {
     // Requests start transfers only at the server's port.
     if (slot >= 0) return;
+    // A client sends its request again when our first answer is slow or lost. That request is
+    // already being served: a second transfer would compete with the first, and for an upload
+    // it would refuse the file the first one has just created.
+    if (std::any_of(transfers.begin(), transfers.end(),
+                    [&](const auto& t) { return t && same_peer(sender, *t->socket.remote_address); })) {
+      log(LOG_DEBUG, "Ignored a repeated request from %s:%u", dotted_text(ntohl(sender.sin_addr.s_addr)).c_str(),
+          ntohs(sender.sin_port));
+      return;
+    }
     auto open_slot = std::find(transfers.begin(), transfers.end(), nullptr);
     std::unique_ptr<tftp_transfer> transfer;
     if (open_slot == transfers.end()) {

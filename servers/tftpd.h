@@ -6,8 +6,9 @@
 // times.
 //
 // Every datagram is hostile until checked: names that could leave the served folder are
-// refused, a transfer listens only to its own client, a refused request holds no slot, and an
-// upload never replaces or follows an existing file.
+// refused, a transfer listens only to its own client, a refused request holds no slot, a
+// request repeated by a client already served starts nothing, and an upload never replaces or
+// follows an existing file.
 #include <netinet/in.h>
 #include <sys/types.h>
 

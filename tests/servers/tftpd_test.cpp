@@ -248,6 +248,27 @@ TEST_F(tftpd_test, an_upload_acks_each_block_and_drops_oversized_or_out_of_order
   EXPECT_EQ(read_file(upload + "/up.bin"), block1 + "tail");
 }
 
+TEST_F(tftpd_test, a_repeated_request_is_served_by_the_transfer_it_started) {
+  write_file(download + "/r.bin", "read me");
+  start_server();
+  for (uint16_t opcode : {TFTP_RRQ, TFTP_WRQ}) {
+    udp_probe probe;
+    const std::string name = opcode == TFTP_RRQ ? "r.bin" : "w.bin";
+    probe.send_to(port, tftp_request(opcode, name));
+    probe.send_to(port, tftp_request(opcode, name));
+    auto first = probe.receive();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->opcode, opcode == TFTP_RRQ ? TFTP_DATA : TFTP_ACK);
+    EXPECT_FALSE(probe.receive(300)) << "a second transfer answered, or an upload refused its own file";
+    probe.send_to(first->from_port, opcode == TFTP_RRQ ? tftp_packet(TFTP_ACK, 1) : tftp_packet(TFTP_DATA, 1, "w"));
+    if (opcode == TFTP_WRQ) {
+      ASSERT_TRUE(probe.receive());
+    }
+  }
+  EXPECT_TRUE(trace_shows("Finish sending data, total 1 blocks")) << trace();
+  EXPECT_EQ(read_file(upload + "/w.bin"), "w");
+}
+
 TEST_F(tftpd_test, a_failed_write_ends_the_upload_with_an_error) {
   // Files of this process may not grow past 1000 bytes; the write fails instead of signalling.
   ::signal(SIGXFSZ, SIG_IGN);
