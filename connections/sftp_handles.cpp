@@ -1,6 +1,7 @@
 #include "connections/sftp_handles.h"
 
 #include <array>
+#include <string_view>
 
 namespace {
 
@@ -32,6 +33,10 @@ entry_kind remote_entry::kind() const {
   return entry_kind::other;
 }
 
+bool remote_entry::is_foreign_name() const {
+  return name.find_first_of(std::string_view("/\0", 2)) != std::string::npos;
+}
+
 remote_folder::remote_folder(LIBSSH2_SFTP* sftp, const std::string& path)
     : handle(libssh2_sftp_open_ex(sftp, path.data(), length_of(path), 0, 0, LIBSSH2_SFTP_OPENDIR)) {}
 
@@ -39,13 +44,15 @@ int remote_folder::next(remote_entry& entry) {
   if (!handle) return LIBSSH2_ERROR_BAD_USE;
   static thread_local std::array<char, name_capacity> name;
   static thread_local std::array<char, long_entry_capacity> long_entry;
-  entry.attributes = {};
-  long_entry[0] = '\0';
-  int n = libssh2_sftp_readdir_ex(handle.get(), name.data(), name.size(), long_entry.data(), long_entry.size(),
-                                  &entry.attributes);
-  if (n <= 0) return n;
-  entry.name.assign(name.data(), static_cast<size_t>(n));
-  entry.long_entry = long_entry.data();
+  do {
+    entry.attributes = {};
+    long_entry[0] = '\0';
+    int n = libssh2_sftp_readdir_ex(handle.get(), name.data(), name.size(), long_entry.data(), long_entry.size(),
+                                    &entry.attributes);
+    if (n <= 0) return n;
+    entry.name.assign(name.data(), static_cast<size_t>(n));
+    entry.long_entry = long_entry.data();
+  } while (entry.is_foreign_name());
   return 1;
 }
 

@@ -35,13 +35,16 @@ struct remote_entry {
   // By the permission bits when the server sent them, else by the long entry's first letter.
   entry_kind kind() const;
   bool is_dot_or_dot_dot() const { return name == "." || name == ".."; }
+  // Holding a '/' or a NUL: no folder holds such a name, and a walk that joined it to
+  // its path would reach outside the folder (a hostile server's "../../.bashrc").
+  bool is_foreign_name() const;
 };
 
 class remote_folder {
  public:
   remote_folder(LIBSSH2_SFTP* sftp, const std::string& path);
   bool is_open() const { return static_cast<bool>(handle); }
-  // 1 an entry, 0 the end, negative libssh2's error.
+  // 1 an entry, 0 the end, negative libssh2's error. Entries with a foreign name are passed over.
   int next(remote_entry& entry);
 
  private:

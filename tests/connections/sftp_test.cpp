@@ -30,6 +30,7 @@
 
 #include "config/session_record.h"
 #include "config/text_convert.h"
+#include "connections/sftp_handles.h"
 #include "connections/ssh2.h"
 #include "connections/transfer_control.h"
 #include "tests/connections/connection_test_support.h"
@@ -449,6 +450,24 @@ TEST_F(sftp_requests, an_upload_whose_local_read_fails_removes_the_remote_file) 
   EXPECT_EQ(result.success, 1);
   EXPECT_EQ(mode_of(remote.at("not-a-file")), -1);
   EXPECT_NE(said.find("the local file cannot be read"), std::string::npos) << said;
+}
+
+// A name with a '/' or a NUL can only come from a hostile server; joined to the folder's path it
+// would send a download, a size count or a delete outside the folder, so folder walks pass it
+// over. Every other byte is a name's own.
+TEST(remote_entry_names, only_a_slash_or_a_nul_makes_a_name_foreign) {
+  struct row {
+    std::string name;
+    bool foreign;
+  };
+  const row rows[] = {{"../../.bashrc", true}, {"a/b", true},         {"/", true},
+                      {std::string("x\0y", 3), true}, {"..", false},         {"a\\b", false},
+                      {invalid_name, false},    {unicode_name, false}, {" lead", false}};
+  for (const row& r : rows) {
+    remote_entry entry;
+    entry.name = r.name;
+    EXPECT_EQ(entry.is_foreign_name(), r.foreign) << r.name;
+  }
 }
 
 TEST_F(sftp_requests, a_peer_that_hangs_fails_the_request_after_the_time_out) {
