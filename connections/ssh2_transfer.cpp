@@ -4,8 +4,11 @@
 // A request's sources are counted first (the total), then copied in order. A source's last path
 // component is made again in the target folder; when that name is taken there, " (1)",
 // " (2)", ... are tried, for the request's own sources only. Walks never follow a symbolic link
-// (links are not copied), so a link loop cannot trap them. A file that fails while being written
-// is removed at the side it was written to, and standard error says why.
+// (links are not copied), so a link loop cannot trap them. Every file is made new, never opened
+// over what is at its name (the name was found free, or its folder was just made): a link or file
+// that appears there meanwhile skips the file, so nothing outside the copy is ever written,
+// truncated or removed. A file that fails while being written is removed at the side it was
+// written to, and standard error says why.
 #include <fcntl.h>
 #include <libssh2.h>
 #include <libssh2_sftp.h>
@@ -208,9 +211,8 @@ void ssh2::upload_file(const std::string& source, const std::string& target, tra
   transfer_progress shown;
   shown.file = mbs_to_wstring(source);
   transfer.report(shown);
-  // Truncated, so a shorter file never keeps the tail of what was there.
   sftp_handle remote(libssh2_sftp_open_ex(sftp, target.data(), length_of(target),
-                                          LIBSSH2_FXF_WRITE | LIBSSH2_FXF_CREAT | LIBSSH2_FXF_TRUNC, 0644,
+                                          LIBSSH2_FXF_WRITE | LIBSSH2_FXF_CREAT | LIBSSH2_FXF_EXCL, 0644,
                                           LIBSSH2_SFTP_OPENFILE));
   if (!remote) {
     say("Upload of " + source + " skipped: cannot open " + target + ": " + library_error(session, sftp));
@@ -275,7 +277,7 @@ void ssh2::download_item(const std::string& source, std::string& local_base, tra
 }
 
 void ssh2::download_file(const std::string& source, const std::string& target, transfer_session& transfer) {
-  fd_closer local(::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  fd_closer local(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
   if (local.get() < 0) {
     say("Download of " + source + " skipped: cannot make " + target + ": " + std::strerror(errno));
     return;

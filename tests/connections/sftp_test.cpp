@@ -452,6 +452,49 @@ TEST_F(sftp_requests, an_upload_whose_local_read_fails_removes_the_remote_file) 
   EXPECT_NE(said.find("the local file cannot be read"), std::string::npos) << said;
 }
 
+// A link that appears at a target name while a folder is copied (another program racing the
+// copy) is never written through: the file is skipped and what the link points to is kept.
+TEST_F(sftp_requests, a_link_placed_at_a_target_name_meanwhile_is_not_written_through) {
+  remote.make_folder("down");
+  remote.write_file("down/a", "remote a\n");
+  remote.write_file("down/b", "remote b\n");
+  remote.write_file("kept.txt", "kept remote\n");
+  std::filesystem::create_directory(local.file("up"));
+  write_local(local.file("up/a"), "local a\n");
+  write_local(local.file("up/b"), "local b\n");
+  write_local(local.file("kept.txt"), "kept local\n");
+  struct row {
+    int32_t kind;
+    std::string source, target;
+    // Makes a link named `name` in the copy's target folder, pointing to the kept file.
+    std::function<void(const std::string& name)> plant;
+  };
+  const row rows[] = {
+      {request_download, remote.at("down") + "/", local.path(),
+       [&](const std::string& name) { symlink(local.file("kept.txt").c_str(), local.file("down/" + name).c_str()); }},
+      {request_upload, local.file("up") + "/", remote.path() + "/",
+       [&](const std::string& name) { remote.make_link("up/" + name, "../kept.txt"); }},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.kind);
+    // When the first file is begun, the other one's name is taken by a link.
+    bool planted = false;
+    monitor->on_progress = [&](transfer_control&, const transfer_progress& report) {
+      if (!report.file || planted) return;
+      planted = true;
+      r.plant(report.file->back() == u'a' ? "b" : "a");
+    };
+    testing::internal::CaptureStderr();
+    file_request_result result = transfer(r.kind, {r.source}, r.target);
+    std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(result.success, 1);
+    EXPECT_TRUE(planted);
+    EXPECT_NE(said.find("skipped"), std::string::npos) << said;
+  }
+  EXPECT_EQ(file_content(local.file("kept.txt")), "kept local\n");
+  EXPECT_EQ(file_content(remote.at("kept.txt")), "kept remote\n");
+}
+
 // A name with a '/' or a NUL can only come from a hostile server; joined to the folder's path it
 // would send a download, a size count or a delete outside the folder, so folder walks pass it
 // over. Every other byte is a name's own.
