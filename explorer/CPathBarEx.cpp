@@ -24,6 +24,17 @@ constexpr int path_gap = 2;
 
 std::string narrowed_trimmed(const QString& text) { return wcs_to_string(platform::to_u16string(text.trimmed())); }
 
+// A remote folder as the server knows it: each run of '/' becomes one, and a trailing '/' goes
+// unless it is the whole path. A backslash is an ordinary byte of a remote name and stays.
+std::string remote_folder_path(const std::string& path) {
+  std::string out;
+  out.reserve(path.size());
+  for (char c : path)
+    if (c != '/' || out.empty() || out.back() != '/') out += c;
+  if (out.size() >= 2 && out.back() == '/') out.pop_back();
+  return out;
+}
+
 }  // namespace
 
 CPathBarEx::CPathBarEx(QWidget* parent) : QWidget(parent) {
@@ -52,7 +63,7 @@ CPathBarEx::CPathBarEx(QWidget* parent) : QWidget(parent) {
 }
 
 int CPathBarEx::SetPath(const char* path) {
-  m_strCurrent = normalize_path(path ? path : "");
+  m_strCurrent = remote_folder_path(path ? path : "");
   m_wndPath->setEditText(platform::to_qstring(mbs_to_wstring(m_strCurrent)));
   return 1;
 }
@@ -60,9 +71,9 @@ int CPathBarEx::SetPath(const char* path) {
 std::string CPathBarEx::ChildPath(const std::string& name) const {
   if (name == ".") return m_strCurrent;
   if (name == "..") {
-    std::string folder;
-    split_path(m_strCurrent, &folder, nullptr);
-    return folder;
+    size_t slash = m_strCurrent.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : m_strCurrent.substr(0, slash);
   }
   return m_strCurrent + "/" + name;
 }

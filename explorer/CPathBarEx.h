@@ -22,11 +22,12 @@ class CPathBarEx : public QWidget {
 
   explicit CPathBarEx(QWidget* parent = nullptr);
 
-  // The current folder becomes the path normalised (runs of '/' and '\' become one '/', no
-  // trailing '/'), and the path box shows it. Returns 1.
+  // The current folder becomes the path with each run of '/' made one and no trailing '/', and
+  // the path box shows it. Backslashes stay: on the server they are part of a name, and the
+  // current folder must be the one that was listed. Returns 1.
   int SetPath(const char* path);
-  // "." gives the current folder, ".." its parent ("/" stays "/"), any other name the current
-  // folder + "/" + name.
+  // "." gives the current folder, ".." its parent (the part before its last '/'; "/" stays "/"),
+  // any other name the current folder + "/" + name.
   std::string ChildPath(const std::string& name) const;
 
   // Asks the view to list a folder (the view queues it on its connection, if any).

@@ -158,16 +158,18 @@ class path_bar : public ::testing::Test {
 };
 
 TEST_F(path_bar, keeps_the_normalised_folder_and_makes_child_paths) {
+  // A backslash is part of a remote name: the folder kept is the folder listed.
   EXPECT_EQ(bar.SetPath("/home//user\\docs/"), 1);
-  EXPECT_EQ(bar.m_strCurrent, "/home/user/docs");
-  EXPECT_EQ(control<QComboBox>(bar, CPathBarEx::id_path)->currentText(), "/home/user/docs");
+  EXPECT_EQ(bar.m_strCurrent, "/home/user\\docs");
+  EXPECT_EQ(control<QComboBox>(bar, CPathBarEx::id_path)->currentText(), "/home/user\\docs");
   struct row {
     const char* current;
     const char* name;
     const char* path;
   };
   const row rows[] = {{"/home/user", "..", "/home"}, {"/", "..", "/"},         {"/home/user", ".", "/home/user"},
-                      {"/", "etc", "//etc"},         {"/srv", "a b", "/srv/a b"}, {"/home", "..", "/"}};
+                      {"/", "etc", "//etc"},         {"/srv", "a b", "/srv/a b"}, {"/home", "..", "/"},
+                      {"/srv/a\\b", "..", "/srv"},  {"/srv", "a\\b", "/srv/a\\b"}};
   for (const row& r : rows) {
     bar.SetPath(r.current);
     EXPECT_EQ(bar.ChildPath(r.name), r.path) << r.current << " + " << r.name;

@@ -344,6 +344,21 @@ TEST_F(explorer_view, a_double_click_lists_the_row_as_a_folder) {
   EXPECT_EQ(view->m_wndPathBar->m_strCurrent, "/");
 }
 
+TEST_F(explorer_view, a_folder_whose_name_holds_a_backslash_is_the_folder_acted_in) {
+  view->OnSftpReady("host", "/home/u");
+  std::vector<std::unique_ptr<file_entry>> rows;
+  rows.push_back(entry("a\\b", "drwxr-xr-x"));
+  answer_listing("/home/u", std::move(rows));
+  select({"a\\b"});
+  view->OnDoubleClick();
+  rows.clear();
+  rows.push_back(entry("inner.txt", "-rw-r--r--"));
+  answer_listing("/home/u/a\\b", std::move(rows));
+  EXPECT_EQ(view->m_wndPathBar->m_strCurrent, "/home/u/a\\b");
+  select({"inner.txt"});
+  EXPECT_EQ(view->GetSelectedPaths(), (std::vector<std::string>{"/home/u/a\\b/inner.txt"}));
+}
+
 TEST_F(explorer_view, icons_are_looked_up_once_per_file_type) {
   view->OnSftpReady("host", "/many");
   std::vector<std::unique_ptr<file_entry>> rows;
