@@ -36,10 +36,8 @@ bool local_folder::next(std::string& name, entry_kind& kind, uint64_t& size) {
 }
 
 bool local_exists(const std::string& path) {
-  std::string bare = path;
-  while (bare.size() > 1 && bare.back() == '/') bare.pop_back();
   struct stat info {};
-  return lstat(bare.c_str(), &info) == 0;
+  return lstat(without_trailing_slashes(path).c_str(), &info) == 0;
 }
 
 bool local_file_size(const std::string& path, uint64_t& size) {
@@ -71,4 +69,9 @@ long read_some(int fd, char* buffer, size_t capacity) {
 std::string join_path(const std::string& base, const std::string& name) {
   if (base.empty() || base.back() == '/') return base + name;
   return base + "/" + name;
+}
+
+std::string without_trailing_slashes(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The local side of SFTP transfers: folder entries judged without following links, existence,
-// and whole reads and writes of a descriptor. Paths are bytes, as the file system keeps them.
+// and whole reads and writes of a descriptor; and the path joins both sides use. Paths are
+// bytes, as the file system keeps them.
 #include <dirent.h>
 
 #include <cstdint>
@@ -38,3 +39,6 @@ long read_some(int fd, char* buffer, size_t capacity);
 
 // `base` and `name` with one '/' between them.
 std::string join_path(const std::string& base, const std::string& name);
+
+// The path without its trailing '/' (but "/" stays "/").
+std::string without_trailing_slashes(std::string path);

@@ -3,13 +3,13 @@
 #include <array>
 #include <string_view>
 
+#include "connections/local_files.h"
+
 namespace {
 
 // Larger than any name a server's file system holds, with room for the long entry around it.
 constexpr size_t name_capacity = 4096;
 constexpr size_t long_entry_capacity = 8192;
-
-unsigned length_of(const std::string& path) { return static_cast<unsigned>(path.size()); }
 
 }  // namespace
 
@@ -61,10 +61,8 @@ int remote_lstat(LIBSSH2_SFTP* sftp, const std::string& path, LIBSSH2_SFTP_ATTRI
 }
 
 int remote_presence(LIBSSH2_SFTP* sftp, const std::string& path) {
-  std::string bare = path;
-  while (bare.size() > 1 && bare.back() == '/') bare.pop_back();
   LIBSSH2_SFTP_ATTRIBUTES attributes{};
-  int result = remote_lstat(sftp, bare, attributes);
+  int result = remote_lstat(sftp, without_trailing_slashes(path), attributes);
   if (result == 0) return 1;
   if (result == LIBSSH2_ERROR_SFTP_PROTOCOL && libssh2_sftp_last_error(sftp) == LIBSSH2_FX_NO_SUCH_FILE) return 0;
   return -1;

@@ -8,6 +8,9 @@
 
 #include "connections/file_entry.h"
 
+// A path's length as libssh2's calls take it.
+inline unsigned length_of(const std::string& path) { return static_cast<unsigned>(path.size()); }
+
 // One open remote file or folder; closed when it goes unless closed before.
 class sftp_handle {
  public:

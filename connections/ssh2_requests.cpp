@@ -11,12 +11,11 @@
 #include <vector>
 
 #include "config/text_convert.h"
+#include "connections/local_files.h"
 #include "connections/sftp_handles.h"
 #include "connections/ssh2.h"
 
 namespace {
-
-unsigned length_of(const std::string& path) { return static_cast<unsigned>(path.size()); }
 
 // "<what> <path> (<code>)", the path's bytes kept through the lossless codec.
 std::u16string failure_text(const char* what, const std::string& path, long code) {
@@ -118,7 +117,7 @@ void ssh2::remove_path(const std::string& path, int& code, std::string& failing_
     }
   }
   for (const std::string& name : names) remove_path(path + name, code, failing_path);
-  std::string bare = path.size() > 1 ? path.substr(0, path.size() - 1) : path;
+  std::string bare = without_trailing_slashes(path);
   int result = libssh2_sftp_rmdir_ex(sftp, bare.data(), length_of(bare));
   if (result != 0) {
     code = result;

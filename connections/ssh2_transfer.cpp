@@ -40,8 +40,6 @@ constexpr milliseconds remote_walk_pause{500};
 constexpr milliseconds upload_pause{100};
 constexpr milliseconds download_pause{500};
 
-unsigned length_of(const std::string& path) { return static_cast<unsigned>(path.size()); }
-
 // Where the part of `source` that is made again at the target begins: after the last '/' that
 // precedes the trailing ones. A source of nothing but separators has no such part.
 size_t name_offset_of(const std::string& source) {
@@ -53,11 +51,6 @@ size_t name_offset_of(const std::string& source) {
 }
 
 bool is_folder_path(const std::string& path) { return !path.empty() && path.back() == '/'; }
-
-std::string without_trailing_slashes(std::string path) {
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  return path;
-}
 
 // libssh2's last error, with the SFTP status when the server refused.
 std::string library_error(LIBSSH2_SESSION* session, LIBSSH2_SFTP* sftp) {
