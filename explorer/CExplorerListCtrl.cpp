@@ -27,6 +27,8 @@ std::vector<std::string> CExplorerListCtrl::dropped_paths(const QByteArray& uri_
     qsizetype slash = line.indexOf('/', 7);
     if (slash < 0) continue;
     QByteArray bytes = QByteArray::fromPercentEncoding(line.mid(slash));
+    // A "%00" would cut the path short at the file system, naming another file.
+    if (bytes.contains('\0')) continue;
     std::string path(bytes.constData(), static_cast<size_t>(bytes.size()));
     struct stat info {};
     if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && path.back() != '/') path += '/';

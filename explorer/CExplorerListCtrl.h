@@ -17,7 +17,7 @@ class CExplorerListCtrl : public QTreeView {
   std::function<void(std::vector<std::string> paths)> files_dropped;
 
   // The local paths of a drop's uri list, byte for byte (a name that is not valid UTF-8 keeps
-  // its bytes); entries that are not local files are left out.
+  // its bytes); entries that are not local files, or whose path holds a NUL, are left out.
   static std::vector<std::string> dropped_paths(const QByteArray& uri_list);
 
  protected:

@@ -296,7 +296,8 @@ TEST_F(explorer_view, dropped_files_and_folders_are_uploaded_unless_a_request_is
   std::string folder = local.path() + "/odd\xfe folder";
   mkdir(folder.c_str(), 0755);
   QByteArray uris = "# a comment\r\nfile://" + QByteArray::fromStdString(local.path()) +
-                    "/odd%FE%20folder\r\nfile:///tmp/plain.txt\r\nhttp://example.org/x\r\n";
+                    "/odd%FE%20folder\r\nfile:///tmp/plain.txt\r\nhttp://example.org/x\r\n"
+                    "file:///tmp/plain.txt%00.jpg\r\n";
   std::vector<std::string> paths = CExplorerListCtrl::dropped_paths(uris);
   EXPECT_EQ(paths, (std::vector<std::string>{folder + "/", "/tmp/plain.txt"}));
 
