@@ -244,7 +244,9 @@ std::vector<session_record> CHostView::SelectedHosts() {
 void CHostView::UpdateCommandUI() {
   QTreeWidgetItem* selected = m_wndTree->currentItem();
   bool is_group = selected && !Record(selected);
-  Action(ID_HOST_CONNECT)->setEnabled(!SelectedHosts().empty());
+  bool host_below = false;
+  WalkTree(selected, [&](QTreeWidgetItem* item) { host_below = host_below || Record(item); });
+  Action(ID_HOST_CONNECT)->setEnabled(host_below);
   Action(ID_HOST_NEW)->setEnabled(is_group);
   Action(ID_HOST_NEW_GROUP)->setEnabled(is_group);
   Action(ID_HOST_EDIT)->setEnabled(false);
