@@ -12,7 +12,7 @@
 #include "config/connection_params.h"
 #include "config/text_convert.h"
 #include "platform/qt_text.h"
-#include "settings/dialog_buttons.h"
+#include "settings/controls/dialog_buttons.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "platform/dialog_ids.h"
 #include "settings/COptDialog.h"
-#include "settings/dialog_buttons.h"
+#include "settings/controls/dialog_buttons.h"
 #include "settings/controls/CCaption.h"
 #include "settings/controls/CMyTreeCtrl.h"
 #include "settings/controls/loading_guard.h"

@@ -1,6 +1,5 @@
 #include "settings/CHostSelectDlg.h"
 
-#include <QDialogButtonBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -12,6 +11,7 @@
 #include "config/host_param.h"
 #include "config/text_convert.h"
 #include "platform/qt_text.h"
+#include "settings/controls/dialog_buttons.h"
 
 namespace {
 constexpr int uuid_role = Qt::UserRole;
@@ -24,12 +24,7 @@ CHostSelectDlg::CHostSelectDlg(const host_param& hosts, QWidget* parent) : QDial
   layout->addWidget(new QLabel("Please select  target host:", this));
   m_wndList = with_id(new QListWidget(this), 1061);
   layout->addWidget(m_wndList);
-  auto* buttons = new QDialogButtonBox(this);
-  m_wndOk = with_id(buttons->addButton(QDialogButtonBox::Ok), 1);
-  with_id(buttons->addButton(QDialogButtonBox::Cancel), 2);
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-  layout->addWidget(buttons);
+  m_wndOk = add_ok_cancel(*this, *layout);
 
   std::vector<session_record> found;
   if (hosts.root) for_each_host(*hosts.root, [&found](const session_record& r) { collect_host(r, found); });

@@ -9,7 +9,7 @@
 #include "platform/dialog_ids.h"
 #include "platform/qt_text.h"
 #include "settings/color_list_edits.h"
-#include "settings/dialog_buttons.h"
+#include "settings/controls/dialog_buttons.h"
 #include "settings/new_name_rule.h"
 
 CNewColorPlanDlg::CNewColorPlanDlg(const std::vector<ansi_color_plan>& plans, QWidget* parent)

@@ -15,7 +15,7 @@
 #include "settings/controls/CCaption.h"
 #include "settings/controls/CSampleListBox.h"
 #include "settings/controls/control_look.h"
-#include "settings/dialog_buttons.h"
+#include "settings/controls/dialog_buttons.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "platform/dialog_ids.h"
 #include "platform/qt_text.h"
 #include "settings/color_list_edits.h"
-#include "settings/dialog_buttons.h"
+#include "settings/controls/dialog_buttons.h"
 #include "settings/new_name_rule.h"
 
 CNewColorSchemeNameDlg::CNewColorSchemeNameDlg(const color_scheme_param& schemes, QWidget* parent)

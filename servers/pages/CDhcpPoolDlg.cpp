@@ -1,17 +1,16 @@
 #include "servers/pages/CDhcpPoolDlg.h"
 
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "platform/dialog_ids.h"
 #include "servers/pages/dhcp_pool_form.h"
 #include "servers/pages/page_wiring.h"
+#include "settings/controls/dialog_buttons.h"
 #include "settings/controls/number_field.h"
 
 CDhcpPoolDlg::CDhcpPoolDlg(const dhcp_pool* pool, QWidget* parent) : QDialog(parent) {
@@ -49,16 +48,10 @@ CDhcpPoolDlg::CDhcpPoolDlg(const dhcp_pool* pool, QWidget* parent) : QDialog(par
   add_row(option_fields, new QLabel(QStringLiteral("Subnet Mask (Opt 1)"), options), m_wndSubnet);
   add_row(option_fields, new QLabel(QStringLiteral("Default Router (Opt 3)"), options), m_wndRouter);
 
-  auto* buttons = new QDialogButtonBox(this);
-  with_id(buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole), 1)->setDefault(true);
-  with_id(buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole), 2);
-  connect(buttons, &QDialogButtonBox::accepted, this, &CDhcpPoolDlg::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(definition);
   layout->addWidget(options);
-  layout->addWidget(buttons);
+  add_ok_cancel(*this, *layout);
 
   ShowForm(form_of(m_pool));
   connect(m_wndType, &QComboBox::activated, this, &CDhcpPoolDlg::OnTypeChanged);

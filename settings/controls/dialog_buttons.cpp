@@ -1,4 +1,4 @@
-#include "settings/dialog_buttons.h"
+#include "settings/controls/dialog_buttons.h"
 
 #include <QBoxLayout>
 #include <QDialog>
