@@ -43,12 +43,7 @@ void fill_pool_dialog(QDialog& dialog, const pool_entry& entry) {
   emit type->activated(entry.type);
   const std::pair<int, const char*> fields[] = {{344, entry.address}, {345, entry.second}, {346, entry.lease},
                                                 {347, entry.boot_file}, {348, entry.subnet}, {349, entry.router}};
-  for (const auto& [id, text] : fields) {
-    QLineEdit* edit = dialog.findChild<QLineEdit*>(QStringLiteral("id_%1").arg(id));
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_Delete);
-    QTest::keyClicks(edit, text);
-  }
+  for (const auto& [id, text] : fields) type_into(control<QLineEdit>(dialog, id), text);
   dialog.findChild<QAbstractButton*>("id_1")->click();
 }
 

@@ -3,12 +3,9 @@
 #include <QCoreApplication>
 #include <QTabWidget>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -17,16 +14,12 @@
 #include "config/tftpd_param.h"
 #include "platform/clock.h"
 #include "servers/tftpd.h"
+#include "tests/servers/loopback.h"
 
 namespace test_support {
 
 std::string output_of(const std::string& command) {
-  std::string text;
-  if (FILE* pipe = ::popen(command.c_str(), "r")) {
-    char buffer[256];
-    while (size_t got = std::fread(buffer, 1, sizeof buffer, pipe)) text.append(buffer, got);
-    ::pclose(pipe);
-  }
+  std::string text = server_test::command_output(command);
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
   return text;
 }
@@ -79,30 +72,15 @@ void server_page_fixture::open_sheet(const QString& tab) {
   ASSERT_EQ(sheet->m_tab->tabText(sheet->m_tab->currentIndex()), tab);
 }
 
-void server_page_fixture::type(int id, const QString& text) {
-  QLineEdit* edit = control<QLineEdit>(id);
-  edit->setFocus();
-  edit->selectAll();
-  QTest::keyClick(edit, Qt::Key_Delete);
-  QTest::keyClicks(edit, text);
-}
+void server_page_fixture::type(int id, const QString& text) { type_into(control<QLineEdit>(id), text); }
 
 void server_page_fixture::type_in_combo(int id, const QString& text) {
   QLineEdit* edit = control<QComboBox>(id)->lineEdit();
   ASSERT_NE(edit, nullptr);
-  edit->setFocus();
-  edit->selectAll();
-  QTest::keyClick(edit, Qt::Key_Delete);
-  QTest::keyClicks(edit, text);
+  type_into(edit, text);
 }
 
-void server_page_fixture::choose(int id, const QString& text) {
-  QComboBox* combo = control<QComboBox>(id);
-  const int index = combo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
-  ASSERT_GE(index, 0) << text.toStdString();
-  combo->setCurrentIndex(index);
-  emit combo->activated(index);
-}
+void server_page_fixture::choose(int id, const QString& text) { ::choose(control<QComboBox>(id), text); }
 
 void server_page_fixture::click(int id) { control<QAbstractButton>(id)->click(); }
 
@@ -132,15 +110,9 @@ std::string server_page_fixture::saved_text() {
 
 uint16_t server_page_fixture::free_port(int type) { return held_port(type).port; }
 
-held_port::held_port(int type) : fd_(::socket(AF_INET, type | SOCK_CLOEXEC, 0)) {
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  EXPECT_EQ(::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+held_port::held_port(int type) : fd_(server_test::bound_socket(type, port)) {
+  EXPECT_NE(port, 0);
   if (type == SOCK_STREAM) ::listen(fd_, 1);
-  ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
-  port = ntohs(address.sin_port);
 }
 
 held_port::~held_port() { ::close(fd_); }

@@ -15,6 +15,7 @@
 
 #include "config/configuration.h"
 #include "servers/pages/CServerPropertySheet.h"
+#include "tests/support/dialog_controls.h"
 #include "tests/support/scripted_ui.h"
 
 namespace test_support {
@@ -55,9 +56,7 @@ class server_page_fixture : public ::testing::Test {
 
   template <typename Widget>
   Widget* control(int id) {
-    auto* found = page->findChild<Widget*>(QStringLiteral("id_%1").arg(id));
-    EXPECT_NE(found, nullptr) << "no control " << id;
-    return found;
+    return ::control<Widget>(*page, id);
   }
   // The user's actions: typing replaces an edit's text, choosing picks a list entry by its text,
   // clicking toggles a check box.
