@@ -31,13 +31,14 @@ class probe_server final : public server {
 
   bool start() { return start_worker(); }
 
-  std::chrono::milliseconds linger{0};
+  // Atomic: a test sets it again after a detached worker read it, with nothing ordering the two.
+  std::atomic<std::chrono::milliseconds> linger{std::chrono::milliseconds{0}};
   std::atomic<int> passes{0};
 
  protected:
   void run(platform::worker_control& control) override {
-    if (linger.count() > 0) {
-      std::this_thread::sleep_for(linger);
+    if (const std::chrono::milliseconds wait = linger; wait.count() > 0) {
+      std::this_thread::sleep_for(wait);
       return;
     }
     while (running) {
