@@ -100,8 +100,6 @@ void add_u32_option(dhcp_message& reply, size_t& at, uint8_t code, uint32_t valu
   add_option(reply, at, code, data);
 }
 
-std::string address_of(uint32_t host_order) { return dotted_text(host_order); }
-
 }  // namespace
 
 dhcpd* dhcpd::instance() {
@@ -178,7 +176,7 @@ bool dhcpd::open_sockets(uint32_t interface_address) {
       failed = "SO_BINDTODEVICE";
     else if (::bind(s->sock, reinterpret_cast<sockaddr*>(&any), sizeof any) != 0) failed = "bind";
     if (failed) {
-      log(LOG_ERROR, "Cannot serve %s (%s): %s: %s", entry.name, address_of(address).c_str(), failed,
+      log(LOG_ERROR, "Cannot serve %s (%s): %s: %s", entry.name, dotted_text(address).c_str(), failed,
           std::strerror(errno));
       close_sockets();
       return false;
@@ -287,7 +285,7 @@ std::optional<dhcp_message> dhcpd::handle_packet(uint32_t self, const uint8_t* d
       std::lock_guard<std::mutex> guard(lock);
       dhcp_lease* lease = find_lease(mac);
       if (lease && lease->ip == read_u32(data + 12) && lease->pool->dynamic) {
-        log(LOG_INFORMATION, "Release IP %s from %s", address_of(lease->ip).c_str(), mac_text(mac).c_str());
+        log(LOG_INFORMATION, "Release IP %s from %s", dotted_text(lease->ip).c_str(), mac_text(mac).c_str());
         leases.erase(lease->ip);
       }
       return std::nullopt;
@@ -323,10 +321,10 @@ std::optional<dhcp_message> dhcpd::handle_request(uint32_t self, const uint8_t* 
   lease->offer_expiry = 0;
   if (!lease->allocated) {
     lease->allocated = now_();
-    log(LOG_INFORMATION, "IP %s is allocated to %s", address_of(lease->ip).c_str(), mac_text(mac).c_str());
+    log(LOG_INFORMATION, "IP %s is allocated to %s", dotted_text(lease->ip).c_str(), mac_text(mac).c_str());
   } else {
     lease->renewed = now_();
-    log(LOG_INFORMATION, "IP %s is renewed to %s", address_of(lease->ip).c_str(), mac_text(mac).c_str());
+    log(LOG_INFORMATION, "IP %s is renewed to %s", dotted_text(lease->ip).c_str(), mac_text(mac).c_str());
   }
   return build_reply(data, DHCPACK, self, *lease);
 }
