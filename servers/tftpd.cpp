@@ -118,7 +118,9 @@ bool tftpd::start(const tftpd_param& settings) {
   read_enable = settings.read_enable;
   write_enable = settings.write_enable;
   path_restriction = settings.path_restriction;
-  timeout = settings.timeout;
+  // The settings page asks for 1 to 60 seconds, but a file may hold 0: that would resend every
+  // packet at once, over and over, and end each transfer within microseconds.
+  timeout = std::max<uint32_t>(settings.timeout, 1);
   max_retry = settings.max_retry;
 
   close_all();

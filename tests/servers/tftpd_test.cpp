@@ -197,6 +197,19 @@ TEST_F(tftpd_test, a_700_byte_download_is_two_blocks_and_the_last_ack_ends_it) {
   EXPECT_NE(trace().find("Send data block 2!"), std::string::npos);
 }
 
+TEST_F(tftpd_test, a_timeout_of_zero_resends_after_a_second_not_at_once) {
+  settings.timeout = 0;
+  write_file(download + "/r.bin", "read me");
+  start_server();
+  udp_probe probe;
+  probe.send_to(port, tftp_request(TFTP_RRQ, "r.bin"));
+  ASSERT_TRUE(probe.receive());
+  EXPECT_FALSE(probe.receive(500));
+  auto again = probe.receive(1500);
+  ASSERT_TRUE(again);
+  EXPECT_EQ(again->number, 1);
+}
+
 TEST_F(tftpd_test, a_late_duplicate_ack_is_ignored_and_a_wrong_one_ends_the_transfer) {
   write_file(download + "/big.bin", patterned_bytes(4000));
   start_server();
