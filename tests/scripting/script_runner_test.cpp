@@ -10,7 +10,7 @@
 
 #include "scripting/lua_output.h"
 #include "scripting/script_runner.h"
-#include "tests/connections/connection_test_support.h"
+#include "tests/support/peer_env.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
