@@ -30,6 +30,7 @@
 #include "explorer/explorer_model.h"
 #include "tests/app/app_fixture.h"
 #include "tests/support/freezing_proxy.h"
+#include "tests/support/peer_env.h"
 #include "tests/support/remote_tree.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/temp_folder.h"
@@ -39,18 +40,13 @@ namespace {
 using test_support::file_content;
 using test_support::mode_of;
 
-std::string env(const char* name) {
-  const char* value = std::getenv(name);
-  return value ? value : "";
-}
+using test_support::env;
 
 class ExplorerTab : public FrameTest {
  protected:
   void SetUp() override {
-    if (env("TESSARY_SSH_PORT").empty() || !remote.ok()) {
-      if (env("CI") == "true") FAIL() << "the loopback sshd and root are needed (tests/peers/start)";
-      GTEST_SKIP() << "the loopback sshd and root are needed (tests/peers/start)";
-    }
+    REQUIRE_PEER(!env("TESSARY_SSH_PORT").empty() && remote.ok(),
+                 "the loopback sshd and root are needed (tests/peers/start)");
     FrameTest::SetUp();
     remote.write_file("with space.txt", "space\n");
     remote.make_folder("sub");

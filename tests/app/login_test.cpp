@@ -16,23 +16,19 @@
 #include "config/password_scramble.h"
 #include "config/text_convert.h"
 #include "tests/app/app_fixture.h"
+#include "tests/support/peer_env.h"
 #include "tests/support/scripted_ui.h"
 #include "terminal/CBaseView.h"
 
 namespace {
 
-std::string env(const char* name) {
-  const char* value = std::getenv(name);
-  return value ? value : "";
-}
+using test_support::env;
 
 class Login : public FrameTest {
  protected:
   void SetUp() override {
-    if (env("TESSARY_SSH_PORT").empty()) {
-      if (env("CI") == "true") FAIL() << "the loopback sshd is not running (tests/peers/start)";
-      GTEST_SKIP() << "the loopback sshd is not running (tests/peers/start)";
-    }
+    REQUIRE_PEER(!env("TESSARY_SSH_PORT").empty(),
+                 "the loopback sshd is not running (tests/peers/start)");
     FrameTest::SetUp();
     record.connection.protocol = protocol_ssh2;
     record.connection.ssh2.hostname = env("TESSARY_SSH_HOST");

@@ -20,16 +20,10 @@
 #include "explorer/CPathBarEx.h"
 #include "explorer/CProgressDlg.h"
 #include "settings/controls/CIconButton.h"
+#include "tests/support/dialog_controls.h"
 #include "tests/support/scripted_ui.h"
 
 namespace {
-
-template <typename Widget>
-Widget* control(QWidget& parent, int id) {
-  auto* found = parent.findChild<Widget*>(QStringLiteral("id_%1").arg(id));
-  EXPECT_NE(found, nullptr) << "no control " << id;
-  return found;
-}
 
 QString octal(CFileMoidfyDlg& dialog) { return control<QLineEdit>(dialog, CFileMoidfyDlg::id_octal)->text(); }
 
