@@ -27,6 +27,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/peer_clients.h"
 #include "config/httpd_param.h"
 #include "servers/httpd.h"
 
@@ -39,17 +40,6 @@ constexpr size_t small_size = 4096;
 constexpr int rounds = 3;
 constexpr int concurrencies[] = {1, 16, 64};
 
-uint16_t free_tcp_port() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  socklen_t length = sizeof address;
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  ::close(fd);
-  return ntohs(address.sin_port);
-}
 
 int connect_to(uint16_t port) {
   const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -202,7 +192,7 @@ int main(int argc, char** argv) {
   httpd_param settings;
   settings.enable = true;
   settings.interface_address = INADDR_LOOPBACK;
-  settings.port = free_tcp_port();
+  settings.port = bench::free_loopback_port(SOCK_STREAM);
   settings.log_level = parse_log_level(std::u16string(level_word.begin(), level_word.end()));
   settings.home_paths = {folder};
   settings.home_index = 0;
@@ -213,7 +203,7 @@ int main(int argc, char** argv) {
   }
   servers.push_back({"tessary", settings.port});
 
-  const uint16_t busybox_port = free_tcp_port();
+  const uint16_t busybox_port = bench::free_loopback_port(SOCK_STREAM);
   const pid_t busybox = spawn({"busybox", "httpd", "-f", "-p", "127.0.0.1:" + std::to_string(busybox_port), "-h",
                                folder});
   if (busybox < 0 || !wait_listening(busybox_port)) {
@@ -224,7 +214,7 @@ int main(int argc, char** argv) {
 
   pid_t nginx = -1;
   if (::access("/usr/sbin/nginx", X_OK) == 0) {
-    const uint16_t nginx_port = free_tcp_port();
+    const uint16_t nginx_port = bench::free_loopback_port(SOCK_STREAM);
     std::ofstream(work + "/nginx.conf")
         << "worker_processes 1;\ndaemon off;\npid " << work << "/nginx.pid;\nerror_log " << work
         << "/nginx.log;\nevents { worker_connections 1024; }\nhttp {\n access_log off;\n sendfile on;\n"

@@ -5,18 +5,14 @@
 // time has the time of an `sftp` run that only logs in taken off (ours starts after the login).
 // The best of five rounds counts for each. The last line holds the four rates and the ratios
 // (ours over OpenSSH's).
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -25,35 +21,23 @@
 #include <string>
 #include <vector>
 
+#include "bench/peer_clients.h"
 #include "config/session_record.h"
 #include "connections/connection_owner.h"
 #include "connections/ssh2.h"
 
-extern char** environ;
-
 namespace {
 
-using steady = std::chrono::steady_clock;
+using bench::steady;
 using namespace std::chrono_literals;
 
 constexpr int rounds = 5;
 constexpr uint64_t file_size = uint64_t{256} << 20;
 const char* const file_name = "sftp-bench.bin";
 
-std::string env(const char* name) {
-  const char* value = std::getenv(name);
-  return value ? value : "";
-}
-
-double seconds_since(steady::time_point start) { return std::chrono::duration<double>(steady::now() - start).count(); }
-
-// Processor time (user and system) of this process, or of its waited-for children, in seconds.
-double cpu_seconds(int who) {
-  rusage usage{};
-  getrusage(who, &usage);
-  auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6; };
-  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
+using bench::cpu_seconds;
+using bench::env;
+using bench::seconds_since;
 
 // The connection's reports: its state, and each finished request.
 class watch : public connection_owner {
@@ -125,30 +109,12 @@ class explorer_session {
 // Seconds for OpenSSH's sftp to run the batch, or a negative value on failure; `cpu` gets the
 // processor time of sftp and its ssh.
 double openssh_sftp(const std::string& batch_file, double& cpu) {
-  std::string port = env("TESSARY_SSH_PORT");
-  std::string key = env("TESSARY_SSH_CLIENT_KEY");
-  std::string known = "UserKnownHostsFile=" + env("TESSARY_SSH_KNOWN_HOSTS");
-  std::string target = env("TESSARY_SSH_USER") + "@" + env("TESSARY_SSH_HOST");
-  std::vector<std::string> words = {"sftp", "-q", "-b", batch_file, "-i", key, "-o", known, "-o", "BatchMode=yes",
-                                    "-o", "StrictHostKeyChecking=yes", "-P", port, target};
-  std::vector<char*> argv;
-  for (auto& w : words) argv.push_back(w.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  pid_t child = 0;
-  auto start = steady::now();
-  double cpu_start = cpu_seconds(RUSAGE_CHILDREN);
-  int spawned = posix_spawnp(&child, "sftp", &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) return -1;
-  int status = 0;
-  waitpid(child, &status, 0);
-  double took = seconds_since(start);
+  std::vector<std::string> words = {"sftp", "-q", "-b", batch_file};
+  for (std::string& word : bench::openssh_login("-P")) words.push_back(std::move(word));
+  const double cpu_start = cpu_seconds(RUSAGE_CHILDREN);
+  const double took = bench::run_quietly(std::move(words));
   cpu = cpu_seconds(RUSAGE_CHILDREN) - cpu_start;
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? took : -1;
+  return took;
 }
 
 std::string write_batch(const std::string& path, const std::string& text) {

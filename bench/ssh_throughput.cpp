@@ -8,43 +8,36 @@
 // each OpenSSH time has the time of the same `ssh ... true` taken off, as ours starts after the
 // login. Latency: a byte pushed into the send queue until its echo arrives, over many keys.
 // The last line holds the rates and the ratios.
-#include <spawn.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
-#include <cstdlib>
-#include <fcntl.h>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
 
+#include "bench/peer_clients.h"
 #include "connections/connection_owner.h"
 #include "connections/ssh2.h"
 #include "connections/terminal_core_link.h"
 #include "terminal/send_item.h"
 #include "terminal/terminal_core.h"
 
-extern char** environ;
-
 namespace {
 
-using steady = std::chrono::steady_clock;
+using bench::steady;
 using namespace std::chrono_literals;
 
 constexpr int rounds = 3;
 constexpr int keystrokes = 400;
 
-std::string env(const char* name) {
-  const char* value = std::getenv(name);
-  return value ? value : "";
-}
+using bench::env;
+using bench::seconds_since;
 
 // Waits for the states the worker reports.
 class state_watch : public connection_owner {
@@ -130,57 +123,27 @@ struct session {
   }
 };
 
-double seconds_since(steady::time_point start) {
-  return std::chrono::duration<double>(steady::now() - start).count();
-}
-
-// The processor time this process has used so far, in seconds.
-double cpu_seconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6; };
-  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
 // Seconds for the file to pass through our session, or a negative value on failure; `cpu`
 // gets the processor time this process spent meanwhile (worker and parser).
 double tessary_cat(const std::string& file, double& cpu) {
   session s;
   if (!s.open()) return -1;
   auto start = steady::now();
-  double cpu_start = cpu_seconds();
+  double cpu_start = bench::cpu_seconds(RUSAGE_SELF);
   s.type("cat " + file + "; exit\r");
   if (!s.watch->wait_for(state_disconnected, 300s)) return -1;
-  cpu = cpu_seconds() - cpu_start;
+  cpu = bench::cpu_seconds(RUSAGE_SELF) - cpu_start;
   return seconds_since(start);
 }
 
 // Seconds for OpenSSH's ssh to run `command` with its output going to /dev/null, on a
 // pseudo-terminal when `tty` is set.
 double openssh_run(const std::string& command, bool tty) {
-  std::string port = env("TESSARY_SSH_PORT");
-  std::string key = env("TESSARY_SSH_CLIENT_KEY");
-  std::string known = "UserKnownHostsFile=" + env("TESSARY_SSH_KNOWN_HOSTS");
-  std::string target = env("TESSARY_SSH_USER") + "@" + env("TESSARY_SSH_HOST");
-  std::vector<std::string> words = {"ssh",      "-q", "-i", key,  "-o", known, "-o", "BatchMode=yes",
-                                    "-o",       "StrictHostKeyChecking=yes",    "-p", port, target, command};
-  if (tty) words.insert(words.begin() + 1, "-tt");
-  std::vector<char*> argv;
-  for (auto& w : words) argv.push_back(w.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  pid_t child = 0;
-  auto start = steady::now();
-  int spawned = posix_spawnp(&child, "ssh", &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) return -1;
-  int status = 0;
-  waitpid(child, &status, 0);
-  double took = seconds_since(start);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? took : -1;
+  std::vector<std::string> words = {"ssh", "-q"};
+  if (tty) words.push_back("-tt");
+  for (std::string& word : bench::openssh_login("-p")) words.push_back(std::move(word));
+  words.push_back(command);
+  return bench::run_quietly(std::move(words));
 }
 
 // Keystroke to echo, in microseconds, sorted.

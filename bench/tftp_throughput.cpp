@@ -16,6 +16,7 @@
 #include <fstream>
 #include <string>
 
+#include "bench/peer_clients.h"
 #include "config/tftpd_param.h"
 #include "servers/tftpd.h"
 
@@ -26,17 +27,6 @@ namespace {
 constexpr size_t file_size = 32u * 1024 * 1024;
 constexpr int rounds = 3;
 
-uint16_t free_udp_port() {
-  const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  socklen_t length = sizeof address;
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  ::close(fd);
-  return ntohs(address.sin_port);
-}
 
 // Seconds one tftp-hpa command took; negative when it failed.
 double timed(const std::string& command) {
@@ -93,7 +83,7 @@ int main() {
   tftpd_param settings;  // the defaults a user gets, with our folders and a free port
   settings.enable = true;
   settings.write_enable = true;
-  settings.port = free_udp_port();
+  settings.port = bench::free_loopback_port(SOCK_DGRAM);
   settings.download_paths = {work};
   settings.download_index = 0;
   settings.upload_paths = {ours_in};
@@ -103,7 +93,7 @@ int main() {
     return 1;
   }
 
-  const uint16_t hpa_port = free_udp_port();
+  const uint16_t hpa_port = bench::free_loopback_port(SOCK_DGRAM);
   const std::string address = "127.0.0.1:" + std::to_string(hpa_port);
   const char* argv[] = {"in.tftpd", "-L", "-s", work.c_str(), "-a", address.c_str(), "-c", "-p", "-u", "root", nullptr};
   pid_t hpa = -1;
