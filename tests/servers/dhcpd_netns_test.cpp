@@ -90,6 +90,17 @@ class dhcpd_netns : public ::testing::Test {
     ASSERT_EQ(::posix_spawnp(&client, "ip", nullptr, nullptr, const_cast<char**>(argv), environ), 0);
   }
 
+  // A client takes a lease and then disappears without releasing it.
+  void lease_to_a_vanishing_client() {
+    settings.interface_address = netns_pair::server_address;
+    ASSERT_TRUE(start_server()) << trace;
+    start_client();
+    ASSERT_FALSE(wait_event("bound ").empty()) << read_file(events) << trace;
+    ::kill(client, SIGKILL);
+    ::waitpid(client, nullptr, 0);
+    client = -1;
+  }
+
   // Waits up to 10 s for a line of the events file that holds `text`; the line.
   std::string wait_event(const std::string& text) {
     for (int i = 0; i < 200; ++i) {
@@ -160,13 +171,7 @@ TEST_F(dhcpd_netns, udhcpc_leases_renews_and_releases_and_junk_changes_nothing) 
 }
 
 TEST_F(dhcpd_netns, a_lease_expires_on_the_servers_clock_when_the_client_is_gone) {
-  settings.interface_address = netns_pair::server_address;
-  ASSERT_TRUE(start_server()) << trace;
-  start_client();
-  ASSERT_FALSE(wait_event("bound ").empty()) << read_file(events) << trace;
-  ::kill(client, SIGKILL);
-  ::waitpid(client, nullptr, 0);
-  client = -1;
+  ASSERT_NO_FATAL_FAILURE(lease_to_a_vanishing_client());
   fake_now += 3600;
   std::this_thread::sleep_for(300ms);
   EXPECT_EQ(leases().size(), 1u);
@@ -176,13 +181,7 @@ TEST_F(dhcpd_netns, a_lease_expires_on_the_servers_clock_when_the_client_is_gone
 }
 
 TEST_F(dhcpd_netns, a_lease_expires_while_datagrams_keep_arriving) {
-  settings.interface_address = netns_pair::server_address;
-  ASSERT_TRUE(start_server()) << trace;
-  start_client();
-  ASSERT_FALSE(wait_event("bound ").empty()) << read_file(events) << trace;
-  ::kill(client, SIGKILL);
-  ::waitpid(client, nullptr, 0);
-  client = -1;
+  ASSERT_NO_FATAL_FAILURE(lease_to_a_vanishing_client());
   // A datagram every 50 ms, so the server's 100 ms wait never runs out.
   std::thread chatter([this] {
     run_command(net->client_command(std::string("python3 " DHCP_JUNK " ") + netns_pair::client_if +
