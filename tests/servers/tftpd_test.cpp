@@ -284,8 +284,18 @@ TEST_F(tftpd_test, a_repeated_request_is_served_by_the_transfer_it_started) {
 
 TEST_F(tftpd_test, a_failed_write_ends_the_upload_with_an_error) {
   // Files of this process may not grow past 1000 bytes; the write fails instead of signalling.
-  ::signal(SIGXFSZ, SIG_IGN);
-  rlimit limit{1000, 1000};
+  // Both are the whole process's: they are put back however the test ends, so the tests after
+  // this one in the same process can write files again.
+  struct file_size_limit {
+    rlimit saved{};
+    void (*saved_handler)(int) = ::signal(SIGXFSZ, SIG_IGN);
+    file_size_limit() { ::getrlimit(RLIMIT_FSIZE, &saved); }
+    ~file_size_limit() {
+      ::setrlimit(RLIMIT_FSIZE, &saved);
+      ::signal(SIGXFSZ, saved_handler);
+    }
+  } restore;
+  rlimit limit{1000, restore.saved.rlim_max};
   ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
   start_server();
   udp_probe probe;
