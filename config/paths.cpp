@@ -1,9 +1,5 @@
 #include "config/paths.h"
 
-#include <cctype>
-#include <cstdint>
-#include <limits>
-
 #include "config/text_convert.h"
 #include "platform/folders.h"
 
@@ -11,24 +7,14 @@ namespace {
 
 bool is_separator(char c) { return c == '/' || c == '\\'; }
 
-// Reads a decimal number the way "%d" does: blanks, an optional sign, digits (saturating at the
-// int range). False when no digit follows.
-bool read_int(std::string_view s, int64_t& value) {
-  size_t i = 0;
-  while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i]))) ++i;
-  bool negative = false;
-  if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
-  const size_t first = i;
-  int64_t v = 0;
-  constexpr int64_t limit = int64_t{std::numeric_limits<int>::max()} + 1;
-  for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i)
-    if (v < limit) v = v * 10 + (s[i] - '0');
-  if (i == first) return false;
-  if (negative) v = -v;
-  if (v > std::numeric_limits<int>::max()) v = std::numeric_limits<int>::max();
-  if (v < std::numeric_limits<int>::min()) v = std::numeric_limits<int>::min();
-  value = v;
-  return true;
+// Whether the name ends in the marker next_copy_name adds: a blank, then a number from 1 up
+// without leading zeros in parentheses. `digits` receives the number's length.
+bool copy_number_digits(std::string_view name, size_t& digits) {
+  if (name.size() < 4 || name.back() != ')') return false;
+  size_t first = name.size() - 1;
+  while (first > 0 && name[first - 1] >= '0' && name[first - 1] <= '9') --first;
+  digits = name.size() - 1 - first;
+  return digits > 0 && name[first] != '0' && first >= 2 && name[first - 1] == '(' && name[first - 2] == ' ';
 }
 
 }  // namespace
@@ -69,24 +55,25 @@ bool split_path(std::string_view path, std::string* folder, std::string* file) {
 }
 
 std::string next_copy_name(std::string_view name, bool backslash) {
-  const auto open = name.find('(');
-  if (open != name.npos) {
-    const auto close = name.find(')', open + 1);
-    int64_t n;
-    if (close != name.npos && read_int(name.substr(open + 1), n) && n != -1) {
-      std::string out(name.substr(0, open));
-      out += '(';
-      out += std::to_string(static_cast<uint32_t>(n + 1));
-      out += ')';
-      out += name.substr(close + 1);
-      return out;
-    }
-  }
   const char separator = backslash ? '\\' : '/';
   size_t end = name.size();
   while (end > 0 && name[end - 1] == separator) --end;
-  std::string out(name.substr(0, end));
-  out += " (1)";
+  const std::string_view stem = name.substr(0, end);
+  std::string out;
+  size_t digits = 0;
+  if (copy_number_digits(stem, digits)) {
+    // Counts up in the digits themselves, so no number is too long.
+    std::string number(stem.substr(stem.size() - 1 - digits, digits));
+    size_t at = number.size();
+    while (at > 0 && number[at - 1] == '9') number[--at] = '0';
+    if (at == 0) number.insert(number.begin(), '1');
+    else ++number[at - 1];
+    out = stem.substr(0, stem.size() - digits - 3);
+    out += " (" + number + ")";
+  } else {
+    out = stem;
+    out += " (1)";
+  }
   out += name.substr(end);
   return out;
 }

@@ -117,6 +117,8 @@ TEST(paths, split_path) {
   EXPECT_EQ(file, "b");
 }
 
+// Only the marker a copy got from this function counts up; a number of the name's own, in
+// parentheses anywhere, is part of the name.
 TEST(paths, next_copy_name) {
   const struct {
     const char* name;
@@ -125,20 +127,31 @@ TEST(paths, next_copy_name) {
   } cases[] = {
       {"file.txt", false, "file.txt (1)"},
       {"file.txt (1)", false, "file.txt (2)"},
-      {"report (2).txt", false, "report (3).txt"},
-      {"a (9) b", false, "a (10) b"},
+      {"file.txt (9)", false, "file.txt (10)"},
+      {"file.txt (1) (1)", false, "file.txt (1) (2)"},
+      {"invoice(2023).pdf", false, "invoice(2023).pdf (1)"},
+      {"report (2).txt", false, "report (2).txt (1)"},
+      {"a (9) b", false, "a (9) b (1)"},
       {"a(b)c", false, "a(b)c (1)"},
+      {"take(2)", false, "take(2) (1)"},
       {"a (-1)", false, "a (-1) (1)"},
-      {"a ( 4)", false, "a (5)"},
-      {"a (5x) y", false, "a (6) y"},
+      {"a ( 4)", false, "a ( 4) (1)"},
+      {"a (5x) y", false, "a (5x) y (1)"},
+      {"a (0)", false, "a (0) (1)"},
+      {"a (07)", false, "a (07) (1)"},
+      {"a ()", false, "a () (1)"},
       {"a (3", false, "a (3 (1)"},
+      {" (1)", false, " (2)"},
+      {"x (99999999999999999999)", false, "x (100000000000000000000)"},
       {"dir/", false, "dir (1)/"},
+      {"dir (1)/", false, "dir (2)/"},
       {"logs\\", true, "logs (1)\\"},
+      {"logs (4)\\", true, "logs (5)\\"},
       {"logs\\", false, "logs\\ (1)"},
       {"dir//", false, "dir (1)//"},
       {"", false, " (1)"},
       {"///", false, " (1)///"},
-      {"(2147483647)", false, "(2147483648)"},
+      {"(2147483647)", false, "(2147483647) (1)"},
   };
   for (const auto& c : cases) EXPECT_EQ(next_copy_name(c.name, c.backslash), c.next) << c.name;
 }

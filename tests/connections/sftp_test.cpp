@@ -286,6 +286,30 @@ TEST_F(sftp_requests, uploads_trees_and_files_with_exact_modes_renaming_only_the
   EXPECT_EQ(monitor->details.back(), u"total size 35 Bytes");
 }
 
+// A number in parentheses that is part of the name is not a copy number: the copies get the
+// marker added, both ways.
+TEST_F(sftp_requests, a_name_with_its_own_number_in_parentheses_gets_the_copy_marker_added) {
+  const std::string name = "invoice(2023).pdf";
+  remote.write_file(name, "remote\n");
+  write_local(local.file(name), "local\n");
+  struct row {
+    int32_t kind;
+    std::string source, target;
+    std::function<std::string(const std::string&)> at;
+  };
+  const row rows[] = {
+      {request_download, remote.at(name), local.path(), [&](const std::string& n) { return local.file(n); }},
+      {request_upload, local.file(name), remote.path() + "/", [&](const std::string& n) { return remote.at(n); }},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.kind);
+    for (int round = 0; round < 2; ++round) EXPECT_EQ(transfer(r.kind, {r.source}, r.target).success, 1);
+    EXPECT_EQ(file_content(r.at(name + " (1)")), file_content(r.source));
+    EXPECT_EQ(file_content(r.at(name + " (2)")), file_content(r.source));
+    EXPECT_EQ(mode_of(r.at("invoice(2024).pdf")), -1);
+  }
+}
+
 TEST_F(sftp_requests, cancelling_an_upload_mid_file_removes_the_remote_file) {
   // Sparse locally too: reading it costs nothing.
   std::string big = local.file("big.bin");
