@@ -44,10 +44,13 @@ bool name_allowed(const std::string& name) {
 
 }  // namespace
 
-tftp_transfer::~tftp_transfer() {
-  if (file < 0) return;
-  if (!is_read) flush();
-  ::close(file);
+tftp_transfer::~tftp_transfer() { close_file(); }
+
+void tftp_transfer::close_file() {
+  if (file >= 0) ::close(file);
+  file = -1;
+  if (!finished && !path.empty()) ::unlink(path.c_str());
+  path.clear();
 }
 
 ssize_t tftp_transfer::read_block(uint8_t* out) {
@@ -186,9 +189,14 @@ void tftpd::handle_packet(int slot, const uint8_t* data, size_t length, const so
     if (slot >= 0) return;
     // A client sends its request again when our first answer is slow or lost. That request is
     // already being served: a second transfer would compete with the first, and for an upload
-    // it would refuse the file the first one has just created.
-    if (std::any_of(transfers.begin(), transfers.end(),
-                    [&](const auto& t) { return t && same_peer(sender, *t->socket.remote_address); })) {
+    // it would refuse the file the first one has just created. A finished upload waiting for a
+    // repeated last block is over, though: its client has moved on to a new request.
+    for (int other = 0; other < max_transfers; ++other) {
+      if (!transfers[other] || !same_peer(sender, *transfers[other]->socket.remote_address)) continue;
+      if (transfers[other]->finished) {
+        free_slot(other);
+        continue;
+      }
       log(LOG_DEBUG, "Ignored a repeated request from %s:%u", dotted_text(ntohl(sender.sin_addr.s_addr)).c_str(),
           ntohs(sender.sin_port));
       return;
@@ -292,6 +300,7 @@ std::unique_ptr<tftp_transfer> tftpd::make_transfer(const uint8_t* data, size_t 
       transfer->error = errno == EEXIST ? TFTP_FILE_EXISTS : TFTP_ACCESS_VIOLATION;
       return transfer;
     }
+    transfer->path = path;
     transfer->block = 0;
   }
   return transfer;
@@ -308,7 +317,7 @@ void tftpd::handle_data(int slot, const uint8_t* data, size_t length) {
     send(transfer);
     return;
   }
-  if (block != static_cast<uint16_t>(transfer.block + 1)) return;
+  if (transfer.finished || block != static_cast<uint16_t>(transfer.block + 1)) return;
   transfer.last_length = static_cast<uint16_t>(count);
   const bool last = count < tftp_transfer::block_size;
   if (!transfer.write_block(data + 4, count) || (last && !transfer.flush())) {
@@ -317,8 +326,13 @@ void tftpd::handle_data(int slot, const uint8_t* data, size_t length) {
     return;
   }
   transfer.block = block;
+  // The upload moves on: only time-outs and repeats of this block count against it now.
+  transfer.retries = 0;
+  if (last) {
+    transfer.finished = true;
+    transfer.close_file();
+  }
   send(transfer);
-  if (last) free_slot(slot);
 }
 
 void tftpd::handle_ack(int slot, uint16_t acknowledged) {
@@ -376,9 +390,21 @@ void tftpd::resend(tftp_transfer& transfer) {
 }
 
 void tftpd::fail(int slot, int32_t code) {
+  transfers[slot]->close_file();
   transfers[slot]->error = code;
   send(*transfers[slot]);
   free_slot(slot);
+}
+
+void tftpd::give_up(int slot) {
+  tftp_transfer& transfer = *transfers[slot];
+  if (transfer.is_read || transfer.finished) {
+    free_slot(slot);
+    return;
+  }
+  log(LOG_ERROR, "Upload of %s timed out at block %u, partial file removed", printable(transfer.path).c_str(),
+      static_cast<unsigned>(transfer.block));
+  fail(slot, TFTP_NOT_DEFINED);
 }
 
 void tftpd::free_slot(int slot) {
@@ -394,8 +420,8 @@ int64_t tftpd::check_timeouts() {
     tftp_transfer* transfer = transfers[slot].get();
     if (!transfer) continue;
     if (now - transfer->last_send > limit) {
-      if (++transfer->retries > static_cast<int32_t>(max_retry)) {
-        free_slot(slot);
+      if (transfer->finished || ++transfer->retries > static_cast<int32_t>(max_retry)) {
+        give_up(slot);
         continue;
       }
       if (transfer->is_read) log(LOG_DEBUG, "Send data block %u!", static_cast<unsigned>(transfer->block));

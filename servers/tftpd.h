@@ -8,7 +8,8 @@
 // Every datagram is hostile until checked: names that could leave the served folder are
 // refused, a transfer listens only to its own client, a refused request holds no slot, a
 // request repeated by a client already served starts nothing, and an upload never replaces or
-// follows an existing file.
+// follows an existing file. An upload that does not complete leaves no file behind: a partial
+// file would pass for the whole one.
 #include <netinet/in.h>
 #include <sys/types.h>
 
@@ -48,7 +49,7 @@ struct tftp_transfer {
   static constexpr size_t chunk_size = 32 * 1024;
 
   tftp_transfer() = default;
-  // Writes what an upload still holds (a partial upload stays on disk) and closes the file.
+  // Closes the file, as close_file does.
   ~tftp_transfer();
   tftp_transfer(const tftp_transfer&) = delete;
   tftp_transfer& operator=(const tftp_transfer&) = delete;
@@ -57,7 +58,12 @@ struct tftp_transfer {
   net_socket socket;       // its own socket; remote_address is the client
   bool is_read = false;    // RRQ: the server sends DATA; WRQ: it sends ACK
   int file = -1;
-  int32_t retries = 0;     // time-outs (and, for an upload, repeated blocks) counted
+  // An upload's file, created by this transfer; removed when the upload does not finish.
+  std::string path;
+  // An upload whose last block is written and its file closed: the slot stays one time-out
+  // longer, to acknowledge the last block again should the client not have got that ACK.
+  bool finished = false;
+  int32_t retries = 0;     // time-outs (and, for an upload, repeated blocks) since the last new block
   uint16_t block = 0;      // the current block
   uint16_t last_length = 0;  // data bytes of the last DATA read or received
   int64_t last_send = 0;   // steady microseconds of the last send
@@ -72,6 +78,8 @@ struct tftp_transfer {
   bool write_block(const uint8_t* data, size_t count);
   // Writes what the chunk holds; false on an error.
   bool flush();
+  // Closes the file; an upload that did not finish has its file removed.
+  void close_file();
 
  private:
   std::vector<uint8_t> chunk;  // read ahead (download) or not yet written (upload)
@@ -120,8 +128,12 @@ class tftpd final : public server {
   void send(tftp_transfer& transfer);
   // Sends the last packet again.
   void resend(tftp_transfer& transfer);
-  // Sends the transfer's ERROR once and frees its slot.
+  // Sends the transfer's ERROR once and frees its slot (an unfinished upload's file is removed
+  // first).
   void fail(int slot, int32_t code);
+  // Ends a transfer whose client stayed silent too long: a download or a finished upload just
+  // goes, an unfinished upload is failed.
+  void give_up(int slot);
   void free_slot(int slot);
   // Resends or drops the transfers whose time-out passed; the wait until the next one is due.
   int64_t check_timeouts();

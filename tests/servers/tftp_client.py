@@ -4,7 +4,8 @@
     tftp_client.py CASE PORT FILE_PATH [ARGS...]
 
 FILE_PATH is the served file on disk (the request names its base name), so the client can
-compare what it received. Exits 0 when the server behaved, else prints why and exits 1.
+compare what it received; for the upload cases it is the file sent, stored under its base name.
+Exits 0 when the server behaved, else prints why and exits 1.
 """
 import hashlib
 import os
@@ -32,8 +33,23 @@ def rrq(name):
     return struct.pack("!H", RRQ) + name.encode() + b"\0octet\0"
 
 
+def wrq(name):
+    return struct.pack("!H", WRQ) + name.encode() + b"\0octet\0"
+
+
 def ack(block):
     return struct.pack("!HH", ACK, block)
+
+
+def data(block, payload):
+    return struct.pack("!HH", DATA, block & 0xFFFF) + payload
+
+
+def blocks_of(path):
+    """The file's 512-byte blocks, the last one short (empty when the size is a multiple of 512)."""
+    with open(path, "rb") as f:
+        content = f.read()
+    return [content[at:at + 512] for at in range(0, len(content) + 1, 512)]
 
 
 def receive(s, wait):
@@ -57,6 +73,24 @@ def expect_data(s, block, wait=3.0):
     if opcode != DATA or number != block:
         fail("expected DATA %d, got opcode %d number %d" % (block, opcode, number))
     return payload, sender
+
+
+def expect_ack(s, block, wait=3.0):
+    """Waits for the ACK of `block`; the port it came from."""
+    got = receive(s, wait)
+    if got is None:
+        fail("no ACK %d" % block)
+    opcode, number, _, sender = got
+    if opcode != ACK or number != block & 0xFFFF:
+        fail("expected ACK %d, got opcode %d number %d" % (block, opcode, number))
+    return sender
+
+
+def start_upload(port, path):
+    """A socket with a WRQ for the file's base name acknowledged; the socket and the transfer's port."""
+    s = client_socket()
+    s.sendto(wrq(os.path.basename(path)), (HOST, port))
+    return s, expect_ack(s, 0)
 
 
 def download_rest(s, tid, first_payload, block=1):
@@ -166,12 +200,79 @@ def case_wrap(port, path):
         fail("block numbers did not wrap from 65535 to 0")
 
 
+def case_upload_retransmits(port, path, timeout):
+    """Seven scattered blocks sent twice, then one pause longer than the time-out: each repeat is
+    acknowledged again, the pause brings the last ACK again, and the upload goes on to the end."""
+    timeout = float(timeout)
+    s, tid = start_upload(port, path)
+    blocks = blocks_of(path)
+    repeated = {len(blocks) * k // 8 for k in range(1, 8)}
+    pause_after = len(blocks) * 15 // 16
+    if len(repeated) != 7 or pause_after <= max(repeated):
+        fail("the file is too small for this case")
+    for block, payload in enumerate(blocks, 1):
+        s.sendto(data(block, payload), tid)
+        expect_ack(s, block)
+        if block in repeated:
+            s.sendto(data(block, payload), tid)
+            expect_ack(s, block)
+        if block == pause_after:
+            expect_ack(s, block, timeout * 2 + 5)
+
+
+def case_upload_lost_final_ack(port, path):
+    """The ACK of the last block is lost, so the client sends that block again: it is
+    acknowledged again. A new request from the same port is then served, not taken for a repeat."""
+    s, tid = start_upload(port, path)
+    blocks = blocks_of(path)
+    for block, payload in enumerate(blocks, 1):
+        s.sendto(data(block, payload), tid)
+        expect_ack(s, block)
+    s.sendto(data(len(blocks), blocks[-1]), tid)
+    expect_ack(s, len(blocks))
+    s.sendto(wrq(os.path.basename(path) + ".next"), (HOST, port))
+    next_tid = expect_ack(s, 0)
+    if next_tid == tid:
+        fail("the next upload came from the finished one's port")
+    s.sendto(data(1, b""), next_tid)
+    expect_ack(s, 1)
+
+
+def case_upload_silent(port, path, timeout, max_retry):
+    """The client falls silent mid-upload: the last ACK comes max_retry more times, then an ERROR
+    (the caller checks that no partial file stays)."""
+    timeout, max_retry = float(timeout), int(max_retry)
+    s, tid = start_upload(port, path)
+    blocks = blocks_of(path)
+    if len(blocks) < 4:
+        fail("the file is too small for this case")
+    for block in (1, 2, 3):
+        s.sendto(data(block, blocks[block - 1]), tid)
+        expect_ack(s, block)
+    copies = 0
+    while True:
+        got = receive(s, timeout * 2 + 5)
+        if got is None:
+            fail("no ERROR after %d repeated ACKs" % copies)
+        opcode, number, _, _ = got
+        if opcode == ERROR:
+            break
+        if opcode != ACK or number != 3:
+            fail("expected ACK 3 again, got %d %d" % (opcode, number))
+        copies += 1
+    if number != 0 or copies != max_retry:
+        fail("ERROR %d after %d repeated ACKs, expected ERROR 0 after %d" % (number, copies, max_retry))
+
+
 CASES = {
     "lost-ack": case_lost_ack,
     "wrong-tid": case_wrong_tid,
     "short-packets": case_short_packets,
     "concurrent": case_concurrent,
     "wrap": case_wrap,
+    "upload-retransmits": case_upload_retransmits,
+    "upload-lost-final-ack": case_upload_lost_final_ack,
+    "upload-silent": case_upload_silent,
 }
 
 if __name__ == "__main__":

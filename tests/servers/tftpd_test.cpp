@@ -1,7 +1,8 @@
 // The TFTP server against the real clients users have (tftp-hpa, curl, busybox), crafted
 // requests with the answer each must get, the lock-step exchange block by block, and the
 // hostile clients of tftp_client.py (lost ACKs, a stranger's packets, short packets, more
-// readers than slots, block numbers past 65535).
+// readers than slots, block numbers past 65535, uploads with repeated blocks and pauses, a lost
+// final ACK, a client that falls silent).
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -313,6 +314,7 @@ TEST_F(tftpd_test, a_failed_write_ends_the_upload_with_an_error) {
   EXPECT_EQ(error->opcode, TFTP_ERROR);
   EXPECT_EQ(error->number, TFTP_DISK_FULL);
   EXPECT_TRUE(trace_shows("Write failed: File too large")) << trace();
+  EXPECT_EQ(::access((upload + "/big.bin").c_str(), F_OK), -1) << "the partial file stayed";
 }
 
 TEST_F(tftpd_test, a_data_packet_on_a_download_or_an_ack_on_an_upload_is_ignored) {
@@ -393,22 +395,35 @@ TEST_F(tftpd_test, stop_ends_running_transfers_at_once_and_a_restart_serves_agai
 
 // --- Hostile clients --------------------------------------------------------------------------
 
+// What an upload case leaves in the upload folder.
+enum class stored { download_case, whole_file, nothing };
+
 struct hostile_case {
   const char* name;
   size_t file_size;
   const char* extra;  // more arguments for the client
+  stored upload = stored::download_case;
 };
 
 class tftpd_hostile : public tftp_fixture, public ::testing::WithParamInterface<hostile_case> {};
 
 TEST_P(tftpd_hostile, the_server_keeps_serving_correctly) {
   const hostile_case& c = GetParam();
-  const std::string path = download + "/served.bin";
+  // A download reads the file from the download folder; an upload sends it from outside the
+  // upload folder, stored there under the same name.
+  const std::string path = c.upload == stored::download_case ? download + "/served.bin" : folder.file("served.bin");
   write_file(path, patterned_bytes(c.file_size));
   start_server();
   const std::string command = std::string("python3 " TFTP_CLIENT " ") + c.name + " " +
                               std::to_string(port) + " " + path + " " + c.extra;
-  EXPECT_EQ(run_command(command, 90), 0) << command;
+  EXPECT_EQ(run_command(command, 90), 0) << command << "\n" << trace();
+  const std::string upload_path = upload + "/served.bin";
+  if (c.upload == stored::whole_file) {
+    EXPECT_EQ(read_file(upload_path), patterned_bytes(c.file_size));
+  } else if (c.upload == stored::nothing) {
+    EXPECT_EQ(::access(upload_path.c_str(), F_OK), -1) << "a partial upload stayed";
+    EXPECT_TRUE(trace_shows("Upload of " + upload_path + " timed out at block 3, partial file removed")) << trace();
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -417,7 +432,11 @@ INSTANTIATE_TEST_SUITE_P(
                       hostile_case{"wrong-tid", 3000, ""},
                       hostile_case{"short-packets", 3000, ""},
                       hostile_case{"concurrent", 3000, "33"},
-                      hostile_case{"wrap", 33 * 1024 * 1024 + 777, ""}),
+                      hostile_case{"wrap", 33 * 1024 * 1024 + 777, ""},
+                      // 101 blocks, 7 of them sent twice, then a pause past the time-out.
+                      hostile_case{"upload-retransmits", 51277, "1", stored::whole_file},
+                      hostile_case{"upload-lost-final-ack", 51277, "", stored::whole_file},
+                      hostile_case{"upload-silent", 5000, "1 2", stored::nothing}),
     [](const ::testing::TestParamInfo<hostile_case>& info) {
       std::string name = info.param.name;
       for (char& ch : name)
