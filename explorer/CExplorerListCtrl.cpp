@@ -2,6 +2,7 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <sys/stat.h>
 
@@ -49,4 +50,13 @@ void CExplorerListCtrl::dropEvent(QDropEvent* e) {
   std::vector<std::string> paths = dropped_paths(e->mimeData()->data(uri_list_type));
   e->acceptProposedAction();
   if (!paths.empty() && files_dropped) files_dropped(std::move(paths));
+}
+
+void CExplorerListCtrl::keyPressEvent(QKeyEvent* e) {
+  if (e->key() == Qt::Key_Delete && (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && delete_pressed) {
+    delete_pressed();
+    e->accept();
+    return;
+  }
+  QTreeView::keyPressEvent(e);
 }

@@ -89,13 +89,17 @@ CExplorerView::CExplorerView(std::shared_ptr<CExplorerDoc> document, QWidget* pa
   connect(m_wndList, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { OnContextMenu(m_wndList->viewport()->mapToGlobal(at)); });
   m_wndList->files_dropped = [this](std::vector<std::string> paths) { OnDropFiles(std::move(paths)); };
+  // As the menu entry does (it is enabled only while a row is selected).
+  m_wndList->delete_pressed = [this] { OnCommand(ID_EXPLORER_DELETE); };
   SetCaption(platform::to_qstring(GetDocument()->GetTitle()));
 }
 
 CExplorerView::~CExplorerView() { OnDestroy(); }
 
 command_state CExplorerView::UpdateCommand(int id) const {
-  bool selected = m_wndList->selectionModel()->hasSelection();
+  // Whole selected rows, what the commands act on; the row that only holds the keyboard focus
+  // (Qt's current index) is not selected.
+  bool selected = !SelectedRows().empty();
   switch (id) {
     case ID_EXPLORER_REFRESH: return {true, !selected, false};
     case ID_EXPLORER_DOWNLOAD:

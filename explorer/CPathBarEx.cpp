@@ -48,6 +48,9 @@ CPathBarEx::CPathBarEx(QWidget* parent) : QWidget(parent) {
   m_wndPath = with_id(new QComboBox(this), id_path);
   m_wndPath->setEditable(true);
   m_wndPath->setInsertPolicy(QComboBox::NoInsert);
+  // The box keeps the keyboard focus and hands typed keys to its edit field itself, so Enter
+  // is looked for at both.
+  m_wndPath->installEventFilter(this);
   m_wndPath->lineEdit()->installEventFilter(this);
   m_btnHome = with_id(new CIconButton(this), id_home);
   m_btnHome->SetIconAndCaption(home_icon, icon_size, nullptr);
@@ -91,7 +94,7 @@ void CPathBarEx::resizeEvent(QResizeEvent* e) {
 }
 
 bool CPathBarEx::eventFilter(QObject* watched, QEvent* e) {
-  if (watched == m_wndPath->lineEdit() && e->type() == QEvent::KeyPress) {
+  if ((watched == m_wndPath || watched == m_wndPath->lineEdit()) && e->type() == QEvent::KeyPress) {
     int key = static_cast<QKeyEvent*>(e)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
       OnPathEntered();

@@ -213,6 +213,72 @@ TEST_F(ExplorerTab, APeerThatHangsGivesAnErrorAfterTheTimeOut) {
   EXPECT_EQ(ui.messages()[0].caption, "Error");
 }
 
+// Keys and clicks as the window system delivers them: to the frame's window, which hands them
+// to the focus widget (the path box keeps the focus itself, not its edit field).
+TEST_F(ExplorerTab, EnterInThePathBarTheRefreshStateAndTheDeleteKeyFollowWindowInput) {
+  test_support::scripted_ui ui;
+  ASSERT_TRUE(open());
+  frame->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(frame.data()));
+  QWindow* window = frame->windowHandle();
+  auto click = [&](QWidget* widget, QPoint at, Qt::KeyboardModifiers modifiers = {}) {
+    QTest::mouseClick(window, Qt::LeftButton, modifiers, window->mapFromGlobal(widget->mapToGlobal(at)));
+  };
+  auto click_row = [&](const std::string& name, Qt::KeyboardModifiers modifiers = {}) {
+    for (int row = 0; row < view->m_model->rowCount(); ++row)
+      if (view->m_model->entry(row)->name == name)
+        click(view->m_wndList->viewport(), view->m_wndList->visualRect(view->m_model->index(row, 0)).center(),
+              modifiers);
+  };
+  auto refresh_enabled = [&] {
+    frame->UpdateCommandUI();
+    return frame->Action(ID_EXPLORER_REFRESH)->isEnabled();
+  };
+
+  struct row {
+    const char* what;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    std::string folder;
+  };
+  const row rows[] = {
+      {"Return", Qt::Key_Return, Qt::NoModifier, remote.path()},
+      {"keypad Enter", Qt::Key_Enter, Qt::KeypadModifier, remote.at("sub")},
+  };
+  QComboBox* box = view->m_wndPathBar->m_wndPath;
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.what);
+    click(box->lineEdit(), QPoint(5, 5));
+    QTest::keyClick(window, Qt::Key_A, Qt::ControlModifier);
+    for (char c : r.folder) QTest::keyClick(window, c);
+    EXPECT_EQ(box->currentText().toStdString(), r.folder);
+    QTest::keyClick(window, r.key, r.modifiers);
+    EXPECT_TRUE(wait([&] { return view->m_wndPathBar->m_strCurrent == r.folder && idle(); }));
+  }
+  EXPECT_EQ(shown(), (std::set<std::string>{"..", "inner.txt"}));
+
+  // Refresh goes with no selected row, whatever row holds the keyboard focus.
+  EXPECT_TRUE(refresh_enabled());
+  click_row("inner.txt");
+  EXPECT_FALSE(refresh_enabled());
+  click_row("inner.txt", Qt::ControlModifier);
+  EXPECT_EQ(view->m_wndList->currentIndex().isValid(), true);
+  EXPECT_TRUE(refresh_enabled());
+
+  // Delete on the list asks, as the menu entry does.
+  click_row("inner.txt");
+  ui.expect_message(platform::IDNO);
+  QTest::keyClick(window, Qt::Key_Delete);
+  ASSERT_EQ(ui.messages().size(), 1u);
+  EXPECT_EQ(ui.messages()[0].text, "Are you sure to delete these files?");
+  EXPECT_EQ(file_content(remote.at("sub/inner.txt")), "inner\n");
+  ui.expect_message(platform::IDYES);
+  QTest::keyClick(window, Qt::Key_Delete);
+  EXPECT_TRUE(wait([&] { return !shown().count("inner.txt") && idle(); }));
+  EXPECT_EQ(mode_of(remote.at("sub/inner.txt")), -1);
+  EXPECT_EQ(ui.left(), 0u);
+}
+
 TEST_F(FrameTest, EachTransferHasItsProgressDialogUntilItEnds) {
   auto finished = std::make_shared<transfer_control>(true);
   auto first = std::make_shared<transfer_control>(true);
