@@ -22,6 +22,11 @@ std::u16string failure_text(const char* what, const std::string& path, long code
   return mbs_to_wstring(what) + mbs_to_wstring(path) + mbs_to_wstring(" (" + std::to_string(code) + ")");
 }
 
+// "Failed to list the folder (<SFTP status>)".
+std::u16string list_failure_text(LIBSSH2_SFTP* sftp) {
+  return mbs_to_wstring("Failed to list the folder (" + std::to_string(libssh2_sftp_last_error(sftp)) + ")");
+}
+
 }  // namespace
 
 int ssh2::run_request(std::u16string& error_text, const platform::worker_control& run) {
@@ -55,13 +60,15 @@ int ssh2::run_request(std::u16string& error_text, const platform::worker_control
 int ssh2::list_folder(const std::string& folder, std::u16string& error_text) {
   remote_folder reader(sftp, folder);
   if (!reader.is_open()) {
-    error_text = mbs_to_wstring("Failed to list the folder (" + std::to_string(libssh2_sftp_last_error(sftp)) + ")");
+    error_text = list_failure_text(sftp);
     return 0;
   }
   std::vector<std::unique_ptr<file_entry>> listing;
   remote_entry entry;
+  bool any_entry = false;
   // An error part way ends the listing with what came so far.
   while (reader.next(entry) > 0) {
+    any_entry = true;
     if (entry.name == ".") continue;
     auto row = std::make_unique<file_entry>();
     row->name = std::move(entry.name);
@@ -72,6 +79,14 @@ int ssh2::list_folder(const std::string& folder, std::u16string& error_text) {
     }
     read_long_entry(entry.long_entry, *row);
     listing.push_back(std::move(row));
+  }
+  // A folder that may be read but not searched opens, yet the server can look up none of its
+  // entries (not even "." and "..") and sends none: whether the folder can be searched tells an
+  // empty listing from a refused one.
+  LIBSSH2_SFTP_ATTRIBUTES attributes{};
+  if (!any_entry && remote_lstat(sftp, join_path(folder, "."), attributes) != 0) {
+    error_text = list_failure_text(sftp);
+    return 0;
   }
   request.store_listing(std::move(listing));
   return 1;
@@ -138,14 +153,16 @@ int ssh2::modify_entry(const modify_request& change, std::u16string& error_text)
     }
   }
   if (change.mode != -1) {
+    // After a refused rename the entry is still at its old name; what is at the new name is
+    // another file and keeps its mode.
+    const std::string& target = success ? change.new_path : change.path;
     LIBSSH2_SFTP_ATTRIBUTES attributes{};
     attributes.flags = LIBSSH2_SFTP_ATTR_PERMISSIONS;
     attributes.permissions = static_cast<unsigned long>(change.mode);
-    int result = libssh2_sftp_stat_ex(sftp, change.new_path.data(), length_of(change.new_path),
-                                      LIBSSH2_SFTP_SETSTAT, &attributes);
+    int result = libssh2_sftp_stat_ex(sftp, target.data(), length_of(target), LIBSSH2_SFTP_SETSTAT, &attributes);
     // A mode the server refused is a failure too, unless the rename already said so.
     if (result != 0 && success) {
-      error_text = failure_text("Failed chmod ", change.new_path, result);
+      error_text = failure_text("Failed chmod ", target, result);
       success = 0;
     }
   }

@@ -25,6 +25,7 @@ namespace {
 // Not scaled by the screen DPI; each header gets 4 pixels more.
 constexpr int header_extra = 4;
 constexpr int icon_size = 16;
+constexpr int new_folder_mode = 0755;
 
 struct popup_entry {
   int id;
@@ -209,7 +210,8 @@ void CExplorerView::OnUpload() {
 void CExplorerView::OnNewFolder() {
   CFileMoidfyDlg dialog(this);
   dialog.m_bNew = true;
-  dialog.m_nMode = 0;
+  // Its owner may enter it and everybody may look inside, as mkdir makes folders.
+  dialog.m_nMode = new_folder_mode;
   dialog.OnInitDialog();
   if (platform::ui::instance().run_modal(dialog) != platform::IDOK) return;
   if (dialog.m_strName.isEmpty()) {

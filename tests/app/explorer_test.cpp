@@ -145,23 +145,30 @@ TEST_F(ExplorerTab, BrowsesTransfersAndChangesRemoteFiles) {
   EXPECT_TRUE(wait([&] { return shown().count("up.txt") && idle(); }));
   EXPECT_EQ(file_content(remote.at("up.txt")), "uploaded\n");
 
-  // New folder, then rename it and give the owner execute.
+  // New folder (one its owner can enter), then rename it and let the group write.
   ui.expect_modal([](QDialog& dialog) {
     type_into(control<QLineEdit>(dialog, 1035), "made");
     control<QPushButton>(dialog, 1)->click();
   });
   command(ID_EXPLORER_NEW_FOLDER);
   EXPECT_TRUE(wait([&] { return shown().count("made") && idle(); }));
-  EXPECT_EQ(mode_of(remote.at("made")), 0644);
+  EXPECT_EQ(mode_of(remote.at("made")), 0755);
+  select({"made"});
+  view->OnDoubleClick();
+  EXPECT_TRUE(wait([&] { return view->m_wndPathBar->m_strCurrent == remote.at("made") && idle(); }));
+  EXPECT_EQ(shown(), (std::set<std::string>{".."}));
+  select({".."});
+  view->OnDoubleClick();
+  EXPECT_TRUE(wait([&] { return view->m_wndPathBar->m_strCurrent == remote.path() && idle(); }));
   select({"made"});
   ui.expect_modal([](QDialog& dialog) {
     type_into(control<QLineEdit>(dialog, 1035), "renamed");
-    control<QCheckBox>(dialog, 1043)->click();
+    control<QCheckBox>(dialog, 1041)->click();
     control<QPushButton>(dialog, 1)->click();
   });
   command(ID_EXPLORER_MODIFY);
   EXPECT_TRUE(wait([&] { return shown().count("renamed") && idle(); }));
-  EXPECT_EQ(mode_of(remote.at("renamed")), 0744);
+  EXPECT_EQ(mode_of(remote.at("renamed")), 0775);
 
   // Delete, with ".." in the selection.
   select({"renamed", "up.txt", ".."});

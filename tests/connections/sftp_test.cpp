@@ -225,6 +225,33 @@ TEST_F(sftp_requests, listing_a_missing_folder_fails_with_the_status) {
   EXPECT_TRUE(result.listing.empty());
 }
 
+// The server looks up every entry it lists; in a folder that may be read but not searched it
+// can look up none and sends none, not even "." and "..". That is a refusal, not an empty folder.
+TEST_F(sftp_requests, listing_a_folder_that_cannot_be_searched_fails_with_the_status) {
+  struct row {
+    const char* name;
+    mode_t mode;
+    std::u16string error;  // empty: the listing succeeds with just ".."
+  };
+  const row rows[] = {
+      {"readable, not searchable", 0644, u"Failed to list the folder (3)"},
+      {"searchable, not readable", 0311, u"Failed to list the folder (3)"},
+      {"empty", 0755, u""},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.name);
+    remote.make_folder(r.name);
+    if (r.mode != 0755) remote.write_file(std::string(r.name) + "/inside.txt", "x");
+    chmod(remote.at(r.name).c_str(), r.mode);
+    file_request_result result = run(request_list_folder, remote.at(r.name));
+    EXPECT_EQ(result.success, r.error.empty());
+    EXPECT_EQ(result.error_text, r.error);
+    std::set<std::string> names;
+    for (const auto& entry : result.listing) names.insert(entry->name);
+    EXPECT_EQ(names, r.error.empty() ? std::set<std::string>{".."} : std::set<std::string>{});
+  }
+}
+
 TEST_F(sftp_requests, downloads_trees_and_files_renaming_only_the_top_level_on_collisions) {
   make_tree();
   std::vector<std::string> sources{remote.at("tree") + "/", remote.at("with space.txt")};
@@ -400,34 +427,36 @@ TEST_F(sftp_requests, modify_renames_and_changes_modes) {
     int success;
     std::u16string error;
     int final_mode;  // of `to`
+    int from_mode;   // of `from` afterwards (-1: gone)
   };
   const std::string bytes_name = "old\xff.txt";
   const std::string bytes_new = "new\xfe name.txt";
   const row rows[] = {
-      {"rename only", "a.txt", "b.txt", -1, 1, u"", 0644},
-      {"mode only", "c.txt", "c.txt", 0600, 1, u"", 0600},
-      {"both", "d.txt", "e.txt", 0640, 1, u"", 0640},
-      {"neither", "f.txt", "f.txt", -1, 1, u"", 0644},
-      {"invalid UTF-8 names", bytes_name, bytes_new, -1, 1, u"", 0644},
+      {"rename only", "a.txt", "b.txt", -1, 1, u"", 0644, -1},
+      {"mode only", "c.txt", "c.txt", 0600, 1, u"", 0600, 0600},
+      {"both", "d.txt", "e.txt", 0640, 1, u"", 0640, -1},
+      {"neither", "f.txt", "f.txt", -1, 1, u"", 0644, 0644},
+      {"invalid UTF-8 names", bytes_name, bytes_new, -1, 1, u"", 0644, -1},
       // The server does not overwrite: a clear error, and both files stay as they were.
       {"onto an existing file", "g.txt", "h.txt", -1, 0, mbs_to_wstring("Failed rename " + remote.at("g.txt") + " (-31)"),
-       0644},
+       0644, 0644},
+      // With a mode as well: the mode goes to the file that was chosen, never to the other one.
+      {"onto an existing file with a mode", "i.txt", "j.txt", 0777, 0,
+       mbs_to_wstring("Failed rename " + remote.at("i.txt") + " (-31)"), 0644, 0777},
   };
   for (const row& r : rows) remote.write_file(r.from, r.from);
   remote.write_file("h.txt", "h.txt");
+  remote.write_file("j.txt", "j.txt");
   for (const row& r : rows) {
     SCOPED_TRACE(r.name);
     file_request_result result = run(request_modify_entry, modify_request{remote.at(r.from), remote.at(r.to), r.mode});
     EXPECT_EQ(result.success, r.success);
     EXPECT_EQ(result.error_text, r.error);
     EXPECT_EQ(mode_of(remote.at(r.to)), r.final_mode);
-    if (r.success && r.from != r.to) {
-      EXPECT_EQ(mode_of(remote.at(r.from)), -1);
-    }
+    EXPECT_EQ(mode_of(remote.at(r.from)), r.from_mode);
   }
   EXPECT_EQ(file_content(remote.at(bytes_new)), bytes_name);
-  EXPECT_EQ(file_content(remote.at("g.txt")), "g.txt");
-  EXPECT_EQ(file_content(remote.at("h.txt")), "h.txt");
+  for (const char* kept : {"g.txt", "h.txt", "i.txt", "j.txt"}) EXPECT_EQ(file_content(remote.at(kept)), kept);
 }
 
 TEST_F(sftp_requests, a_refused_mode_change_is_reported) {

@@ -254,6 +254,8 @@ TEST_F(explorer_view, new_folder_places_its_path_and_mode) {
   show_standard_folder();
   ui.expect_modal([](QDialog& dialog) {
     EXPECT_EQ(dialog.windowTitle(), "New");
+    // A folder its owner can enter, unless the user says otherwise.
+    EXPECT_EQ(dialog.findChild<QLineEdit*>("id_1046")->text(), "0755");
     dialog.findChild<QLineEdit*>("id_1035")->setText("made");
     dialog.accept();
   });
@@ -261,7 +263,7 @@ TEST_F(explorer_view, new_folder_places_its_path_and_mode) {
   auto [kind, argument] = take();
   EXPECT_EQ(kind, request_make_folder);
   EXPECT_EQ(std::get<make_folder_request>(argument).path, "/home/u/made");
-  EXPECT_EQ(std::get<make_folder_request>(argument).mode, 0644);
+  EXPECT_EQ(std::get<make_folder_request>(argument).mode, 0755);
 }
 
 TEST_F(explorer_view, download_and_upload_go_through_the_pickers) {
