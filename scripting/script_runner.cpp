@@ -14,7 +14,9 @@ constexpr std::string_view end_mark = "%>";
 constexpr int hook_interval = 100'000;
 
 // Lives in the frame of expand_template; the states point at it through their extra space
-// (which every coroutine copies from the main thread, so all of them share one budget).
+// (which every coroutine copies from the main thread, so all of them share one budget). A new
+// coroutine also takes its creator's hook, and scripts cannot change hooks (`debug.sethook` is
+// taken away), so every thread of a script counts against this one budget.
 struct instruction_budget {
   uint64_t used = 0;
   uint64_t limit = 0;
@@ -29,12 +31,24 @@ instruction_budget*& budget_of(lua_State* state) {
 
 void count_hook(lua_State* state, lua_Debug*) {
   instruction_budget* budget = budget_of(state);
-  budget->used += hook_interval;
-  if (budget->used < budget->limit) return;
-  // From here on every instruction raises, so a pcall inside the script cannot swallow the stop:
-  // the first instruction after it raises again, until the script is left.
+  if (budget->used < budget->limit) {
+    budget->used += hook_interval;
+    if (budget->used < budget->limit) return;
+  }
+  // From here on every instruction of this thread and of the main one raises, so a pcall inside
+  // the script cannot swallow the stop: the first instruction after it raises again, until the
+  // script is left. A coroutine that resumed this one stops at its own next count.
   lua_sethook(state, count_hook, LUA_MASKCOUNT, 1);
+  lua_rawgeti(state, LUA_REGISTRYINDEX, LUA_RIDX_MAINTHREAD);
+  lua_sethook(lua_tothread(state, -1), count_hook, LUA_MASKCOUNT, 1);
+  lua_pop(state, 1);
   luaL_error(state, "script stopped: it ran more than %I instructions", static_cast<lua_Integer>(budget->limit));
+}
+
+// Takes the place of `debug.sethook`: a script that cleared or replaced the count hook could
+// loop for ever.
+int refuse_sethook(lua_State* state) {
+  return luaL_error(state, "debug.sethook is not available: the hook limits the script's instructions");
 }
 
 int open_libraries(lua_State* state) {
@@ -49,6 +63,10 @@ int open_libraries(lua_State* state) {
     luaL_requiref(state, library.name, library.func, 1);
     lua_pop(state, 1);
   }
+  lua_getglobal(state, LUA_DBLIBNAME);
+  lua_pushcfunction(state, refuse_sethook);
+  lua_setfield(state, -2, "sethook");
+  lua_pop(state, 1);
   register_print_functions(state);
   lua_register(state, "dialog", lua_dialog);
   return 0;

@@ -35,7 +35,9 @@ class script_runner {
   QPointer<QWidget> parent;
 
   // How many Lua instructions one expansion may run. A script that loops for ever is ended with
-  // an error when it passes this, so the GUI comes back (about a second or two of work).
+  // an error when it passes this, so the GUI comes back (about a second or two of work). Time
+  // spent inside one library call (a string search that backtracks) is no instructions: such a
+  // call holds the GUI thread until it returns.
   static constexpr uint64_t default_instruction_limit = 400'000'000;
   uint64_t instruction_limit = default_instruction_limit;
 

@@ -141,7 +141,8 @@ TEST(ScriptRunner, PrintWritesThroughTheOutputHookOnceTheRunnerExists) {
 }
 
 // A script that never ends is stopped once it has used up its instructions, also when it
-// catches the stop with pcall or runs in coroutines; the runner is usable again afterwards.
+// catches the stop with pcall, runs in coroutines or tries to clear the count hook; the runner
+// is usable again afterwards.
 class Runaway : public ::testing::TestWithParam<const char*> {
  protected:
   void SetUp() override { script_runner::instance().instruction_limit = 20'000'000; }
@@ -163,7 +164,22 @@ INSTANTIATE_TEST_SUITE_P(
                       "while true do pcall(function() while true do end end) end",
                       "local co = coroutine.wrap(function() while true do end end) while true do pcall(co) end",
                       "repeat local ok = pcall(string.gsub, ('x'):rep(100), '.', function() while true do end end)"
-                      " until false"));
+                      " until false",
+                      "local co = coroutine.wrap(function() while true do end end) pcall(co) nprint('after')",
+                      "local co = coroutine.create(function() while true do end end) coroutine.resume(co)"
+                      " nprint('after')",
+                      "pcall(debug.sethook) while true do end",
+                      "pcall(debug.sethook, function() end, '', 1000) while true do end",
+                      "local co = coroutine.create(function() while true do end end) pcall(debug.sethook, co)"
+                      " coroutine.resume(co) nprint('after')"));
+
+TEST(ScriptRunner, ScriptsCannotReplaceTheCountHookButKeepTheRestOfDebug) {
+  const expansion got = ours("<% debug.sethook() while true do end %>");
+  EXPECT_EQ(got, failed("[string \" debug.sethook() while true do end \"]:1: "
+                        "debug.sethook is not available: the hook limits the script's instructions"));
+  EXPECT_EQ(ours("<% nprint(type(debug.traceback), type(debug.getinfo), debug.getinfo(1, 'l').currentline) %>"),
+            ok("functionfunction1"));
+}
 
 TEST(ScriptRunner, GenerousBoundLetsLongScriptsFinish) {
   // A million loop turns with a print each is far below the bound.
