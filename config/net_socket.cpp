@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -199,20 +200,14 @@ int net_socket::select_sockets(std::span<net_socket* const> readable, std::span<
   return ready;
 }
 
-int net_socket::list_interfaces(net_interface* entries, int max) {
-  if (!entries) return -1;
+std::optional<std::vector<net_interface>> net_socket::all_interfaces() {
   ifaddrs* list = nullptr;
-  if (::getifaddrs(&list) != 0) return -1;
-  int count = 0;
+  if (::getifaddrs(&list) != 0) return std::nullopt;
+  std::vector<net_interface> found;
   for (ifaddrs* entry = list; entry; entry = entry->ifa_next) {
     if (!entry->ifa_addr || entry->ifa_addr->sa_family != AF_INET) continue;
     if (entry->ifa_flags & IFF_POINTOPOINT) continue;
-    if (count == max) {
-      count = -1;
-      break;
-    }
-    net_interface& out = entries[count++];
-    out = net_interface{};
+    net_interface& out = found.emplace_back();
     out.loopback = (entry->ifa_flags & IFF_LOOPBACK) != 0;
     out.address = reinterpret_cast<const sockaddr_in*>(entry->ifa_addr)->sin_addr.s_addr;
     if (entry->ifa_netmask)
@@ -220,5 +215,13 @@ int net_socket::list_interfaces(net_interface* entries, int max) {
     std::snprintf(out.name, sizeof out.name, "%s", entry->ifa_name);
   }
   ::freeifaddrs(list);
-  return count;
+  return found;
+}
+
+int net_socket::list_interfaces(net_interface* entries, int max) {
+  if (!entries) return -1;
+  const auto found = all_interfaces();
+  if (!found || found->size() > static_cast<size_t>(std::max(max, 0))) return -1;
+  std::copy(found->begin(), found->end(), entries);
+  return static_cast<int>(found->size());
 }

@@ -14,6 +14,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 // One local IPv4 interface address.
 struct net_interface {
@@ -65,9 +66,12 @@ class net_socket {
   // watched once; null entries are skipped.
   static int select_sockets(std::span<net_socket* const> readable, std::span<net_socket* const> writable,
                             int64_t timeout_us, int wake_fd = -1);
-  // Writes the local IPv4 interfaces (point-to-point ones left out, interfaces that are down
-  // kept) in the system's order. -1 when `entries` is null, the list cannot be read or there
-  // are more than `max` entries; else the count.
+  // Every local IPv4 interface address (point-to-point ones left out, interfaces that are down
+  // kept) in the system's order, however many there are; nothing when the list cannot be read
+  // (errno tells why).
+  static std::optional<std::vector<net_interface>> all_interfaces();
+  // The same list written to `entries`. -1 when `entries` is null, the list cannot be read or
+  // there are more than `max` entries; else the count.
   static int list_interfaces(net_interface* entries, int max);
 
   int sock = -1;

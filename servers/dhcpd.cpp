@@ -149,15 +149,19 @@ bool dhcpd::start(const dhcpd_param& settings) {
 
 bool dhcpd::open_sockets(uint32_t interface_address) {
   close_sockets();
-  net_interface entries[max_interfaces];
-  const int count = net_socket::list_interfaces(entries, max_interfaces);
-  if (count <= 0) {
-    log(LOG_ERROR, "No usable interface list (%d entries, at most %d)", count, max_interfaces);
+  // Every interface is listed, however many the host has; only those the settings select are
+  // served.
+  const auto entries = net_socket::all_interfaces();
+  if (!entries) {
+    log(LOG_ERROR, "Cannot list the interfaces: %s", std::strerror(errno));
+    return false;
+  }
+  if (entries->empty()) {
+    log(LOG_ERROR, "No IPv4 interface to serve");
     return false;
   }
   std::vector<std::string> devices;
-  for (int i = 0; i < count; ++i) {
-    const net_interface& entry = entries[i];
+  for (const net_interface& entry : *entries) {
     const uint32_t address = ntohl(entry.address);
     if (interface_address != 0 && address != interface_address) continue;
     // One socket per device: a second address on it would answer every request twice.

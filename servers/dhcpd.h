@@ -51,7 +51,6 @@ class dhcpd final : public server {
  public:
   static constexpr uint16_t server_port = 67;
   static constexpr uint16_t client_port = 68;
-  static constexpr int max_interfaces = 10;
   static constexpr int64_t offer_hold = 5;  // seconds an offer keeps its address
   // Seconds since 1970; replaceable so that tests can move time.
   using time_source = std::function<int64_t()>;

@@ -230,6 +230,14 @@ TEST(net_socket_interfaces, the_list_holds_loopback_and_is_all_or_nothing) {
     }
   EXPECT_TRUE(loopback);
   EXPECT_EQ(net_socket::list_interfaces(entries, count - 1), -1);
+  // The uncapped list is the same list.
+  const auto all = net_socket::all_interfaces();
+  ASSERT_TRUE(all);
+  ASSERT_EQ(all->size(), static_cast<size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    EXPECT_EQ((*all)[i].address, entries[i].address);
+    EXPECT_STREQ((*all)[i].name, entries[i].name);
+  }
 }
 
 TEST(net_socket_text, dotted_text_and_addresses) {

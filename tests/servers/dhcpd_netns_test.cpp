@@ -1,7 +1,8 @@
 // The DHCP server as clients on a network see it: busybox udhcpc in a namespace of its own,
-// joined to the server's namespace by a veth pair, leases, renews and releases an address;
-// malformed datagrams from Python change nothing; a lease expires on the server's clock, also
-// while datagrams keep arriving; a port already taken fails the start with its reason. Needs root.
+// joined to the server's namespace by a veth pair, leases, renews and releases an address, also
+// from a server side with more addresses than a fixed interface list would hold; malformed
+// datagrams from Python change nothing; a lease expires on the server's clock, also while
+// datagrams keep arriving; a port already taken fails the start with its reason. Needs root.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -169,6 +170,39 @@ TEST_F(dhcpd_netns, udhcpc_leases_renews_and_releases_and_junk_changes_nothing) 
   EXPECT_TRUE(trace_shows("Release IP 10.99.0.100 from ")) << trace;
   EXPECT_TRUE(leases().empty());
 }
+
+struct many_addresses_case {
+  const char* what;
+  uint32_t interface_address;  // the settings' Interface, host order
+  const char* server_id;       // what the client is told
+  size_t sockets;              // one per served device
+};
+
+class dhcpd_netns_many_addresses : public dhcpd_netns, public ::testing::WithParamInterface<many_addresses_case> {};
+
+TEST_P(dhcpd_netns_many_addresses, udhcpc_gets_a_lease_from_the_selected_interfaces) {
+  const many_addresses_case& c = GetParam();
+  // Twelve addresses on the server side, as hosts with container bridges or VPNs have them.
+  for (int n = 2; n <= 12; ++n)
+    ASSERT_EQ(run_command(net->server_command("ip addr add 10.99.0." + std::to_string(n) + "/24 dev " +
+                                              netns_pair::server_if)),
+              0);
+  settings.interface_address = c.interface_address;
+  ASSERT_TRUE(start_server()) << trace;
+  EXPECT_EQ(dhcpd::instance()->sockets.size(), c.sockets);
+  start_client();
+  const std::string bound = wait_event("bound ");
+  ASSERT_FALSE(bound.empty()) << read_file(events) << trace;
+  EXPECT_NE(bound.find("ip=10.99.0.100 "), std::string::npos) << bound;
+  EXPECT_NE(bound.find(std::string("serverid=") + c.server_id + " "), std::string::npos) << bound;
+  EXPECT_TRUE(trace_shows("IP 10.99.0.100 is allocated to ")) << trace;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    twelve, dhcpd_netns_many_addresses,
+    ::testing::Values(many_addresses_case{"every_interface", 0, "10.99.0.1", 2},  // the veth end and loopback
+                      many_addresses_case{"the_last_address", 0x0A63000C, "10.99.0.12", 1}),
+    [](const ::testing::TestParamInfo<many_addresses_case>& info) { return std::string(info.param.what); });
 
 TEST_F(dhcpd_netns, a_lease_expires_on_the_servers_clock_when_the_client_is_gone) {
   ASSERT_NO_FATAL_FAILURE(lease_to_a_vanishing_client());

@@ -79,4 +79,8 @@ std::string netns_pair::client_command(const std::string& command) const {
   return "ip netns exec " + client_ns_ + " " + command;
 }
 
+std::string netns_pair::server_command(const std::string& command) const {
+  return "ip netns exec " + server_ns_ + " " + command;
+}
+
 }  // namespace test_support

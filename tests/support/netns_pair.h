@@ -32,8 +32,9 @@ class netns_pair {
   // Runs `work` on the calling thread inside the server namespace: sockets made there stay
   // there. The thread is back in its own namespace afterwards.
   void in_server(const std::function<void()>& work) const;
-  // `command` prefixed so that it runs inside the client namespace.
+  // `command` prefixed so that it runs inside the client namespace, or the server namespace.
   std::string client_command(const std::string& command) const;
+  std::string server_command(const std::string& command) const;
 
  private:
   void remove() const;
