@@ -110,6 +110,7 @@ int net_socket::receive(void* buffer, size_t size, int timeout_ms, sockaddr_in* 
     got = ::recvfrom(sock, buffer, size, MSG_DONTWAIT | MSG_TRUNC, reinterpret_cast<sockaddr*>(&from),
                      &from_length);
     if (got > static_cast<ssize_t>(size)) {
+      if (source) *source = from;
       errno = EMSGSIZE;
       return -1;
     }

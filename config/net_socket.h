@@ -50,9 +50,9 @@ class net_socket {
 
   // Waits up to `timeout_ms` (none when 0 or less) for data, then takes what is there without
   // blocking. Returns the byte count; 0 for a time-out, nothing there yet, or a TCP peer that
-  // closed; negative on an error. A datagram longer than `size` is an error (and is lost). The
-  // sender's address goes to `source` when given and something arrived. A TCP error other than
-  // would-block leaves the socket open but unconnected.
+  // closed; negative on an error. A datagram longer than `size` is an error, EMSGSIZE (and is
+  // lost). The sender's address goes to `source` when given and something arrived, also such a
+  // datagram. A TCP error other than would-block leaves the socket open but unconnected.
   int receive(void* buffer, size_t size, int timeout_ms, sockaddr_in* source = nullptr);
   // TCP: sends in one call. UDP: to `destination`, else broadcast-enabled to remote_address,
   // else nothing (an error). Returns the count sent, 0 on would-block, negative on an error.

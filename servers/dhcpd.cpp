@@ -201,14 +201,20 @@ void dhcpd::run(platform::worker_control& control) {
   log(LOG_INFORMATION, "DHCP Server started");
   std::vector<net_socket*> watched;
   for (const auto& s : sockets) watched.push_back(s.get());
-  dhcp_message buffer;
+  std::array<uint8_t, receive_size> buffer;
   while (running) {
     const int ready = net_socket::select_sockets(watched, {}, 100000, control.wake_fd());
     if (ready < 0) break;
     for (net_socket* s : watched) {
       if (!(s->ready_flags & net_socket::ready_read)) continue;
-      const int got = s->receive(buffer.data(), buffer.size(), 0);
-      if (got <= 0) continue;  // nothing, or a datagram longer than a message
+      sockaddr_in sender{};
+      const int got = s->receive(buffer.data(), buffer.size(), 0, &sender);
+      if (got < 0 && errno == EMSGSIZE)
+        log(LOG_DEBUG, "Dropped a datagram longer than %u bytes from %s:%u", static_cast<unsigned>(receive_size),
+            dotted_text(ntohl(sender.sin_addr.s_addr)).c_str(), ntohs(sender.sin_port));
+      else if (got < 0)
+        log(LOG_DEBUG, "Dropped a datagram: %s", std::strerror(errno));
+      if (got <= 0) continue;
       const uint32_t self = ntohl(s->local_address->sin_addr.s_addr);
       if (auto reply = handle_packet(self, buffer.data(), static_cast<size_t>(got))) s->send(reply->data(), reply->size());
     }

@@ -44,13 +44,16 @@ struct dhcp_lease_info {
   bool operator==(const dhcp_lease_info&) const = default;
 };
 
-// A DHCP message as read and as built: the fixed part, the cookie and the options.
+// A DHCP message as built: the fixed part, the cookie and the options.
 using dhcp_message = std::array<uint8_t, 552>;
 
 class dhcpd final : public server {
  public:
   static constexpr uint16_t server_port = 67;
   static constexpr uint16_t client_port = 68;
+  // The longest datagram read: clients whose maximum message size is above the 576 bytes every
+  // client must accept send requests that long, up to what an Ethernet frame carries.
+  static constexpr size_t receive_size = 1500;
   static constexpr int64_t offer_hold = 5;  // seconds an offer keeps its address
   // Seconds since 1970; replaceable so that tests can move time.
   using time_source = std::function<int64_t()>;

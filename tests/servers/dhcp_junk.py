@@ -27,7 +27,8 @@ JUNK = [
     os.urandom(239),
     os.urandom(300),
     os.urandom(552),
-    os.urandom(1400),                                        # longer than any message
+    os.urandom(1400),
+    os.urandom(4000),                                        # longer than the server reads
     message(hlen=200, options=b"\x35\x01\x01\xff"),
     message(op=2, options=b"\x35\x01\x01\xff"),
     message(options=b""),                                     # no options at all

@@ -1,7 +1,8 @@
 // The DHCP server as clients on a network see it: busybox udhcpc in a namespace of its own,
 // joined to the server's namespace by a veth pair, leases, renews and releases an address, also
-// from a server side with more addresses than a fixed interface list would hold; malformed
-// datagrams from Python change nothing; a lease expires on the server's clock, also while
+// from a server side with more addresses than a fixed interface list would hold; requests
+// longer than 552 bytes are answered; malformed datagrams from Python change nothing (and one
+// too long to read is logged); a lease expires on the server's clock, also while
 // datagrams keep arriving; a port already taken fails the start with its reason. Needs root.
 #include <gtest/gtest.h>
 
@@ -157,6 +158,7 @@ TEST_F(dhcpd_netns, udhcpc_leases_renews_and_releases_and_junk_changes_nothing) 
   EXPECT_TRUE(trace_shows("Invalid packet length 239"));
   EXPECT_TRUE(trace_shows("Invalid hw len 200"));
   EXPECT_TRUE(trace_shows("Invalid option length!"));
+  EXPECT_TRUE(trace_shows("Dropped a datagram longer than 1500 bytes from 10.99.0.100:")) << trace;
   EXPECT_EQ(leases().size(), 1u);
 
   fake_now += 60;
@@ -203,6 +205,20 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(many_addresses_case{"every_interface", 0, "10.99.0.1", 2},  // the veth end and loopback
                       many_addresses_case{"the_last_address", 0x0A63000C, "10.99.0.12", 1}),
     [](const ::testing::TestParamInfo<many_addresses_case>& info) { return std::string(info.param.what); });
+
+class dhcpd_netns_large_requests : public dhcpd_netns, public ::testing::WithParamInterface<int> {};
+
+TEST_P(dhcpd_netns_large_requests, a_discover_longer_than_552_bytes_gets_an_offer) {
+  ASSERT_TRUE(start_server()) << trace;
+  const std::string command = net->client_command(std::string("python3 " DHCP_DISCOVER " ") + netns_pair::client_if +
+                                                  " " + std::to_string(GetParam()));
+  EXPECT_EQ(run_command(command), 0) << command << "\n" << trace;
+  ASSERT_EQ(leases().size(), 1u);
+  EXPECT_EQ(leases()[0].ip, 0x0A630064u);
+}
+
+INSTANTIATE_TEST_SUITE_P(sizes, dhcpd_netns_large_requests, ::testing::Values(576, 1500),
+                         [](const ::testing::TestParamInfo<int>& info) { return "bytes_" + std::to_string(info.param); });
 
 TEST_F(dhcpd_netns, a_lease_expires_on_the_servers_clock_when_the_client_is_gone) {
   ASSERT_NO_FATAL_FAILURE(lease_to_a_vanishing_client());
