@@ -62,15 +62,23 @@ class ssh2 : public protocol {
   int delete_files(const std::vector<std::string>& paths, std::u16string& error_text);
   int modify_entry(const modify_request& change, std::u16string& error_text);
   int make_folder(const make_folder_request& folder, std::u16string& error_text);
-  // Uploads (local sources, remote target folder) or downloads (the other way round).
-  int copy_files(const transfer_request& transfer, bool download, const platform::worker_control& run);
+  // Uploads (local sources, remote target folder) or downloads (the other way round). A
+  // download fails when a file failed while being copied (its partial copy is removed), with the
+  // first such file and why in the error text.
+  int copy_files(const transfer_request& transfer, bool download, std::u16string& error_text,
+                 const platform::worker_control& run);
   // Removes a file, or a folder with everything below it; a failure leaves its code and path.
   void remove_path(const std::string& path, int& code, std::string& failing_path);
   void remote_size(const std::string& path, transfer_session& transfer);
   void upload_item(const std::string& source, std::string& remote_base, transfer_session& transfer);
-  void download_item(const std::string& source, std::string& local_base, transfer_session& transfer);
+  // `mode`: the permission bits the copy is made with (the umask applies).
+  void download_item(const std::string& source, std::string& local_base, transfer_session& transfer,
+                     unsigned mode);
   void upload_file(const std::string& source, const std::string& target, transfer_session& transfer);
-  void download_file(const std::string& source, const std::string& target, transfer_session& transfer);
+  // The entries of a remote folder whose copy was made, into that copy.
+  void download_folder(const std::string& source, std::string& local_base, transfer_session& transfer);
+  void download_file(const std::string& source, const std::string& target, transfer_session& transfer,
+                     unsigned mode);
 
   socket_slot socket;
   LIBSSH2_SESSION* session = nullptr;

@@ -40,7 +40,7 @@ int ssh2::run_request(std::u16string& error_text, const platform::worker_control
     case request_download:
     case request_upload:
       if (auto* transfer = std::get_if<transfer_request>(&argument))
-        return copy_files(*transfer, kind == request_download, run);
+        return copy_files(*transfer, kind == request_download, error_text, run);
       break;
     case request_delete_files:
       if (auto* paths = std::get_if<std::vector<std::string>>(&argument)) return delete_files(*paths, error_text);

@@ -8,7 +8,9 @@
 // over what is at its name (the name was found free, or its folder was just made): a link or file
 // that appears there meanwhile skips the file, so nothing outside the copy is ever written,
 // truncated or removed. A file that fails while being written is removed at the side it was
-// written to, and standard error says why.
+// written to, and standard error says why; a download that lost a file so fails, saying the same.
+// Downloaded files and folders get the remote entry's permission bits (less the umask), as
+// OpenSSH's sftp makes them.
 #include <fcntl.h>
 #include <libssh2.h>
 #include <libssh2_sftp.h>
@@ -120,9 +122,26 @@ class fd_closer {
   int fd;
 };
 
+// The permission bits a downloaded copy is made with: the remote entry's own, or what a new
+// file or folder gets when the server sent none. The umask applies in either case.
+unsigned copy_mode(const LIBSSH2_SFTP_ATTRIBUTES& attributes, bool folder) {
+  if (attributes.flags & LIBSSH2_SFTP_ATTR_PERMISSIONS) return static_cast<unsigned>(attributes.permissions & 0777);
+  return folder ? 0777 : 0666;
+}
+
+// A folder is filled with every owner bit set; afterwards it takes the owner bits of `mode` (the
+// others it got when it was made).
+void keep_owner_bits(const std::string& folder, unsigned mode) {
+  if ((mode & S_IRWXU) == S_IRWXU) return;
+  fd_closer fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  struct stat info {};
+  if (fd.get() >= 0 && fstat(fd.get(), &info) == 0) fchmod(fd.get(), info.st_mode & 0777 & (mode | 077));
+}
+
 }  // namespace
 
-int ssh2::copy_files(const transfer_request& transfer, bool download, const platform::worker_control& run) {
+int ssh2::copy_files(const transfer_request& transfer, bool download, std::u16string& error_text,
+                     const platform::worker_control& run) {
   transfer_session session(download, run);
   for (const std::string& source : transfer.sources) {
     if (download) remote_size(source, session);
@@ -138,10 +157,18 @@ int ssh2::copy_files(const transfer_request& transfer, bool download, const plat
     session.totals.name_offset = name_offset_of(source);
     session.totals.top_level = true;
     std::string base = transfer.target_folder;
-    if (download) download_item(source, base, session);
-    else upload_item(source, base, session);
+    if (download) {
+      LIBSSH2_SFTP_ATTRIBUTES attributes{};
+      std::string path = without_trailing_slashes(source);
+      libssh2_sftp_stat_ex(sftp, path.data(), length_of(path), LIBSSH2_SFTP_STAT, &attributes);
+      download_item(source, base, session, copy_mode(attributes, is_folder_path(source)));
+    } else {
+      upload_item(source, base, session);
+    }
   }
-  return 1;
+  if (!download || session.failure.empty()) return 1;
+  error_text = mbs_to_wstring(session.failure);
+  return 0;
 }
 
 void ssh2::remote_size(const std::string& path, transfer_session& transfer) {
@@ -242,19 +269,25 @@ void ssh2::upload_file(const std::string& source, const std::string& target, tra
   if (!failure.empty()) say("Upload of " + source + " failed, " + failure + "; " + target + " was removed");
 }
 
-void ssh2::download_item(const std::string& source, std::string& local_base, transfer_session& transfer) {
+void ssh2::download_item(const std::string& source, std::string& local_base, transfer_session& transfer,
+                         unsigned mode) {
   std::string target;
   if (place_target(source, local_base, transfer.totals, target,
                    [](const std::string& path) { return local_exists(path) ? 1 : 0; }) <= 0)
     return;
   if (!is_folder_path(source)) {
-    download_file(source, target, transfer);
+    download_file(source, target, transfer, mode);
     return;
   }
-  if (mkdir(target.c_str(), 0777) != 0) {
+  if (mkdir(target.c_str(), mode | S_IRWXU) != 0) {
     say("Download of " + source + " skipped: cannot make " + target + ": " + std::strerror(errno));
     return;
   }
+  download_folder(source, local_base, transfer);
+  keep_owner_bits(target, mode);
+}
+
+void ssh2::download_folder(const std::string& source, std::string& local_base, transfer_session& transfer) {
   remote_folder folder(sftp, source);
   if (!folder.is_open()) {
     say("Download of " + source + " skipped: " + library_error(session, sftp));
@@ -264,13 +297,16 @@ void ssh2::download_item(const std::string& source, std::string& local_base, tra
   while (transfer.go_on(remote_walk_pause) && folder.next(entry) > 0) {
     if (entry.is_dot_or_dot_dot()) continue;
     entry_kind kind = entry.kind();
-    if (kind == entry_kind::file) download_item(source + entry.name, local_base, transfer);
-    else if (kind == entry_kind::folder) download_item(source + entry.name + "/", local_base, transfer);
+    if (kind == entry_kind::file)
+      download_item(source + entry.name, local_base, transfer, copy_mode(entry.attributes, false));
+    else if (kind == entry_kind::folder)
+      download_item(source + entry.name + "/", local_base, transfer, copy_mode(entry.attributes, true));
   }
 }
 
-void ssh2::download_file(const std::string& source, const std::string& target, transfer_session& transfer) {
-  fd_closer local(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+void ssh2::download_file(const std::string& source, const std::string& target, transfer_session& transfer,
+                         unsigned mode) {
+  fd_closer local(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
   if (local.get() < 0) {
     say("Download of " + source + " skipped: cannot make " + target + ": " + std::strerror(errno));
     return;
@@ -281,7 +317,9 @@ void ssh2::download_file(const std::string& source, const std::string& target, t
   std::string failure;
   sftp_handle remote(
       libssh2_sftp_open_ex(sftp, source.data(), length_of(source), LIBSSH2_FXF_READ, 0, LIBSSH2_SFTP_OPENFILE));
-  if (!remote) failure = "it cannot be opened: " + library_error(session, sftp);
+  // A file that cannot be opened is skipped; one that fails part way fails the download.
+  const bool opened = static_cast<bool>(remote);
+  if (!opened) failure = "it cannot be opened: " + library_error(session, sftp);
   transfer_buffer.resize(transfer_block);
   while (remote) {
     ssize_t n = libssh2_sftp_read(remote.get(), transfer_buffer.data(), transfer_buffer.size());
@@ -301,5 +339,8 @@ void ssh2::download_file(const std::string& source, const std::string& target, t
   if (local.close() != 0 && failure.empty()) failure = std::string("writing ") + target + " failed: " + std::strerror(errno);
   if (failure.empty() && !transfer.stopped()) return;
   unlink(target.c_str());
-  if (!failure.empty()) say("Download of " + source + " failed, " + failure + "; the partial file " + target + " was removed");
+  if (failure.empty()) return;
+  std::string line = "Download of " + source + " failed, " + failure + "; the partial file " + target + " was removed";
+  say(line);
+  if (opened && transfer.failure.empty()) transfer.failure = std::move(line);
 }

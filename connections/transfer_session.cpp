@@ -13,19 +13,40 @@ transfer_session::~transfer_session() {
 }
 
 bool transfer_session::go_on(std::chrono::milliseconds pause_sleep) {
+  bool shown_paused = false;
   while (!halted) {
     bool paused = false;
     if (run.stop_requested() || !control->query(paused)) {
       halted = true;
       break;
     }
-    if (!paused) return true;
+    if (!paused) {
+      if (shown_paused) {
+        transfer_progress going_on;
+        going_on.action = action;
+        send(going_on);
+      }
+      return true;
+    }
+    if (!shown_paused) {
+      // The throttled reports may lag behind what was copied: the bar catches up now.
+      transfer_progress pause;
+      pause.action = u"paused";
+      if (totals.done > 0) pause.percent = transfer_percent(totals.done, totals.total);
+      send(pause);
+      shown_paused = true;
+    }
     run.wait_for_stop(pause_sleep);
   }
   return false;
 }
 
 void transfer_session::report(const transfer_progress& progress) {
+  if (progress.action) action = *progress.action;
+  send(progress);
+}
+
+void transfer_session::send(const transfer_progress& progress) {
   if (control->leave_progress(progress) && monitor) monitor->transfer_progress_ready(control);
 }
 

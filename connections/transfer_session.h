@@ -3,6 +3,7 @@
 // begin and the end, leaves progress reports for the dialog, and answers whether to go on.
 #include <chrono>
 #include <memory>
+#include <string>
 
 #include "connections/transfer_control.h"
 #include "connections/transfer_progress.h"
@@ -21,7 +22,9 @@ class transfer_session {
   transfer_session& operator=(const transfer_session&) = delete;
 
   // The pause-and-cancel poll: false once the user cancelled or the worker is asked to stop;
-  // while paused it sleeps `pause_sleep` between queries, doing nothing else.
+  // while paused it sleeps `pause_sleep` between queries, doing nothing else. A pause is
+  // reported at once with the fraction done so far and the action "paused"; going on again
+  // brings the action back.
   bool go_on(std::chrono::milliseconds pause_sleep);
   // False once a poll said stop.
   bool stopped() const { return halted; }
@@ -33,10 +36,17 @@ class transfer_session {
   void add_done(uint64_t bytes, progress_clock& clock);
 
   transfer_totals totals;
+  // The first file that failed while being copied, and why; empty while none did.
+  std::string failure;
 
  private:
+  // Leaves a report for the dialog, having a notice posted when none is out.
+  void send(const transfer_progress& progress);
+
   const std::shared_ptr<transfer_control> control;
   const std::shared_ptr<transfer_monitor> monitor;
   const platform::worker_control& run;
   bool halted = false;
+  // The action the dialog shows, but for a pause: what it starts with until one is reported.
+  std::u16string action = u"calculating...";
 };

@@ -148,6 +148,9 @@ void CExplorerView::OnFileRequestDone() {
     case request_upload:
       Refresh();
       return;
+    case request_download:
+      if (!result->success) break;
+      return;
     case request_delete_files:
     case request_modify_entry:
     case request_make_folder:

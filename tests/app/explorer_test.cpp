@@ -22,6 +22,7 @@
 
 #include "app/open_session.h"
 #include "connections/transfer_control.h"
+#include "connections/transfer_progress.h"
 #include "explorer/CExplorerListCtrl.h"
 #include "explorer/CExplorerView.h"
 #include "explorer/CPathBarEx.h"
@@ -199,6 +200,13 @@ TEST_F(ExplorerTab, CancelInTheProgressDialogStopsTheDownloadAndRemovesThePartia
   EXPECT_EQ(dialog->windowModality(), Qt::WindowModal);
   control<QPushButton>(*dialog, 1)->click();
   EXPECT_EQ(control<QPushButton>(*dialog, 1)->text(), "Resume");
+  // Paused, the dialog says so and its bar shows what is done (nothing is written meanwhile).
+  auto* action = control<QLabel>(*dialog, CProgressDlg::id_action);
+  ASSERT_TRUE(wait([&] { return action->text() == "paused"; }));
+  EXPECT_EQ(dialog->findChild<QProgressBar*>("id_1047")->value(),
+            transfer_percent(std::filesystem::file_size(local.file("huge.bin")), uint64_t{5} << 30));
+  control<QPushButton>(*dialog, 1)->click();
+  EXPECT_TRUE(wait([&] { return action->text() == "downloading..."; }));
   control<QPushButton>(*dialog, 2)->click();
   EXPECT_FALSE(dialog->isVisible());
   EXPECT_TRUE(wait([&] { return idle(); }));

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -33,6 +34,7 @@
 #include "connections/sftp_handles.h"
 #include "connections/ssh2.h"
 #include "connections/transfer_control.h"
+#include "connections/transfer_progress.h"
 #include "tests/connections/connection_test_support.h"
 #include "tests/support/freezing_proxy.h"
 #include "tests/support/remote_tree.h"
@@ -396,6 +398,36 @@ TEST_F(sftp_requests, pause_holds_the_copy_until_resumed) {
   EXPECT_EQ(file_content(remote.at("data.bin")), data);
 }
 
+// The reports while copying are throttled and may lag behind; a pause shows what is done at
+// once, and says so, until the copy goes on.
+TEST_F(sftp_requests, a_pause_shows_the_fraction_done_at_once_and_going_on_brings_the_action_back) {
+  constexpr uint64_t size = uint64_t{1} << 30;
+  remote.make_sparse("big.bin", size);
+  bool paused = false;
+  monitor->on_progress = [&](transfer_control& transfer, const transfer_progress& report) {
+    if (report.percent > 0 && !paused) transfer.set_paused(paused = true);
+  };
+  connect();
+  ASSERT_TRUE(connection->request.place(request_download, transfer_request{{remote.at("big.bin")}, local.path()}));
+  auto last_action = [&] {
+    std::lock_guard<std::mutex> guard(monitor->lock);
+    return monitor->actions.empty() ? std::u16string() : monitor->actions.back();
+  };
+  ASSERT_TRUE(wait_until([&] { return last_action() == u"paused"; }));
+  {
+    std::lock_guard<std::mutex> guard(monitor->lock);
+    // Nothing is written while paused: the file holds what was done.
+    EXPECT_EQ(monitor->percents.back(), transfer_percent(std::filesystem::file_size(local.file("big.bin")), size));
+    monitor->on_progress = [](transfer_control& transfer, const transfer_progress& report) {
+      if (report.percent > 0) transfer.cancel();
+    };
+    monitor->current->set_paused(false);
+  }
+  ASSERT_TRUE(wait_until([&] { return connection->request.state.load() == request_done; }));
+  std::lock_guard<std::mutex> guard(monitor->lock);
+  EXPECT_EQ(monitor->actions, (std::vector<std::u16string>{u"downloading...", u"paused", u"downloading..."}));
+}
+
 TEST_F(sftp_requests, delete_removes_trees_depth_first_and_unlinks_links_without_following_them) {
   make_tree();
   remote.make_folder("outside");
@@ -475,7 +507,7 @@ TEST_F(sftp_requests, make_folder_uses_the_mode_and_reports_a_refusal) {
   EXPECT_EQ(result.error_text, mbs_to_wstring("Failed mkdir " + remote.at("new") + " (-31)"));
 }
 
-TEST_F(sftp_requests, a_download_that_cannot_be_written_removes_its_partial_file) {
+TEST_F(sftp_requests, a_download_that_cannot_be_written_fails_and_removes_its_partial_file) {
   remote.write_file("large.bin", std::string(3 << 20, 'x'));
   connect();
   // Files of this process may not grow beyond 1 MiB while the download runs.
@@ -489,9 +521,64 @@ TEST_F(sftp_requests, a_download_that_cannot_be_written_removes_its_partial_file
   file_request_result result = transfer(request_download, {remote.at("large.bin")}, local.path());
   std::string said = testing::internal::GetCapturedStderr();
   setrlimit(RLIMIT_FSIZE, &before);
-  EXPECT_EQ(result.success, 1);
+  std::signal(SIGXFSZ, SIG_DFL);
+  const std::string reason = "Download of " + remote.at("large.bin") + " failed, writing " + local.file("large.bin") +
+                             " failed: File too large; the partial file " + local.file("large.bin") + " was removed";
+  EXPECT_EQ(result.success, 0);
+  EXPECT_EQ(wcs_to_string(result.error_text), reason);
   EXPECT_FALSE(std::filesystem::exists(local.file("large.bin")));
-  EXPECT_NE(said.find("the partial file " + local.file("large.bin") + " was removed"), std::string::npos) << said;
+  EXPECT_NE(said.find(reason), std::string::npos) << said;
+}
+
+// A connection that goes away part way through a file: the download fails with the reason.
+TEST_F(sftp_requests, a_download_cut_short_by_the_connection_fails_with_the_reason) {
+  test_support::freezing_proxy proxy(env("TESSARY_SSH_HOST"), static_cast<uint16_t>(std::stoi(env("TESSARY_SSH_PORT"))));
+  ASSERT_TRUE(proxy.valid());
+  remote.make_sparse("big.bin", uint64_t{1} << 30);
+  connect(proxy.port());
+  // The first percent comes while the file is being read.
+  std::atomic<bool> cut{false};
+  monitor->on_progress = [&](transfer_control&, const transfer_progress& report) {
+    if (report.percent > 0 && !cut.exchange(true)) proxy.cut();
+  };
+  file_request_result result = transfer(request_download, {remote.at("big.bin")}, local.path());
+  EXPECT_TRUE(cut);
+  EXPECT_EQ(result.success, 0);
+  std::string text = wcs_to_string(result.error_text);
+  EXPECT_EQ(text.rfind("Download of " + remote.at("big.bin") + " failed, reading it failed: ", 0), 0u) << text;
+  EXPECT_NE(text.find("; the partial file " + local.file("big.bin") + " was removed"), std::string::npos) << text;
+  EXPECT_FALSE(std::filesystem::exists(local.file("big.bin")));
+}
+
+// As OpenSSH's sftp makes them: a private file stays private. A folder its owner may not write
+// is filled first and gets its own bits afterwards.
+TEST_F(sftp_requests, downloads_give_copies_the_remote_permission_bits_less_the_umask) {
+  struct row {
+    std::string path;
+    mode_t mode;
+    bool folder;
+  };
+  const row rows[] = {
+      {"perm", 0750, true},           {"perm/private", 0600, false},          {"perm/script", 0755, false},
+      {"perm/shared", 0666, false},   {"perm/locked", 0500, true},            {"perm/locked/read-only", 0444, false},
+      {"top-secret", 0600, false},
+  };
+  for (const row& r : rows) {
+    if (r.folder) remote.make_folder(r.path);
+    else remote.write_file(r.path, r.path);
+  }
+  // Deepest first, so every folder can still be filled.
+  for (auto r = std::rbegin(rows); r != std::rend(rows); ++r) chmod(remote.at(r->path).c_str(), r->mode);
+  mode_t umask_before = umask(022);
+  file_request_result result = transfer(request_download, {remote.at("perm") + "/", remote.at("top-secret")}, local.path());
+  umask(umask_before);
+  EXPECT_EQ(result.success, 1) << wcs_to_string(result.error_text);
+  for (const row& r : rows) {
+    EXPECT_EQ(mode_of(local.file(r.path)), static_cast<int>(r.mode & ~mode_t{022})) << r.path;
+    if (!r.folder) {
+      EXPECT_EQ(file_content(local.file(r.path)), r.path);
+    }
+  }
 }
 
 TEST_F(sftp_requests, an_upload_whose_local_read_fails_removes_the_remote_file) {

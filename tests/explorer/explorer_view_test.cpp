@@ -201,11 +201,19 @@ TEST_F(explorer_view, a_failed_request_shows_its_error_and_keeps_the_rows) {
   EXPECT_EQ(ui.messages()[0].style, unsigned(platform::MB_OK | platform::MB_ICONERROR));
   EXPECT_EQ(names().size(), 4u);
   EXPECT_EQ(view->m_wndPathBar->m_strCurrent, "/home/u");
-  // A failed download shows nothing.
+  // A download shows nothing when it succeeds, and its error when it failed.
   connection->request.place(request_download, transfer_request{{"/a"}, "/tmp"});
   take();
   finish(1);
   EXPECT_EQ(ui.messages().size(), 1u);
+  connection->request.place(request_download, transfer_request{{"/a"}, "/tmp"});
+  take();
+  ui.expect_message(platform::IDOK);
+  finish(0, u"Download of /a failed, reading it failed: x; the partial file /tmp/a was removed");
+  ASSERT_EQ(ui.messages().size(), 2u);
+  EXPECT_EQ(ui.messages()[1].text, "Download of /a failed, reading it failed: x; the partial file /tmp/a was removed");
+  EXPECT_EQ(ui.messages()[1].caption, "Error");
+  EXPECT_EQ(connection->request.state.load(), request_idle);
 }
 
 TEST_F(explorer_view, modify_passes_the_mode_only_when_changed_and_keeps_unchanged_name_bytes) {

@@ -58,6 +58,16 @@ void freezing_proxy::freeze() {
   wake.signal();
 }
 
+void freezing_proxy::thaw() {
+  frozen = false;
+  wake.signal();
+}
+
+void freezing_proxy::cut() {
+  cutting = true;
+  wake.signal();
+}
+
 void freezing_proxy::serve() {
   // Pairs of sockets: [2k] the client's, [2k+1] the target's.
   std::vector<int> sockets;
@@ -68,6 +78,11 @@ void freezing_proxy::serve() {
       for (int fd : sockets) waits.push_back({fd, POLLIN, 0});
     if (poll(waits.data(), waits.size(), -1) < 0) continue;
     if (waits[0].revents) wake.clear();
+    if (cutting.exchange(false)) {
+      for (int fd : sockets) close(fd);
+      sockets.clear();
+      continue;
+    }
     if (waits[1].revents & POLLIN) {
       int client = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
       int target = client >= 0 ? connect_to(target_host, target_port) : -1;

@@ -1,7 +1,9 @@
 #pragma once
 // A loopback TCP proxy that forwards every connection to a target and can freeze: from then on
 // it moves no byte in either direction, while keeping the connections open, as a peer that
-// hangs does. Its thread waits in poll on the sockets and a wake descriptor.
+// hangs does (a process stopped with SIGSTOP); thawed, it moves what waited, as that process
+// continued would. It can also cut every connection it holds, as a peer that vanishes. Its
+// thread waits in poll on the sockets and a wake descriptor.
 #include <atomic>
 #include <cstdint>
 #include <string>
@@ -22,6 +24,9 @@ class freezing_proxy {
   // The port to connect to on 127.0.0.1.
   uint16_t port() const { return listen_port; }
   void freeze();
+  void thaw();
+  // Closes every connection held now; new ones are taken as before.
+  void cut();
 
  private:
   void serve();
@@ -31,6 +36,7 @@ class freezing_proxy {
   int listener = -1;
   uint16_t listen_port = 0;
   std::atomic<bool> frozen{false};
+  std::atomic<bool> cutting{false};
   std::atomic<bool> ending{false};
   platform::wake_event wake;
   std::thread worker;
