@@ -72,6 +72,12 @@ void CSessionTerminalAppearanceDlg::OnInitDialog() {
   UpdateSample();
 }
 
+bool CSessionTerminalAppearanceDlg::Validate() {
+  // Below the least is raised as it is typed; above the most is refused.
+  if (field_number(m_wndInterval->text()).value_or(0) > cursor_interval_max) return Refuse(cursor_interval_too_long());
+  return true;
+}
+
 void CSessionTerminalAppearanceDlg::UpdateSample() {
   const session_appearance& look = m_pSession->appearance;
   const color_scheme& scheme = m_dialog.m_schemes.find_scheme(look.color_scheme);
@@ -101,8 +107,7 @@ void CSessionTerminalAppearanceDlg::OnStyleChanged() {
 }
 
 void CSessionTerminalAppearanceDlg::OnIntervalChanged() {
-  const uint32_t interval = std::max(field_number(m_wndInterval->text()).value_or(0), cursor_interval_min);
-  m_pSession->appearance.cursor_interval = static_cast<int32_t>(std::min<uint32_t>(interval, INT32_MAX));
+  m_pSession->appearance.cursor_interval = static_cast<int32_t>(typed_cursor_interval(m_wndInterval->text()));
   OnModified();
   UpdateSample();
 }

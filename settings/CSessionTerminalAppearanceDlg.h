@@ -19,6 +19,8 @@ class CSessionTerminalAppearanceDlg : public COptDialog {
   // Binds the page to the dialog's record.
   void LoadFromConfig() override;
   void StoreToConfig() override {}
+  // Refuses an interval longer than a record holds.
+  bool Validate() override;
 
   // The sample shows the font's name and size in the session's font, scheme and cursor.
   void UpdateSample();

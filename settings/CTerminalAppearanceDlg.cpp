@@ -106,7 +106,7 @@ void CTerminalAppearanceDlg::FillSchemeCombo() {
 }
 
 void CTerminalAppearanceDlg::UpdateCursorSample() {
-  const uint32_t interval = std::max(field_number(m_wndInterval->text()).value_or(0), cursor_interval_min);
+  const uint32_t interval = typed_cursor_interval(m_wndInterval->text());
   m_wndSample->ShowCursor(m_wndStyle->currentIndex(), sample_cursor_column, static_cast<int>(interval));
   OnModified();
 }
@@ -131,6 +131,7 @@ bool CTerminalAppearanceDlg::Validate() {
   const std::optional<uint32_t> interval = field_number(m_wndInterval->text());
   if (!interval || *interval < cursor_interval_min)
     return Refuse(QString("Cursor interval must >= %1ms!").arg(cursor_interval_min));
+  if (*interval > cursor_interval_max) return Refuse(cursor_interval_too_long());
   m_appearance.cursor_interval = *interval;
   return true;
 }

@@ -118,6 +118,9 @@ TEST_F(GlobalOptions, AppearanceFieldsAreCheckedOnOk) {
       {405, "20", nullptr},
       {408, "99", "Cursor interval must >= 100ms!"},
       {408, "100", nullptr},
+      {408, "2147483647", nullptr},
+      {408, "2147483648", "Cursor interval must <= 2147483647ms!"},
+      {408, "99999999999", "Cursor interval must <= 2147483647ms!"},
   };
   for (const row& r : rows) {
     SetUp();
@@ -156,6 +159,9 @@ TEST_F(GlobalOptions, AppearanceValuesReachTheNode) {
   // The sample blinks at no less than 100 ms while the field holds less.
   EXPECT_EQ(on<CCursorSample>(409)->m_nBlinkInterval, 100);
   EXPECT_EQ(on<CCursorSample>(409)->m_nCursorStyle, 1);
+  // Nor more than a timer holds while it holds too much (refused on OK).
+  type_into(on<QLineEdit>(408), "3000000000");
+  EXPECT_EQ(on<CCursorSample>(409)->m_nBlinkInterval, INT32_MAX);
   type_into(on<QLineEdit>(408), "650");
   press_ok();
   const terminal_appearance_param& stored = *settings.terminal_appearance;

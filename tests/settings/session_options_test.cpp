@@ -106,6 +106,9 @@ TEST_F(SessionOptions, OkChecksEveryPage) {
       {protocol_ssh2, 0, 425, "500", nullptr},
       {protocol_ssh2, 0, 425, "100000", nullptr},
       {protocol_ssh2, 0, 425, "100001", "Scrollback size should not more than 100000!"},
+      {protocol_ssh2, 0, 408, "2147483647", nullptr},
+      {protocol_ssh2, 0, 408, "2147483648", "Cursor interval must <= 2147483647ms!"},
+      {protocol_ssh2, 0, 408, "99999999999", "Cursor interval must <= 2147483647ms!"},
   };
   for (const row& r : rows) {
     session_record record = ssh2_record();
@@ -207,6 +210,11 @@ TEST_F(SessionOptions, AppearanceGoesIntoTheRecordAtOnce) {
   type_into(on<QLineEdit>(408), "50");
   EXPECT_EQ(dialog->m_session.appearance.cursor_interval, 100);
   EXPECT_EQ(on<CCursorSample>(409)->m_nBlinkInterval, 100);
+  // Too long an interval (refused on OK) never turns negative on the way.
+  type_into(on<QLineEdit>(408), "3000000000");
+  EXPECT_EQ(dialog->m_session.appearance.cursor_interval, INT32_MAX);
+  EXPECT_EQ(on<CCursorSample>(409)->m_nBlinkInterval, INT32_MAX);
+  type_into(on<QLineEdit>(408), "100");
   choose(on<QComboBox>(407), "Vertical");
   EXPECT_EQ(on<CCursorSample>(409)->m_nCursorStyle, 0);
   choose(on<QComboBox>(426), "Monochrome");
