@@ -3,6 +3,18 @@
 #include "app/quick_connect_rules.h"
 #include "config/text_convert.h"
 
+namespace {
+
+// A saved host's port: 1 to 65535, as Session Options takes it, so that every saved host can be
+// edited there without changing its port.
+std::optional<uint16_t> host_port(std::u16string_view text) {
+  std::optional<uint16_t> number = parse_port_text(text);
+  if (number == 0) return std::nullopt;
+  return number;
+}
+
+}  // namespace
+
 int host_wizard_next_page(int page, int protocol) {
   switch (page) {
     case page_protocol:
@@ -24,7 +36,7 @@ int host_wizard_next_page(int page, int protocol) {
 int store_ssh2_page(session_record& record, std::u16string_view host, std::u16string_view port,
                     std::u16string_view user, bool open_as_explorer) {
   std::u16string hostname = trim_trailing_blanks(host);
-  std::optional<uint16_t> number = parse_port_text(port);
+  std::optional<uint16_t> number = host_port(port);
   if (hostname.empty() || !number) return buttons_back;
   ssh2_param& ssh2 = record.connection.ssh2;
   ssh2.hostname = wcs_to_string(hostname);
@@ -36,7 +48,7 @@ int store_ssh2_page(session_record& record, std::u16string_view host, std::u16st
 
 int store_telnet_page(session_record& record, std::u16string_view host, std::u16string_view port) {
   std::u16string hostname = trim_trailing_blanks(host);
-  std::optional<uint16_t> number = parse_port_text(port);
+  std::optional<uint16_t> number = host_port(port);
   if (hostname.empty() || !number) return buttons_back;
   record.connection.telnet.hostname = wcs_to_string(hostname);
   record.connection.telnet.port = *number;

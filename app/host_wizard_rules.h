@@ -33,7 +33,7 @@ int host_wizard_next_page(int page, int protocol);
 
 // Each page's store: when its input is complete the record takes the values and the page
 // offers Back and Next; otherwise the record is left alone and the page offers Back only.
-// Host texts lose their trailing blanks; a port must be a number up to 65535.
+// Host texts lose their trailing blanks; a port must be a number from 1 to 65535.
 int store_ssh2_page(session_record& record, std::u16string_view host, std::u16string_view port,
                     std::u16string_view user, bool open_as_explorer);
 int store_telnet_page(session_record& record, std::u16string_view host, std::u16string_view port);

@@ -142,6 +142,37 @@ TEST_F(Wizard, Ssh2PageWantsHostAndAUsablePort) {
   EXPECT_TRUE(enabled(QWizard::NextButton));
 }
 
+// Session Options refuses port 0, so the wizard does too: a saved host can always be edited
+// there without changing its port.
+TEST_F(Wizard, PortZeroWithholdsNext) {
+  struct row {
+    int protocol;
+    const char* port;
+    bool next;
+  };
+  const row rows[] = {
+      {protocol_ssh2, "0", false},   {protocol_ssh2, "00000", false}, {protocol_ssh2, "1", true},
+      {protocol_telnet, "0", false}, {protocol_telnet, "0 ", false},  {protocol_telnet, "01", true},
+  };
+  for (const row& r : rows) {
+    CHostPropertySheet wizard;
+    wizard.show();
+    CProtocolComboBox* combo = wizard.m_pageProtocol->m_wndProtocol;
+    combo->setCurrentIndex(combo->findData(r.protocol));
+    emit combo->activated(combo->currentIndex());
+    wizard.button(QWizard::NextButton)->click();
+    QLineEdit* host = r.protocol == protocol_ssh2 ? wizard.m_pageSsh2->m_wndHost : wizard.m_pageTelnet->m_wndHost;
+    QLineEdit* port = r.protocol == protocol_ssh2 ? wizard.m_pageSsh2->m_wndPort : wizard.m_pageTelnet->m_wndPort;
+    type_into(host, "box");
+    type_into(port, r.port);
+    QAbstractButton* next = wizard.button(QWizard::NextButton);
+    EXPECT_EQ(next->isVisible() && next->isEnabled(), r.next) << r.protocol << " '" << r.port << "'";
+    const uint16_t stored = r.protocol == protocol_ssh2 ? wizard.m_session.connection.ssh2.port
+                                                        : wizard.m_session.connection.telnet.port;
+    EXPECT_NE(stored, 0) << r.protocol << " '" << r.port << "'";
+  }
+}
+
 TEST_F(Wizard, BackRetracesAndAnotherProtocolDropsTheExplorerView) {
   choose_protocol(protocol_telnet);
   press(QWizard::NextButton);
