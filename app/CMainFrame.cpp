@@ -31,6 +31,7 @@
 #include "app/command_ids.h"
 #include "app/login_prompts.h"
 #include "app/open_session.h"
+#include "app/pane_focus.h"
 #include "app/session_options.h"
 #include "app/transfer_monitor.h"
 #include "config/configuration.h"
@@ -79,6 +80,8 @@ bool frame_handles(int id) {
     case ID_GLOBAL_OPTIONS:
     case ID_APP_ABOUT:
     case ID_FILE_PRINT_SETUP:
+    case ID_NEXT_PANE:
+    case ID_PREV_PANE:
       return true;
     default:
       return id >= first_application_look && id <= last_application_look;
@@ -285,6 +288,11 @@ void CMainFrame::BuildMenus() {
   QMenu* help = bar->addMenu("&Help");
   AddCommand(help, ID_APP_ABOUT, "&About Tessary...", "about");
   AddCommand(nullptr, ID_VIEW_HOSTVIEW, "Host View", "hostview");
+  // Keys of no menu entry: the frame carries their actions itself.
+  addAction(AddCommand(nullptr, ID_NEXT_PANE, "Next Pane"));
+  Action(ID_NEXT_PANE)->setShortcut(QKeySequence(Qt::Key_F6));
+  addAction(AddCommand(nullptr, ID_PREV_PANE, "Previous Pane"));
+  Action(ID_PREV_PANE)->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6));
 
   m_menuSessionTab = new QMenu(this);
   m_menuSessionTab->setObjectName("ChildFramePopup");
@@ -413,6 +421,13 @@ void CMainFrame::child_activation_changed(CChildFrame* frame, bool active) {
   UpdateCommandUI();
 }
 
+void CMainFrame::FocusNextPane(bool forward) {
+  CBaseView* view = active_view();
+  focus_next_pane({m_wndHostView->widget(), view ? view->widget() : nullptr, m_wndButtonBar->widget(),
+                   m_wndOutput->widget()},
+                  forward);
+}
+
 void CMainFrame::OnActiveChildTimer() {
   if (!m_pActiveChild) {
     SetStatusSize(-1, -1);
@@ -487,6 +502,8 @@ void CMainFrame::OnCommand(int id) {
       m_wndHostView->raise();
       break;
     case ID_GLOBAL_OPTIONS: OnGlobalOptions(); break;
+    case ID_NEXT_PANE:
+    case ID_PREV_PANE: FocusNextPane(id == ID_NEXT_PANE); break;
     case ID_APP_ABOUT: the_app.OnAppAbout(); break;
     case ID_FILE_PRINT_SETUP: the_app.OnFilePrintSetup(); break;
     default:

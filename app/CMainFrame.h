@@ -111,6 +111,9 @@ class CMainFrame : public QMainWindow, public session_frame, public child_frame_
   void ArrangeTiles(bool side_by_side);
   void SetApplicationLook(int look);
   void ToggleOutput(int tab);
+  // F6 and Shift+F6: the Host View, the active session, the Button Bar and the Output pane, in
+  // this cycle.
+  void FocusNextPane(bool forward);
   void OnActiveChildTimer();
   void ShowWindowManager();
   // Close-all: remembers the open sessions as the last sessions, arms the save, sets

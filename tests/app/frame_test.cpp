@@ -358,6 +358,44 @@ TEST_F(CloseAll, WithNoSessionNothingIsAsked) {
 
 namespace {
 
+// F6 and Shift+F6 move the keyboard focus round the panes: Host View, the active session,
+// Button Bar, Output. A hidden pane is skipped, and a terminal does not keep the keys.
+TEST_F(FrameTest, F6AndShiftF6MoveTheFocusBetweenPanes) {
+  open_session(refused_session("one"));
+  frame->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+  CBaseView* session = frame->active_view();
+  ASSERT_NE(session, nullptr);
+  session->widget()->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == session->widget(); }, 5000));
+  QWidget* const host = frame->m_wndHostView->widget();
+  QWidget* const bar = frame->m_wndButtonBar->widget();
+  QWidget* const output = frame->m_wndOutput->widget();
+  struct step {
+    Qt::KeyboardModifiers modifiers;
+    QWidget* pane;  // the pane that holds the focus afterwards
+    const char* name;
+  };
+  const step steps[] = {
+      {Qt::NoModifier, bar, "bar"},       {Qt::NoModifier, output, "output"},
+      {Qt::NoModifier, host, "host"},     {Qt::NoModifier, session->widget(), "session"},
+      {Qt::ShiftModifier, host, "host"},  {Qt::ShiftModifier, output, "output"},
+  };
+  auto focus_in = [](QWidget* pane) {
+    QWidget* focused = QApplication::focusWidget();
+    return focused && (focused == pane || pane->isAncestorOf(focused));
+  };
+  for (const step& s : steps) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6, s.modifiers);
+    EXPECT_TRUE(focus_in(s.pane)) << s.name;
+  }
+  frame->m_wndButtonBar->hide();
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6, Qt::ShiftModifier);
+  EXPECT_TRUE(focus_in(session->widget()));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6);
+  EXPECT_TRUE(focus_in(output));
+}
+
 TEST_F(FrameTest, ButtonBarIsOneRowAboveTheOutputPane) {
   CButtonBar* bar = frame->m_wndButtonBar;
   ASSERT_NE(bar, nullptr);
