@@ -121,11 +121,33 @@ bool ssh2::start_sftp() {
     std::fputs("Unable to init SFTP session\n", stderr);
     return false;
   }
-  if (auto view = owner()) view->sftp_ready(param.hostname, home_folder);
   return true;
 }
 
 bool ssh2::open(const platform::worker_control& run) {
+  if (!establish(run)) return false;
+  if (mode == session_view_explorer)
+    if (auto view = owner()) view->sftp_ready(param.hostname, home_folder);
+  return true;
+}
+
+bool ssh2::reconnect(const platform::worker_control& run) {
+  // The view keeps the folder it shows; it learns of the new session only by its state.
+  report_state(state_connecting);
+  if (!establish(run)) return false;
+  report_state(state_connected);
+  return true;
+}
+
+bool ssh2::trusted() {
+  if (!timed_out && session && libssh2_session_last_errno(session) == LIBSSH2_ERROR_TIMEOUT) {
+    timed_out = true;
+    socket.shutdown();
+  }
+  return !timed_out;
+}
+
+bool ssh2::establish(const platform::worker_control& run) {
   initialise_library();
   bool opened = connect_socket(run);
   if (opened) {
@@ -138,8 +160,13 @@ bool ssh2::open(const platform::worker_control& run) {
     opened = verdict == host_key_verdict::known || verdict == host_key_verdict::added;
   }
   opened = opened && log_in(run) && (mode == session_view_explorer ? start_sftp() : start_shell());
-  if (!opened) close();
-  return opened;
+  if (!opened) {
+    close();
+    return false;
+  }
+  // What failed while opening (a home folder that took too long) left nothing waiting.
+  libssh2_session_set_last_error(session, LIBSSH2_ERROR_NONE, nullptr);
+  return true;
 }
 
 int ssh2::close() {
@@ -161,6 +188,7 @@ int ssh2::close() {
   socket.close();
   last_rows = -1;
   last_columns = -1;
+  timed_out = false;
   return 1;
 }
 

@@ -3,6 +3,12 @@
 // the server's host key checked against the known_hosts files first; in terminal mode a shell on
 // a pseudo-terminal of the session's terminal type, in explorer mode the remote home folder and
 // an SFTP session.
+//
+// A call that times out (explorer mode) leaves libssh2 waiting for its reply, which may still
+// come and would be taken as the reply to the next call of the same kind. From then on the
+// session is not trusted: its socket is shut at once (so no later call of the request reads
+// anything), the request fails saying "timed out; reconnecting", the session is closed, and the
+// next request connects again.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -50,12 +56,29 @@ class ssh2 : public protocol {
   void interrupt() override;
 
  private:
+  // Connects, logs in and starts the shell or the SFTP session; closed again when it fails.
+  bool establish(const platform::worker_control& run);
+  // The next request after a time-out: a new session in place of the closed one.
+  bool reconnect(const platform::worker_control& run);
   bool connect_socket(const platform::worker_control& run);
   bool log_in(const platform::worker_control& run);
   LIBSSH2_CHANNEL* open_session_channel();
   bool start_shell();
   bool start_sftp();
   void ask_home_folder();
+
+  // False once a call of this session timed out; the socket is shut then. Called after each
+  // call that may have timed out and before each call that could take a late reply.
+  bool trusted();
+  // libssh2's last error, with the SFTP status when the server refused; after a time-out
+  // "timed out; reconnecting".
+  std::string call_error();
+  // "<what><path> (<code>)", or "<what><path>: timed out; reconnecting".
+  std::u16string failure_text(const char* what, const std::string& path, long code);
+  // "Failed to list the folder (<SFTP status>)", or "...: timed out; reconnecting".
+  std::u16string list_failure_text();
+  int run_file_request(int32_t kind, const file_request_argument& argument, std::u16string& error_text,
+                       const platform::worker_control& run);
 
   // The file requests (explorer mode), each on the worker thread with the SFTP session open.
   int list_folder(const std::string& folder, std::u16string& error_text);
@@ -86,6 +109,8 @@ class ssh2 : public protocol {
   LIBSSH2_SFTP* sftp = nullptr;
   int32_t last_rows = -1;
   int32_t last_columns = -1;
+  // A call of the session timed out (see above).
+  bool timed_out = false;
   // One block of a transfer, made at the first transfer.
   std::vector<char> transfer_buffer;
 };

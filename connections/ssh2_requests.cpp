@@ -17,22 +17,28 @@
 
 namespace {
 
-// "<what> <path> (<code>)", the path's bytes kept through the lossless codec.
-std::u16string failure_text(const char* what, const std::string& path, long code) {
-  return mbs_to_wstring(what) + mbs_to_wstring(path) + mbs_to_wstring(" (" + std::to_string(code) + ")");
-}
-
-// "Failed to list the folder (<SFTP status>)".
-std::u16string list_failure_text(LIBSSH2_SFTP* sftp) {
-  return mbs_to_wstring("Failed to list the folder (" + std::to_string(libssh2_sftp_last_error(sftp)) + ")");
-}
+constexpr char timed_out_text[] = "timed out; reconnecting";
 
 }  // namespace
 
 int ssh2::run_request(std::u16string& error_text, const platform::worker_control& run) {
   error_text.clear();
-  if (!sftp) return 0;
+  // After a time-out the session was closed: this request connects again.
+  if (!sftp && !reconnect(run)) {
+    error_text = u"Failed to reconnect";
+    return 0;
+  }
   auto [kind, argument] = request.running_request();
+  int success = run_file_request(kind, argument, error_text, run);
+  if (trusted()) return success;
+  close();
+  if (error_text.empty())
+    error_text = kind == request_list_folder ? list_failure_text() : u"The connection " + mbs_to_wstring(timed_out_text);
+  return 0;
+}
+
+int ssh2::run_file_request(int32_t kind, const file_request_argument& argument, std::u16string& error_text,
+                           const platform::worker_control& run) {
   switch (kind) {
     case request_list_folder:
       if (auto* folder = std::get_if<std::string>(&argument)) return list_folder(*folder, error_text);
@@ -57,10 +63,30 @@ int ssh2::run_request(std::u16string& error_text, const platform::worker_control
   return 0;
 }
 
+std::string ssh2::call_error() {
+  if (!trusted()) return timed_out_text;
+  char* message = nullptr;
+  int code = libssh2_session_last_error(session, &message, nullptr, 0);
+  std::string text = message ? message : "unknown error";
+  if (code == LIBSSH2_ERROR_SFTP_PROTOCOL) text += " (status " + std::to_string(libssh2_sftp_last_error(sftp)) + ")";
+  return text;
+}
+
+// The path's bytes kept through the lossless codec.
+std::u16string ssh2::failure_text(const char* what, const std::string& path, long code) {
+  std::string tail = trusted() ? " (" + std::to_string(code) + ")" : std::string(": ") + timed_out_text;
+  return mbs_to_wstring(what) + mbs_to_wstring(path) + mbs_to_wstring(tail);
+}
+
+std::u16string ssh2::list_failure_text() {
+  if (!trusted()) return mbs_to_wstring(std::string("Failed to list the folder: ") + timed_out_text);
+  return mbs_to_wstring("Failed to list the folder (" + std::to_string(libssh2_sftp_last_error(sftp)) + ")");
+}
+
 int ssh2::list_folder(const std::string& folder, std::u16string& error_text) {
   remote_folder reader(sftp, folder);
   if (!reader.is_open()) {
-    error_text = list_failure_text(sftp);
+    error_text = list_failure_text();
     return 0;
   }
   std::vector<std::unique_ptr<file_entry>> listing;
@@ -85,7 +111,7 @@ int ssh2::list_folder(const std::string& folder, std::u16string& error_text) {
   // empty listing from a refused one.
   LIBSSH2_SFTP_ATTRIBUTES attributes{};
   if (!any_entry && remote_lstat(sftp, join_path(folder, "."), attributes) != 0) {
-    error_text = list_failure_text(sftp);
+    error_text = list_failure_text();
     return 0;
   }
   request.store_listing(std::move(listing));
@@ -106,6 +132,14 @@ int ssh2::delete_files(const std::vector<std::string>& paths, std::u16string& er
 }
 
 void ssh2::remove_path(const std::string& path, int& code, std::string& failing_path) {
+  // After a time-out nothing more is tried; the path is where it stopped.
+  if (!trusted()) {
+    if (code == 0) {
+      code = LIBSSH2_ERROR_TIMEOUT;
+      failing_path = path;
+    }
+    return;
+  }
   if (path.empty() || path.back() != '/') {
     int result = libssh2_sftp_unlink_ex(sftp, path.data(), length_of(path));
     if (result != 0) {
@@ -132,6 +166,7 @@ void ssh2::remove_path(const std::string& path, int& code, std::string& failing_
     }
   }
   for (const std::string& name : names) remove_path(path + name, code, failing_path);
+  if (!trusted()) return;
   std::string bare = without_trailing_slashes(path);
   int result = libssh2_sftp_rmdir_ex(sftp, bare.data(), length_of(bare));
   if (result != 0) {
@@ -152,7 +187,7 @@ int ssh2::modify_entry(const modify_request& change, std::u16string& error_text)
       success = 0;
     }
   }
-  if (change.mode != -1) {
+  if (change.mode != -1 && trusted()) {
     // After a refused rename the entry is still at its old name; what is at the new name is
     // another file and keeps its mode.
     const std::string& target = success ? change.new_path : change.path;

@@ -54,15 +54,6 @@ size_t name_offset_of(const std::string& source) {
 
 bool is_folder_path(const std::string& path) { return !path.empty() && path.back() == '/'; }
 
-// libssh2's last error, with the SFTP status when the server refused.
-std::string library_error(LIBSSH2_SESSION* session, LIBSSH2_SFTP* sftp) {
-  char* message = nullptr;
-  int code = libssh2_session_last_error(session, &message, nullptr, 0);
-  std::string text = message ? message : "unknown error";
-  if (code == LIBSSH2_ERROR_SFTP_PROTOCOL) text += " (status " + std::to_string(libssh2_sftp_last_error(sftp)) + ")";
-  return text;
-}
-
 // The target of `source` under `base`: `base` and the part of the source from the name offset
 // on. For one of the request's own sources, " (1)", " (2)", ... are tried while `presence`
 // (1 taken, 0 free, -1 cannot tell) finds the name taken; everything below the source then goes
@@ -152,8 +143,8 @@ int ssh2::copy_files(const transfer_request& transfer, bool download, std::u16st
   start.detail = total_size_text(session.totals.total);
   session.report(start);
   for (const std::string& source : transfer.sources) {
-    // After a cancel no further source is begun.
-    if (session.stopped()) break;
+    // After a cancel or a time-out no further source is begun.
+    if (session.stopped() || !trusted()) break;
     session.totals.name_offset = name_offset_of(source);
     session.totals.top_level = true;
     std::string base = transfer.target_folder;
@@ -172,6 +163,7 @@ int ssh2::copy_files(const transfer_request& transfer, bool download, std::u16st
 }
 
 void ssh2::remote_size(const std::string& path, transfer_session& transfer) {
+  if (!trusted()) return;
   transfer.report_total(remote_size_clock());
   if (!is_folder_path(path)) {
     LIBSSH2_SFTP_ATTRIBUTES attributes{};
@@ -183,7 +175,7 @@ void ssh2::remote_size(const std::string& path, transfer_session& transfer) {
   remote_folder folder(sftp, path);
   if (!folder.is_open()) return;
   remote_entry entry;
-  while (transfer.go_on(remote_walk_pause) && folder.next(entry) > 0) {
+  while (transfer.go_on(remote_walk_pause) && trusted() && folder.next(entry) > 0) {
     entry_kind kind = entry.kind();
     if (kind == entry_kind::file && (entry.attributes.flags & LIBSSH2_SFTP_ATTR_SIZE))
       transfer.totals.total += entry.attributes.filesize;
@@ -193,13 +185,14 @@ void ssh2::remote_size(const std::string& path, transfer_session& transfer) {
 }
 
 void ssh2::upload_item(const std::string& source, std::string& remote_base, transfer_session& transfer) {
+  if (!trusted()) return;
   std::string target;
   int placed = place_target(source, remote_base, transfer.totals, target,
                             [this](const std::string& path) { return remote_presence(sftp, path); });
   if (placed == 0) return;
   // Without a clear "no such file" an existing file could be overwritten: skip instead.
   if (placed < 0) {
-    say("Upload of " + source + " skipped: " + library_error(session, sftp));
+    say("Upload of " + source + " skipped: " + call_error());
     return;
   }
   if (!is_folder_path(source)) {
@@ -208,7 +201,7 @@ void ssh2::upload_item(const std::string& source, std::string& remote_base, tran
   }
   std::string folder_path = without_trailing_slashes(target);
   if (libssh2_sftp_mkdir_ex(sftp, folder_path.data(), length_of(folder_path), 0755) != 0) {
-    say("Upload of " + source + " skipped: cannot make " + folder_path + ": " + library_error(session, sftp));
+    say("Upload of " + source + " skipped: cannot make " + folder_path + ": " + call_error());
     return;
   }
   local_folder folder(source);
@@ -235,7 +228,7 @@ void ssh2::upload_file(const std::string& source, const std::string& target, tra
                                           LIBSSH2_FXF_WRITE | LIBSSH2_FXF_CREAT | LIBSSH2_FXF_EXCL, 0644,
                                           LIBSSH2_SFTP_OPENFILE));
   if (!remote) {
-    say("Upload of " + source + " skipped: cannot open " + target + ": " + library_error(session, sftp));
+    say("Upload of " + source + " skipped: cannot open " + target + ": " + call_error());
     return;
   }
   transfer_buffer.resize(transfer_block);
@@ -253,7 +246,7 @@ void ssh2::upload_file(const std::string& source, const std::string& target, tra
       ssize_t taken = libssh2_sftp_write(remote.get(), piece, left);
       // A write that takes nothing would be repeated for ever: it is an error like any other.
       if (taken <= 0) {
-        failure = "the server did not take the data: " + library_error(session, sftp);
+        failure = "the server did not take the data: " + call_error();
         break;
       }
       piece += taken;
@@ -263,14 +256,17 @@ void ssh2::upload_file(const std::string& source, const std::string& target, tra
     if (!failure.empty() || !transfer.go_on(upload_pause)) break;
   }
   if (remote.close() != 0 && failure.empty() && !transfer.stopped())
-    failure = "closing it failed: " + library_error(session, sftp);
+    failure = "closing it failed: " + call_error();
   if (failure.empty() && !transfer.stopped()) return;
-  libssh2_sftp_unlink_ex(sftp, target.data(), length_of(target));
-  if (!failure.empty()) say("Upload of " + source + " failed, " + failure + "; " + target + " was removed");
+  // After a time-out the socket is shut, and the partial file stays.
+  bool removed = libssh2_sftp_unlink_ex(sftp, target.data(), length_of(target)) == 0;
+  if (!failure.empty())
+    say("Upload of " + source + " failed, " + failure + "; " + target + (removed ? " was removed" : " could not be removed"));
 }
 
 void ssh2::download_item(const std::string& source, std::string& local_base, transfer_session& transfer,
                          unsigned mode) {
+  if (!trusted()) return;
   std::string target;
   if (place_target(source, local_base, transfer.totals, target,
                    [](const std::string& path) { return local_exists(path) ? 1 : 0; }) <= 0)
@@ -290,11 +286,11 @@ void ssh2::download_item(const std::string& source, std::string& local_base, tra
 void ssh2::download_folder(const std::string& source, std::string& local_base, transfer_session& transfer) {
   remote_folder folder(sftp, source);
   if (!folder.is_open()) {
-    say("Download of " + source + " skipped: " + library_error(session, sftp));
+    say("Download of " + source + " skipped: " + call_error());
     return;
   }
   remote_entry entry;
-  while (transfer.go_on(remote_walk_pause) && folder.next(entry) > 0) {
+  while (transfer.go_on(remote_walk_pause) && trusted() && folder.next(entry) > 0) {
     if (entry.is_dot_or_dot_dot()) continue;
     entry_kind kind = entry.kind();
     if (kind == entry_kind::file)
@@ -319,13 +315,13 @@ void ssh2::download_file(const std::string& source, const std::string& target, t
       libssh2_sftp_open_ex(sftp, source.data(), length_of(source), LIBSSH2_FXF_READ, 0, LIBSSH2_SFTP_OPENFILE));
   // A file that cannot be opened is skipped; one that fails part way fails the download.
   const bool opened = static_cast<bool>(remote);
-  if (!opened) failure = "it cannot be opened: " + library_error(session, sftp);
+  if (!opened) failure = "it cannot be opened: " + call_error();
   transfer_buffer.resize(transfer_block);
   while (remote) {
     ssize_t n = libssh2_sftp_read(remote.get(), transfer_buffer.data(), transfer_buffer.size());
     if (n == 0) break;
     if (n < 0) {
-      failure = "reading it failed: " + library_error(session, sftp);
+      failure = "reading it failed: " + call_error();
       break;
     }
     if (!write_all(local.get(), transfer_buffer.data(), static_cast<size_t>(n))) {

@@ -1,8 +1,9 @@
 // Explorer tabs end to end: a main frame opens an SSH2 host as an explorer against the loopback
 // sshd (tests/peers/start) and the scripted ui acts for the user: browsing with the path bar and
 // double clicks, a failed listing, download and upload with the progress dialog (and its
-// Cancel), new folder, modify and delete, all checked on the remote disk; and a peer that hangs
-// answered by an error after the time-out.
+// Cancel), new folder, modify and delete, all checked on the remote disk; a peer that hangs
+// answered by an error after the time-out, and a new session once it goes on; and keys and
+// clicks as a window delivers them.
 #include <QComboBox>
 #include <QCheckBox>
 #include <QHeaderView>
@@ -224,8 +225,15 @@ TEST_F(ExplorerTab, APeerThatHangsGivesAnErrorAfterTheTimeOut) {
   frame->OnCommand(ID_EXPLORER_REFRESH);
   ASSERT_TRUE(wait([&] { return ui.messages().size() == 1; }, 15000));
   EXPECT_GE(std::chrono::steady_clock::now() - began, std::chrono::milliseconds(2900));
-  EXPECT_EQ(ui.messages()[0].text.left(27), "Failed to list the folder (");
+  EXPECT_EQ(ui.messages()[0].text, "Failed to list the folder: timed out; reconnecting");
   EXPECT_EQ(ui.messages()[0].caption, "Error");
+  // The peer goes on: the next refresh lists the same folder over a new session.
+  EXPECT_TRUE(wait([&] { return idle(); }));
+  remote.write_file("after.txt", "after\n");
+  proxy.thaw();
+  go_to(remote.path());
+  EXPECT_TRUE(shown().count("after.txt"));
+  EXPECT_EQ(ui.messages().size(), 1u);
 }
 
 // Keys and clicks as the window system delivers them: to the frame's window, which hands them

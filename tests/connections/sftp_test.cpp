@@ -663,9 +663,91 @@ TEST_F(sftp_requests, a_peer_that_hangs_fails_the_request_after_the_time_out) {
   file_request_result result = run(request_list_folder, remote.path(), 15s);
   auto waited = std::chrono::steady_clock::now() - began;
   EXPECT_EQ(result.success, 0);
-  EXPECT_EQ(result.error_text.rfind(u"Failed to list the folder (", 0), 0u) << wcs_to_string(result.error_text);
+  EXPECT_EQ(result.error_text, u"Failed to list the folder: timed out; reconnecting");
   EXPECT_GE(waited, 2900ms);
   EXPECT_LT(waited, 6s);
+}
+
+// A peer that stops while a request waits for it (a process stopped, then continued): the
+// request fails after the time-out and says so. The reply that comes late must not be taken for
+// the next request's: that one acts on what it names, over a new session.
+TEST_F(sftp_requests, after_a_time_out_the_next_request_acts_on_what_it_names) {
+  remote.make_folder("A");
+  remote.write_file("A/a1", "a1");
+  remote.write_file("A/a2", "a2");
+  remote.make_folder("B");
+  remote.write_file("B/b1", "b1");
+  for (const char* name : {"ren1", "ren2", "del1", "del2"}) remote.write_file(name, name);
+  remote.make_sparse("big.bin", uint64_t{1} << 30);
+  remote.write_file("small.txt", "small\n");
+  struct row {
+    const char* what;
+    int32_t kind;
+    file_request_argument stalled, next;
+    // The peer stops when the copy is under way, not before the request.
+    bool mid_file;
+    std::string error;  // of the stalled request, or how it begins
+    std::function<void(const file_request_result&)> check;  // the next request's result
+  };
+  std::set<std::string> listed;
+  const row rows[] = {
+      {"list", request_list_folder, remote.at("A"), remote.at("B"), false,
+       "Failed to list the folder: timed out; reconnecting",
+       [&](const file_request_result& next) {
+         std::set<std::string> names;
+         for (const auto& entry : next.listing) names.insert(entry->name);
+         EXPECT_EQ(names, (std::set<std::string>{"..", "b1"}));
+       }},
+      {"rename", request_modify_entry, modify_request{remote.at("ren1"), remote.at("ren1.new"), -1},
+       modify_request{remote.at("ren2"), remote.at("ren2.new"), -1}, false,
+       "Failed rename " + remote.at("ren1") + ": timed out; reconnecting",
+       [&](const file_request_result&) {
+         EXPECT_EQ(file_content(remote.at("ren2.new")), "ren2");
+         EXPECT_EQ(mode_of(remote.at("ren2")), -1);
+       }},
+      {"delete", request_delete_files, std::vector<std::string>{remote.at("del1")},
+       std::vector<std::string>{remote.at("del2")}, false, "Failed delete " + remote.at("del1") + ": timed out; reconnecting",
+       [&](const file_request_result&) { EXPECT_EQ(mode_of(remote.at("del2")), -1); }},
+      {"download", request_download, transfer_request{{remote.at("big.bin")}, local.path()},
+       transfer_request{{remote.at("small.txt")}, local.path()}, true,
+       "Download of " + remote.at("big.bin") + " failed, reading it failed: timed out; reconnecting; the partial file " +
+           local.file("big.bin") + " was removed",
+       [&](const file_request_result&) {
+         EXPECT_EQ(file_content(local.file("small.txt")), "small\n");
+         EXPECT_FALSE(std::filesystem::exists(local.file("big.bin")));
+       }},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.what);
+    test_support::freezing_proxy proxy(env("TESSARY_SSH_HOST"), static_cast<uint16_t>(std::stoi(env("TESSARY_SSH_PORT"))));
+    ASSERT_TRUE(proxy.valid());
+    if (connection) connection->release();
+    owner = std::make_shared<recording_owner>();
+    connect(proxy.port());
+    std::atomic<bool> frozen{false};
+    monitor->on_progress = [&](transfer_control&, const transfer_progress& report) {
+      if (r.mid_file && report.percent > 0 && !frozen.exchange(true)) proxy.freeze();
+    };
+    if (!r.mid_file) {
+      frozen = true;
+      proxy.freeze();
+    }
+    file_request_result stalled = run(r.kind, r.stalled);
+    EXPECT_TRUE(frozen);
+    EXPECT_EQ(stalled.success, 0);
+    EXPECT_EQ(wcs_to_string(stalled.error_text), r.error);
+    proxy.thaw();
+    std::vector<connection_state> before = owner->states();
+    file_request_result next = run(r.kind, r.next);
+    EXPECT_EQ(next.success, 1) << wcs_to_string(next.error_text);
+    r.check(next);
+    // A session of its own: the connection went to connecting and back.
+    std::vector<connection_state> after = owner->states();
+    ASSERT_GE(after.size(), before.size() + 2);
+    EXPECT_EQ(after[before.size()], state_connecting);
+    EXPECT_EQ(after.back(), state_connected);
+    monitor->on_progress = nullptr;
+  }
 }
 
 }  // namespace
