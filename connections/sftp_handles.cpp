@@ -1,15 +1,17 @@
 #include "connections/sftp_handles.h"
 
-#include <array>
+#include <memory>
 #include <string_view>
 
 #include "connections/local_files.h"
 
 namespace {
 
-// Larger than any name a server's file system holds, with room for the long entry around it.
-constexpr size_t name_capacity = 4096;
-constexpr size_t long_entry_capacity = 8192;
+// Every name and long entry fits: none is longer than the largest SFTP packet that libssh2
+// takes. (libssh2 1.10 cannot read an entry again into a larger buffer: after "buffer too
+// small" it has counted the entry as read without moving past it, and the last entry of that
+// reply is lost.)
+constexpr size_t largest_packet = 256 * 1024;
 
 }  // namespace
 
@@ -42,18 +44,19 @@ remote_folder::remote_folder(LIBSSH2_SFTP* sftp, const std::string& path)
 
 int remote_folder::next(remote_entry& entry) {
   if (!handle) return LIBSSH2_ERROR_BAD_USE;
-  static thread_local std::array<char, name_capacity> name;
-  static thread_local std::array<char, long_entry_capacity> long_entry;
-  do {
+  // Made once per thread; only the pages a name reaches are ever touched.
+  static thread_local std::unique_ptr<char[]> name = std::make_unique_for_overwrite<char[]>(largest_packet);
+  static thread_local std::unique_ptr<char[]> long_entry = std::make_unique_for_overwrite<char[]>(largest_packet);
+  for (;;) {
     entry.attributes = {};
     long_entry[0] = '\0';
-    int n = libssh2_sftp_readdir_ex(handle.get(), name.data(), name.size(), long_entry.data(), long_entry.size(),
+    int n = libssh2_sftp_readdir_ex(handle.get(), name.get(), largest_packet, long_entry.get(), largest_packet,
                                     &entry.attributes);
     if (n <= 0) return n;
-    entry.name.assign(name.data(), static_cast<size_t>(n));
-    entry.long_entry = long_entry.data();
-  } while (entry.is_foreign_name());
-  return 1;
+    entry.name.assign(name.get(), static_cast<size_t>(n));
+    entry.long_entry = long_entry.get();
+    if (!entry.is_foreign_name()) return 1;
+  }
 }
 
 int remote_lstat(LIBSSH2_SFTP* sftp, const std::string& path, LIBSSH2_SFTP_ATTRIBUTES& attributes) {

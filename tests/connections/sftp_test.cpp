@@ -1,7 +1,9 @@
 // The explorer's file requests on an SSH2 connection against the loopback sshd of
 // tests/peers/start (internal-sftp with umask 000, so modes are exact): listing, downloads and
 // uploads of files and trees with name collisions, cancel and pause, delete, modify, make
-// folder, failures that remove a partial file, and the time-out of a peer that hangs.
+// folder, failures that remove a partial file, the time-out of a peer that hangs and the new
+// session after it, and (from a scripted SFTP server behind an sshd of the test's own) names no
+// file system holds.
 //
 // The remote side is a fresh folder of the test user (test_support::remote_tree) holding names
 // with spaces, non-ASCII and invalid UTF-8 bytes, empty files, a symbolic link loop and a sparse
@@ -36,6 +38,7 @@
 #include "connections/transfer_control.h"
 #include "connections/transfer_progress.h"
 #include "tests/connections/connection_test_support.h"
+#include "tests/connections/private_sshd.h"
 #include "tests/support/freezing_proxy.h"
 #include "tests/support/remote_tree.h"
 #include "tests/support/temp_folder.h"
@@ -633,6 +636,38 @@ TEST_F(sftp_requests, a_link_placed_at_a_target_name_meanwhile_is_not_written_th
   }
   EXPECT_EQ(file_content(local.file("kept.txt")), "kept local\n");
   EXPECT_EQ(file_content(remote.at("kept.txt")), "kept remote\n");
+}
+
+// Names far longer than any file system holds (a hostile or odd server) come from a scripted
+// SFTP server behind a real sshd: each is listed in full, in the server's order, and neither
+// ends the listing, the one inside a reply nor the one that begins one. A download of the folder
+// copies what can be made locally and skips the rest.
+TEST_F(sftp_requests, names_longer_than_any_file_system_holds_do_not_end_a_listing) {
+  private_sshd server(SCRIPTED_SFTP_SERVER, env("TESSARY_SSH_USER"));
+  ASSERT_TRUE(server.ready());
+  connect(server.port());
+  const std::string long_name = std::string(5000, 'a') + ".txt";
+  const std::string longer_name = std::string(100000, 'b') + ".txt";
+  file_request_result result = run(request_list_folder, std::string("/listing"));
+  ASSERT_EQ(result.success, 1) << wcs_to_string(result.error_text);
+  std::vector<std::string> names;
+  for (const auto& entry : result.listing) names.push_back(entry->name);
+  EXPECT_EQ(names, (std::vector<std::string>{"..", "first.txt", long_name, "middle.txt", longer_name, "last.txt"}));
+  for (const auto& entry : result.listing) {
+    if (entry->name != "..") {
+      EXPECT_EQ(entry->size, entry->name.size());
+      EXPECT_EQ(entry->mode, "-rw-r--r--");
+    }
+  }
+
+  testing::internal::CaptureStderr();
+  result = transfer(request_download, {"/listing/"}, local.path());
+  std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(result.success, 1) << wcs_to_string(result.error_text);
+  for (const char* copied : {"first.txt", "middle.txt", "last.txt"})
+    EXPECT_EQ(file_content(local.file(std::string("listing/") + copied)), copied);
+  EXPECT_EQ(tree_of(local.file("listing")), (std::set<std::string>{"first.txt", "middle.txt", "last.txt"}));
+  EXPECT_NE(said.find("Download of /listing/" + long_name + " skipped"), std::string::npos) << said.substr(0, 300);
 }
 
 // A name with a '/' or a NUL can only come from a hostile server; joined to the folder's path it

@@ -1,0 +1,34 @@
+#pragma once
+// An OpenSSH sshd of one test's own, on a free loopback port, with a fresh host key and the
+// test user's password login (as tests/peers/start sets it up), whose "sftp" subsystem is the
+// program given: a scripted SFTP server plays what no real file system can hold. It ends when
+// the object goes.
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+
+#include "tests/support/temp_folder.h"
+
+namespace connection_test {
+
+class private_sshd {
+ public:
+  // `sftp_server`: the subsystem's program, run as the test user. `user`: the only user let in.
+  private_sshd(const std::string& sftp_server, const std::string& user);
+  ~private_sshd();
+  private_sshd(const private_sshd&) = delete;
+  private_sshd& operator=(const private_sshd&) = delete;
+
+  // It takes connections.
+  bool ready() const { return ready_; }
+  uint16_t port() const { return port_; }
+
+ private:
+  test_support::temp_folder folder;
+  pid_t pid = 0;
+  uint16_t port_ = 0;
+  bool ready_ = false;
+};
+
+}  // namespace connection_test
