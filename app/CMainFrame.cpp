@@ -109,7 +109,8 @@ QString private_layout_file() {
 
 }  // namespace
 
-CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), m_clipboard(this) {
+CMainFrame::CMainFrame(QWidget* parent)
+    : QMainWindow(parent), m_clipboard(this), m_lockPanes(platform::display_lock_indicators()) {
   load_tessary_resources();
   setObjectName("CMainFrame");
   setWindowIcon(QIcon(":/icons/tessary.xpm"));
@@ -327,6 +328,27 @@ void CMainFrame::BuildStatusBar() {
   m_paneTerminalType->setMinimumWidth(m_paneTerminalType->fontMetrics().horizontalAdvance("vt100") + 8);
   bar->addPermanentWidget(m_paneSize);
   bar->addPermanentWidget(m_paneTerminalType);
+  auto add_lock_pane = [&](int id, const char* widest) {
+    auto* pane = new QLabel(this);
+    pane->setObjectName(QStringLiteral("id_%1").arg(id));
+    pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(widest) + 8);
+    bar->addPermanentWidget(pane);
+    return pane;
+  };
+  m_paneCapsLock = add_lock_pane(ID_INDICATOR_CAPS, "CAP");
+  m_paneNumLock = add_lock_pane(ID_INDICATOR_NUM, "NUM");
+  m_paneScrollLock = add_lock_pane(ID_INDICATOR_SCRL, "SCRL");
+  // Key events and focus changes anywhere in the application read the indicators again.
+  qApp->installEventFilter(this);
+  UpdateLockPanes();
+}
+
+void CMainFrame::UpdateLockPanes() {
+  if (!m_lockPanes.refresh()) return;
+  const lock_pane_texts& texts = m_lockPanes.texts();
+  m_paneCapsLock->setText(QString::fromStdString(texts.caps_lock));
+  m_paneNumLock->setText(QString::fromStdString(texts.num_lock));
+  m_paneScrollLock->setText(QString::fromStdString(texts.scroll_lock));
 }
 
 void CMainFrame::ApplyTabSettings() {
@@ -623,6 +645,16 @@ void CMainFrame::ShowWindowManager() {
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* e) {
+  switch (e->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::FocusIn:
+      // A key event passes the filter once for every widget it is offered to: read once.
+      if (watched->isWidgetType() && static_cast<QWidget*>(watched) == QApplication::focusWidget()) UpdateLockPanes();
+      break;
+    default:
+      break;
+  }
   // A double click on the empty MDI area opens quick connect, after the click is done with.
   if (watched == m_wndMdiArea->viewport() && e->type() == QEvent::MouseButtonDblClick &&
       static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/CChildFrame.h"
+#include "app/lock_panes.h"
 #include "config/clipboard_access.h"
 #include "terminal/session_frame.h"
 
@@ -88,6 +89,8 @@ class CMainFrame : public QMainWindow, public session_frame, public child_frame_
   int m_nStatusRows = 0;
   int m_nStatusCols = 0;
   CChildFrame* m_pActiveChild = nullptr;
+  // The Caps Lock, Num Lock and Scroll Lock panes, read again on every key event and focus change.
+  lock_panes m_lockPanes;
   // The transfer progress dialog, reused for every transfer (a second transfer at the same
   // time gets a dialog of its own).
   CProgressDlg* m_dlgProgress;
@@ -102,6 +105,7 @@ class CMainFrame : public QMainWindow, public session_frame, public child_frame_
   void BuildMenus();
   void BuildToolBar();
   void BuildStatusBar();
+  void UpdateLockPanes();
   void OnFileNew();
   void OnTinyServerSetting();
   // "Global Options...": on OK the open terminals take the new settings.
@@ -130,6 +134,9 @@ class CMainFrame : public QMainWindow, public session_frame, public child_frame_
   QToolBar* m_wndToolBar = nullptr;
   QLabel* m_paneSize = nullptr;
   QLabel* m_paneTerminalType = nullptr;
+  QLabel* m_paneCapsLock = nullptr;
+  QLabel* m_paneNumLock = nullptr;
+  QLabel* m_paneScrollLock = nullptr;
   QTimer m_timerStatusSize;
   QTimer m_timerActiveChild;
   QTimer m_timerCommandUI;

@@ -50,6 +50,9 @@ enum frame_command : int {
 enum status_pane : int {
   ID_INDICATOR_SIZE = 159,           // "%u Rows, %u Cols"
   ID_INDICATOR_TERMINAL_TYPE = 126,  // the active terminal's type
+  ID_INDICATOR_CAPS = 59137,         // "CAP" while Caps Lock is on
+  ID_INDICATOR_NUM = 59138,          // "NUM" while Num Lock is on
+  ID_INDICATOR_SCRL = 59139,         // "SCRL" while Scroll Lock is on
 };
 
 // The main frame's window timers.

@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTreeWidget>
 
 #include "app/CHostView.h"
 #include "app/COutputWnd.h"
@@ -21,6 +22,7 @@
 #include "explorer/CExplorerView.h"
 #include "settings/controls/CCaption.h"
 #include "tests/app/app_fixture.h"
+#include "tests/app/scripted_indicators.h"
 #include "tests/support/scripted_ui.h"
 #include "terminal/CBaseDoc.h"
 #include "terminal/CBaseView.h"
@@ -394,6 +396,43 @@ TEST_F(FrameTest, F6AndShiftF6MoveTheFocusBetweenPanes) {
   EXPECT_TRUE(focus_in(session->widget()));
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6);
   EXPECT_TRUE(focus_in(output));
+}
+
+// The lock panes follow the indicators on every key event and focus change; offscreen there is
+// no source and they stay empty.
+TEST_F(FrameTest, LockPanesFollowTheIndicatorsOnKeysAndFocus) {
+  auto* caps = frame->findChild<QLabel*>("id_59137");
+  auto* num = frame->findChild<QLabel*>("id_59138");
+  auto* scroll = frame->findChild<QLabel*>("id_59139");
+  ASSERT_TRUE(caps && num && scroll);
+  frame->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+  QWidget* host = frame->m_wndHostView->widget()->findChild<QTreeWidget*>();
+  ASSERT_NE(host, nullptr);
+  host->setFocus();
+  QTest::keyClick(host, Qt::Key_Down);
+  for (QLabel* pane : {caps, num, scroll}) EXPECT_TRUE(pane->text().isEmpty());
+
+  auto script = std::make_shared<indicator_script>();
+  frame->m_lockPanes.set_source(std::make_unique<scripted_indicators>(script));
+  script->state = platform::lock_state{true, false, true};
+  QTest::keyPress(host, Qt::Key_CapsLock);
+  EXPECT_EQ(caps->text(), "CAP");
+  EXPECT_EQ(num->text(), "");
+  EXPECT_EQ(scroll->text(), "SCRL");
+  script->state = platform::lock_state{false, true, true};
+  QTest::keyRelease(host, Qt::Key_NumLock);
+  EXPECT_EQ(caps->text(), "");
+  EXPECT_EQ(num->text(), "NUM");
+  // A focus change reads them again, as when the window gets the keyboard back from another
+  // program that changed them.
+  script->state = platform::lock_state{true, false, false};
+  const int reads = script->reads;
+  frame->m_wndOutput->m_wndTabs->currentWidget()->setFocus();
+  EXPECT_GT(script->reads, reads);
+  EXPECT_EQ(caps->text(), "CAP");
+  EXPECT_EQ(num->text(), "");
+  EXPECT_EQ(scroll->text(), "");
 }
 
 TEST_F(FrameTest, ButtonBarIsOneRowAboveTheOutputPane) {

@@ -1,5 +1,5 @@
 // The application's rules apart from its windows: quick connect, the serial texts, the COM port
-// list from a tty class folder, the trace window's limit and the look colours.
+// list from a tty class folder, the trace window's limit, the look colours and the lock panes.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,8 +8,10 @@
 #include "app/CLogCtrl.h"
 #include "app/CTessaryApp.h"
 #include "settings/controls/com_port_scan.h"
+#include "app/lock_panes.h"
 #include "app/quick_connect_rules.h"
 #include "settings/controls/serial_text.h"
+#include "tests/app/scripted_indicators.h"
 #include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
@@ -243,6 +245,35 @@ TEST(ApplicationLook, BackgroundColours) {
   EXPECT_EQ(look_background_color(216), 0x535353u);
   uint32_t window = look_background_color(219);
   for (int look : {211, 212, 213, 214}) EXPECT_EQ(look_background_color(look), window);
+}
+
+TEST(LockPanes, ShowTheKeysThatAreOn) {
+  auto script = std::make_shared<indicator_script>();
+  lock_panes panes(std::make_unique<scripted_indicators>(script));
+  struct row {
+    std::optional<platform::lock_state> state;  // empty: the source does not answer
+    lock_pane_texts texts;
+    bool changed;
+  };
+  const row rows[] = {
+      {platform::lock_state{}, {}, false},
+      {platform::lock_state{true, false, false}, {"CAP", "", ""}, true},
+      {platform::lock_state{true, false, false}, {"CAP", "", ""}, false},
+      {platform::lock_state{false, true, true}, {"", "NUM", "SCRL"}, true},
+      {platform::lock_state{true, true, true}, {"CAP", "NUM", "SCRL"}, true},
+      {std::nullopt, {}, true},
+      {platform::lock_state{false, false, true}, {"", "", "SCRL"}, true},
+  };
+  for (const row& r : rows) {
+    script->state = r.state;
+    EXPECT_EQ(panes.refresh(), r.changed) << r.texts.caps_lock << r.texts.num_lock << r.texts.scroll_lock;
+    EXPECT_EQ(panes.texts(), r.texts);
+  }
+  // Without a source (Wayland, offscreen) the panes stay empty.
+  panes.set_source(nullptr);
+  EXPECT_TRUE(panes.refresh());
+  EXPECT_EQ(panes.texts(), lock_pane_texts{});
+  EXPECT_FALSE(panes.refresh());
 }
 
 }  // namespace
