@@ -23,41 +23,72 @@ mkdir -p "$artifacts"
 xvfb_pid=""
 tessary_pid=""
 cleanup() {
+  status=$?
   [ -n "$tessary_pid" ] && kill "$tessary_pid" 2>/dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  if [ "$status" -ne 0 ]; then
+    for log in xvfb tessary; do
+      [ -s "$work/$log.log" ] && { echo "--- $log's output:" >&2; cat "$work/$log.log" >&2; }
+    done
+  fi
   rm -rf "$work"
 }
 trap cleanup EXIT
 
-# Xvfb picks a free display number and writes it to the descriptor given.
+# Every wait below is for a condition; a busy machine (or a sanitized build) may take long,
+# so each gives up only after this many seconds.
+patience=60
+
+# Runs the command until it succeeds, at most $patience seconds; false when it never did.
+wait_for() {
+  local deadline=$((SECONDS + patience))
+  until "$@"; do
+    [ "$SECONDS" -lt "$deadline" ] || return 1
+    sleep 0.1
+  done
+}
+
+# Xvfb picks a free display number and writes it to the descriptor given once it serves.
 exec 5> "$work/display"
 Xvfb -displayfd 5 -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
-for _ in $(seq 1 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+wait_for test -s "$work/display" || { echo "Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$(head -n1 "$work/display")"
 export QT_QPA_PLATFORM=xcb
 export APPDATA="$work/appdata"
 mkdir -p "$APPDATA"
 
-# Waits at most 15 s for a window with this exact title; prints its id.
+# True once a visible window has this exact title; its id is then in $found.
+found=""
+visible() { found=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1) && [ -n "$found" ]; }
+# Prints the id of the visible window with this exact title, once there is one.
 window_named() {
-  for _ in $(seq 1 150); do
-    if id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1) && [ -n "$id" ]; then
-      echo "$id"
-      return 0
-    fi
-    sleep 0.1
-  done
-  echo "no window \"$1\" appeared" >&2
-  return 1
+  wait_for visible "$1" || { echo "no window \"$1\" appeared" >&2; return 1; }
+  echo "$found"
 }
+gone() { ! visible "$1"; }
 
 shot() { "$screen_shot" "$artifacts/$1.png" || echo "screenshot $1 failed" >&2; }
+
+# The text of the terminal's rows from the first down to about pixel row $1 of the frame, as a
+# mouse selection copies it. The frame is laid out from its top-left corner: menu bar, toolbar,
+# the tab row, then the terminal; the Host View pane (200 px wide at first) is left of it.
+terminal_text() {
+  xdotool mousemove --window "$frame" 208 98 mousedown 1 mousemove --window "$frame" 400 120 \
+    mousemove --window "$frame" 800 "$1" mouseup 1
+  xclip -o -selection clipboard 2>/dev/null || true
+}
+# True once the terminal shows a line ending in the shell's prompt.
+shows_prompt() { terminal_text 330 | grep -q '\$ *$'; }
+# True once the terminal's first rows hold the text.
+shows_at_top() { [[ "$(terminal_text 140)" == *"$1"* ]]; }
+# True once a window of tessary besides the frame is visible (an open menu).
+menu_open() { [ "$(xdotool search --onlyvisible --pid "$tessary_pid" 2>/dev/null | wc -l)" -gt 1 ]; }
+ended() { ! kill -0 "$tessary_pid" 2>/dev/null; }
 
 "$tessary" >"$work/tessary.log" 2>&1 &
 tessary_pid=$!
 frame=$(window_named "Tessary")
-sleep 1
 
 # Quick connect: Ctrl+N, the host, the port, the user, Connect.
 xdotool windowfocus --sync "$frame" key --clearmodifiers ctrl+n
@@ -75,43 +106,32 @@ prompt=$(window_named "Enter SSH2 Password")
 xdotool windowfocus --sync "$prompt"
 xdotool type --delay 20 "$TESSARY_SSH_PASSWORD"
 xdotool key Return
-sleep 3
+wait_for gone "Enter SSH2 Password" || { echo "the password prompt did not close" >&2; exit 1; }
 
-marker="e2e-$$-$RANDOM"
+# Keys typed before the session is connected are dropped: type once the shell's prompt shows.
 xdotool windowfocus --sync "$frame"
+wait_for shows_prompt || { echo "the session never showed the shell's prompt" >&2; exit 1; }
+marker="e2e-$$-$RANDOM"
 xdotool type --delay 30 "clear; echo $marker > ~/$marker; echo RESULT_\$((6*7))_$marker"
 xdotool key Return
-for _ in $(seq 1 100); do [ -f "$TESSARY_SSH_HOME/$marker" ] && break; sleep 0.1; done
-sleep 1
-shot session
-[ -f "$TESSARY_SSH_HOME/$marker" ] || { echo "the command typed into the terminal did not run" >&2; exit 1; }
+wait_for test -f "$TESSARY_SSH_HOME/$marker" || { echo "the command typed into the terminal did not run" >&2; exit 1; }
 rm -f "$TESSARY_SSH_HOME/$marker"
 
 # Read the output back: a mouse selection over the terminal's first lines copies them.
-# The frame is laid out from its top-left corner: menu bar, toolbar, the tab row, then the
-# terminal, whose first rows hold the command's output; the Host View pane (200 px wide at
-# first) is left of the terminal.
-xdotool mousemove --window "$frame" 208 98 mousedown 1 mousemove --window "$frame" 400 120 \
-  mousemove --window "$frame" 800 140 mouseup 1
-sleep 1
-copied=$(xclip -o -selection clipboard 2>/dev/null || true)
-if [[ "$copied" != *"RESULT_42_$marker"* ]]; then
-  echo "the terminal did not show the command's output; copied: $copied" >&2
+if ! wait_for shows_at_top "RESULT_42_$marker"; then
+  echo "the terminal did not show the command's output; copied: $(terminal_text 140)" >&2
   exit 1
 fi
+shot session
 
 # Close: the close-all question is answered with OK and the program ends by itself.
 # (No window manager runs on the display: File, Exit is the close.)
 xdotool windowfocus --sync "$frame" key alt+f
-sleep 0.5
+wait_for menu_open || { echo "the File menu did not open" >&2; exit 1; }
 xdotool key x
 question=$(window_named "Confirm")
 xdotool windowfocus --sync "$question" key Return
-for _ in $(seq 1 100); do kill -0 "$tessary_pid" 2>/dev/null || break; sleep 0.1; done
-if kill -0 "$tessary_pid" 2>/dev/null; then
-  echo "tessary did not end after close-all" >&2
-  exit 1
-fi
+wait_for ended || { echo "tessary did not end after close-all" >&2; exit 1; }
 wait "$tessary_pid" || { echo "tessary ended with an error" >&2; exit 1; }
 tessary_pid=""
 [ -f "$APPDATA/Tessary.conf" ] || { echo "no settings were written at exit" >&2; exit 1; }

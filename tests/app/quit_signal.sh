@@ -7,8 +7,9 @@ trap 'rm -rf "$work"' EXIT
 export APPDATA="$work" QT_QPA_PLATFORM=offscreen
 "$1" >"$work/log" 2>&1 &
 pid=$!
-# The look is stored as soon as the main frame is up.
-for _ in $(seq 1 100); do [ -f "$work/layout.ini" ] && break; sleep 0.1; done
+# The look is stored as soon as the main frame is up (on a busy machine within a minute).
+deadline=$((SECONDS + 60))
+until [ -f "$work/layout.ini" ] || [ "$SECONDS" -ge "$deadline" ]; do sleep 0.1; done
 [ -f "$work/layout.ini" ] || { echo "tessary did not come up" >&2; kill "$pid"; exit 1; }
 kill -TERM "$pid"
 status=0

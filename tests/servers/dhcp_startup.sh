@@ -50,7 +50,8 @@ CONF
 
 ip netns exec "$server_ns" "$tessary" >"$work/log" 2>&1 &
 pid=$!
-for _ in $(seq 1 100); do
+deadline=$((SECONDS + 60))
+while [ "$SECONDS" -lt "$deadline" ]; do
   [ -n "$(ip netns exec "$server_ns" ss -Hnul "sport = :67")" ] && break
   kill -0 "$pid" 2>/dev/null || { echo "tessary ended early" >&2; cat "$work/log" >&2; exit 1; }
   sleep 0.1

@@ -3,6 +3,7 @@
 #   free_port tcp|udp              a loopback port nothing uses
 #   start_tessary BINARY PORT tcp|udp
 #                                  starts tessary and waits until the server's port is bound
+#                                  (a busy machine may take long: at most a minute)
 work=$(mktemp -d)
 pid=""
 cleanup() {
@@ -24,7 +25,8 @@ start_tessary() {
   [ "$3" = udp ] && flags=-Hnul
   "$binary" >"$work/log" 2>&1 &
   pid=$!
-  for _ in $(seq 1 100); do
+  local deadline=$((SECONDS + 60))
+  while [ "$SECONDS" -lt "$deadline" ]; do
     [ -n "$(ss "$flags" "sport = :$port")" ] && return 0
     kill -0 "$pid" 2>/dev/null || { echo "tessary ended early" >&2; cat "$work/log" >&2; exit 1; }
     sleep 0.1
