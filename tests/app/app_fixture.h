@@ -19,6 +19,10 @@
 
 class FrameTest : public ::testing::Test {
  protected:
+  // How long a test waits for what must come (a posted event handled, a pane updated, a
+  // refused connection reported): only a fault uses it up, a busy machine may take seconds.
+  static constexpr int wait_bound_ms = 20000;
+
   void SetUp() override {
     app_closing = false;
     configuration::instance().default_session->last_sessions.clear();

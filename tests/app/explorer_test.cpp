@@ -312,7 +312,7 @@ TEST_F(FrameTest, EachTransferHasItsProgressDialogUntilItEnds) {
   EXPECT_FALSE(frame->m_dlgProgress->isVisible());
   // The workers' monitor posts the begin; the frame's dialog opens without waiting in it.
   current_transfer_monitor()->transfer_begin(first);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return frame->m_dlgProgress->isVisible(); }, 2000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frame->m_dlgProgress->isVisible(); }, wait_bound_ms));
   EXPECT_EQ(frame->m_dlgProgress->windowTitle(), "Download");
   EXPECT_EQ(frame->m_dlgProgress->windowModality(), Qt::WindowModal);
   // A second transfer at the same time gets a dialog of its own.
@@ -330,7 +330,7 @@ TEST_F(FrameTest, EachTransferHasItsProgressDialogUntilItEnds) {
   EXPECT_TRUE(first->leave_progress(report));
   current_transfer_monitor()->transfer_progress_ready(first);
   auto* bar = control<QProgressBar>(*frame->m_dlgProgress, CProgressDlg::id_progress);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return bar->value() == 30; }, 2000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return bar->value() == 30; }, wait_bound_ms));
   EXPECT_EQ(other->findChild<QProgressBar*>("id_1047")->value(), 0);
 
   // The end closes the dialog and leaves the transfer uncancelled; Cancel stops the other.

@@ -119,7 +119,7 @@ TEST_F(FrameTest, DoubleClickOnTheEmptyAreaOpensQuickConnect) {
   });
   QWidget* empty = frame->m_wndMdiArea->viewport();
   QTest::mouseDClick(empty, Qt::LeftButton, {}, empty->rect().center());
-  EXPECT_TRUE(QTest::qWaitFor([&] { return ui.left() == 0; }, 2000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return ui.left() == 0; }, wait_bound_ms));
   QCoreApplication::processEvents();
   EXPECT_TRUE(frame->SessionFrames().empty());
 }
@@ -210,7 +210,7 @@ TEST_F(FrameTest, SessionOptionsEditTheSessionAndSchemesReachEveryTerminal) {
   frame->m_wndMdiArea->setActiveSubWindow(frames[0]);
   // Nothing listens there: once the connection has failed, the Connection page is not locked.
   ASSERT_TRUE(QTest::qWaitFor(
-      [&] { return frames[0]->GetActiveView()->ConnectionState() == state_disconnected; }, 5000));
+      [&] { return frames[0]->GetActiveView()->ConnectionState() == state_disconnected; }, wait_bound_ms));
   ui.expect_modal([&ui](QDialog& dialog) {
     EXPECT_EQ(dialog.objectName(), "CSessionOptionsDlg");
     EXPECT_TRUE(control<QLineEdit>(dialog, 418)->isEnabled());
@@ -272,7 +272,7 @@ TEST_F(FrameTest, UnknownProtocolOpensADisconnectedTabWithoutAConnection) {
 TEST_F(FrameTest, AnExplorerRecordOpensAnExplorerTabThatClearsTheStatusPanes) {
   open_session(refused_session("terminal"));
   auto* type = frame->findChild<QLabel*>("id_126");
-  ASSERT_TRUE(QTest::qWaitFor([&] { return type->text() == "xterm"; }, 2000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return type->text() == "xterm"; }, wait_bound_ms));
   session_record record = refused_session("explorer");
   record.view = session_view_explorer;
   EXPECT_TRUE(open_session(record));
@@ -281,18 +281,18 @@ TEST_F(FrameTest, AnExplorerRecordOpensAnExplorerTabThatClearsTheStatusPanes) {
   CBaseView* view = explorers[0]->GetActiveView();
   EXPECT_NE(dynamic_cast<CExplorerView*>(view), nullptr);
   EXPECT_EQ(view->m_pProtocol->mode, session_view_explorer);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return type->text().isEmpty(); }, 2000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return type->text().isEmpty(); }, wait_bound_ms));
   EXPECT_TRUE(frame->findChild<QLabel*>("id_159")->text().isEmpty());
 }
 
 TEST_F(FrameTest, ActivatingASessionShowsItsTypeAndSize) {
   open_session(refused_session("one"));
   auto* type = frame->findChild<QLabel*>("id_126");
-  EXPECT_TRUE(QTest::qWaitFor([&] { return type->text() == "xterm"; }, 2000)) << type->text().toStdString();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return type->text() == "xterm"; }, wait_bound_ms)) << type->text().toStdString();
   auto* size = frame->findChild<QLabel*>("id_159");
   EXPECT_TRUE(size->text().endsWith(" Cols")) << size->text().toStdString();
   delete frame->SessionFrames().front();
-  EXPECT_TRUE(QTest::qWaitFor([&] { return type->text().isEmpty() && size->text().isEmpty(); }, 2000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return type->text().isEmpty() && size->text().isEmpty(); }, wait_bound_ms));
 }
 
 // Close-all with the start-up type `type` and two sessions open.

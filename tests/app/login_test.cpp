@@ -107,7 +107,7 @@ TEST_F(Login, ClosingTheSessionClosesItsQuestion) {
     QTimer::singleShot(0, frame.data(), [this] {
       for (CChildFrame* child : frame->SessionFrames()) delete child;
     });
-    closed_by_itself = QTest::qWaitFor([&] { return !dialog.isVisible(); }, 5000);
+    closed_by_itself = QTest::qWaitFor([&] { return !dialog.isVisible(); }, wait_bound_ms);
   });
   ASSERT_NE(open(), nullptr);
   EXPECT_TRUE(QTest::qWaitFor([&] { return ui.left() == 0; }, 20000));

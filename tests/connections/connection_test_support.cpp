@@ -15,20 +15,10 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <thread>
 
 extern char** environ;
 
 namespace connection_test {
-
-bool wait_until(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
-  auto deadline = std::chrono::steady_clock::now() + limit;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(2ms);
-  }
-  return true;
-}
 
 socat_pty_pair::socat_pty_pair(const std::string& folder, int number) {
   const std::string ours = folder + "/com" + std::to_string(number);

@@ -20,6 +20,7 @@
 #include "connections/terminal_link.h"
 #include "terminal/terminal_core.h"
 #include "tests/support/peer_env.h"
+#include "tests/support/wait_until.h"
 
 namespace connection_test {
 
@@ -27,9 +28,7 @@ using namespace std::chrono_literals;
 
 using test_support::env;
 using test_support::running_in_ci;
-
-// Polls `condition` every few milliseconds until it holds or `limit` passed.
-bool wait_until(const std::function<bool()>& condition, std::chrono::milliseconds limit = 10s);
+using test_support::wait_until;
 
 // A socat pty pair in `folder`: the program opens <folder>/com<n> (as COM n when
 // TESSARY_SERIAL_DIR names the folder), the test the far end <folder>/peer<n>. socat is ended
@@ -58,7 +57,7 @@ class recording_owner : public connection_owner {
   void file_request_done() override;
 
   std::vector<connection_state> states() const;
-  bool wait_for_state(connection_state state, std::chrono::milliseconds limit = 10s) const;
+  bool wait_for_state(connection_state state, std::chrono::milliseconds limit = 20s) const;
   int requests_done() const;
   // The host and home folder of the last SFTP notice; empty host when none came.
   std::string sftp_host() const;
@@ -83,7 +82,7 @@ class capture_link : public terminal_link {
   // Queues bytes to send, waking the worker.
   void send(const std::string& bytes);
   std::string received() const;
-  bool wait_for_text(const std::string& text, std::chrono::milliseconds limit = 10s) const;
+  bool wait_for_text(const std::string& text, std::chrono::milliseconds limit = 20s) const;
 
  private:
   mutable std::mutex lock;
@@ -104,7 +103,7 @@ class core_terminal {
   void type(const std::string& text);
   // The stored lines, joined by line feeds, as UTF-8.
   std::string screen_text() const;
-  bool wait_for_screen(const std::string& text, std::chrono::milliseconds limit = 10s) const;
+  bool wait_for_screen(const std::string& text, std::chrono::milliseconds limit = 20s) const;
   // How often the link told the view that the screen changed.
   int change_notices() const { return notices.load(); }
 
@@ -137,7 +136,7 @@ class loopback_listener {
   bool valid() const { return fd >= 0; }
   uint16_t port() const { return bound_port; }
   // The next connection, -1 when none came within the limit.
-  int accept_one(std::chrono::milliseconds limit = 10s);
+  int accept_one(std::chrono::milliseconds limit = 20s);
 
  private:
   int fd = -1;
@@ -145,7 +144,7 @@ class loopback_listener {
 };
 
 // Reads from `fd` until `count` bytes came or the limit passed.
-std::string read_exactly(int fd, size_t count, std::chrono::milliseconds limit = 5s);
+std::string read_exactly(int fd, size_t count, std::chrono::milliseconds limit = 20s);
 // Sends all bytes; false on failure.
 bool send_all(int fd, const std::string& bytes);
 

@@ -49,7 +49,7 @@ TEST_F(login_questions, a_stopped_worker_abandons_its_question_and_a_late_answer
   auto question = prompter->pending();
   EXPECT_FALSE(question->abandoned());
   worker.request_stop();
-  ASSERT_TRUE(worker.wait_for_end(2s));
+  ASSERT_TRUE(worker.wait_for_end(20s));
   EXPECT_FALSE(result);
   EXPECT_TRUE(question->abandoned());
   question->answer(true, "too late");

@@ -43,7 +43,7 @@ std::shared_ptr<telnet> make_telnet(const std::string& host, uint16_t port) {
 // Reads until something arrives (a read of 0 only means nothing came yet), at most a while.
 int read_some(telnet& connection, char* buffer, int capacity) {
   int n = 0;
-  wait_until([&] { return (n = connection.read(buffer, capacity)) != 0; }, 5s);
+  wait_until([&] { return (n = connection.read(buffer, capacity)) != 0; });
   return n;
 }
 

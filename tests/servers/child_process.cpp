@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
+#include <sstream>
 #include <thread>
 
 #include "tests/servers/loopback.h"
@@ -52,20 +54,32 @@ void child_process::stop() {
 
 bool suite_peer::run(const std::vector<std::string>& argv, bool tcp) {
   if (!process.start(argv, folder.file("peer.log"))) return false;
-  if (tcp) return wait_for_tcp(port);
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  return process.running();
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (process.running() && std::chrono::steady_clock::now() < deadline) {
+    if (tcp ? tcp_port_accepts(port) : udp_port_bound(port)) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return false;
 }
 
-bool wait_for_tcp(uint16_t port, int timeout_ms) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-  while (std::chrono::steady_clock::now() < deadline) {
-    const int fd = connect_loopback(port);
-    if (fd >= 0) {
-      ::close(fd);
-      return true;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+bool tcp_port_accepts(uint16_t port) {
+  const int fd = connect_loopback(port);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
+}
+
+bool udp_port_bound(uint16_t port) {
+  // Each line after the heading: "sl local_address:port remote ...", the port in hex.
+  std::ifstream table("/proc/net/udp");
+  std::string line;
+  std::getline(table, line);
+  while (std::getline(table, line)) {
+    std::istringstream fields(line);
+    std::string slot, local;
+    fields >> slot >> local;
+    const size_t colon = local.find(':');
+    if (colon != std::string::npos && std::stoul(local.substr(colon + 1), nullptr, 16) == port) return true;
   }
   return false;
 }

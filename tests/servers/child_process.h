@@ -33,7 +33,8 @@ class child_process {
 // with the object.
 struct suite_peer {
   // Starts the program (its output in "peer.log" of the folder) and waits until it serves:
-  // until its TCP port accepts, or, for a UDP peer, until it has had a moment and still runs.
+  // until its TCP port accepts, or, for a UDP peer, until a socket is bound to its port. False
+  // when it ended first or did not serve within half a minute.
   bool run(const std::vector<std::string>& argv, bool tcp);
 
   test_support::temp_folder folder;
@@ -41,7 +42,9 @@ struct suite_peer {
   uint16_t port = 0;
 };
 
-// Waits up to `timeout_ms` until something accepts TCP connections on 127.0.0.1:port.
-bool wait_for_tcp(uint16_t port, int timeout_ms = 5000);
+// True when something accepts TCP connections on 127.0.0.1:port.
+bool tcp_port_accepts(uint16_t port);
+// True when a UDP socket of this network namespace is bound to the port.
+bool udp_port_bound(uint16_t port);
 
 }  // namespace server_test

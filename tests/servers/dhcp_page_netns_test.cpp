@@ -63,7 +63,7 @@ TEST_F(DhcpPageNetns, TheLeaseListShowsWhatUdhcpcLeased) {
                                                            netns_pair::client_if + "/address")))
           .toUpper();
   ASSERT_TRUE(QTest::qWaitFor([&] { return leases()->topLevelItemCount() == 1; },
-                              3 * CDhcpPropertyPage::refresh_interval_ms));
+                              20 * CDhcpPropertyPage::refresh_interval_ms));
   QTreeWidgetItem* row = leases()->topLevelItem(0);
   EXPECT_EQ(row->text(0), "10.99.0.100");
   EXPECT_EQ(row->text(1), client_mac);

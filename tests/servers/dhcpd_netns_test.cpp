@@ -15,7 +15,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "config/dhcpd_param.h"
 #include "config/net_socket.h"
@@ -25,6 +27,7 @@
 #include "tests/servers/tftp_fixture.h"
 #include "tests/support/netns_pair.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/wait_until.h"
 
 extern char** environ;
 
@@ -71,9 +74,10 @@ class dhcpd_netns : public ::testing::Test {
   }
 
   void TearDown() override {
-    if (client > 0) {
-      ::kill(client, SIGKILL);
-      ::waitpid(client, nullptr, 0);
+    for (pid_t child : {client, chatter}) {
+      if (child <= 0) continue;
+      ::kill(child, SIGKILL);
+      ::waitpid(child, nullptr, 0);
     }
     dhcpd::instance()->stop();
   }
@@ -84,12 +88,23 @@ class dhcpd_netns : public ::testing::Test {
     return started;
   }
 
+  // Starts the program with its arguments inside the client namespace (ip execs it, so the
+  // process is the program's); its process id, or -1.
+  pid_t spawn_in_client(std::vector<std::string> program) {
+    std::vector<std::string> words = {"ip", "netns", "exec", net->client_ns()};
+    words.insert(words.end(), program.begin(), program.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    return ::posix_spawnp(&pid, "ip", nullptr, nullptr, argv.data(), environ) == 0 ? pid : -1;
+  }
+
   // udhcpc in the client namespace, in the foreground of its own process.
   void start_client() {
-    const std::string ns = net->client_ns();
-    const char* argv[] = {"ip", "netns", "exec", ns.c_str(), "busybox", "udhcpc", "-f", "-i",
-                          netns_pair::client_if, "-s", script.c_str(), "-t", "10", "-T", "1", "-A", "1", nullptr};
-    ASSERT_EQ(::posix_spawnp(&client, "ip", nullptr, nullptr, const_cast<char**>(argv), environ), 0);
+    client = spawn_in_client({"busybox", "udhcpc", "-f", "-i", netns_pair::client_if, "-s", script, "-t", "10", "-T",
+                              "1", "-A", "1"});
+    ASSERT_GT(client, 0);
   }
 
   // A client takes a lease and then disappears without releasing it.
@@ -136,6 +151,7 @@ class dhcpd_netns : public ::testing::Test {
   std::string script;
   std::string trace;
   pid_t client = -1;
+  pid_t chatter = -1;
 };
 
 TEST_F(dhcpd_netns, udhcpc_leases_renews_and_releases_and_junk_changes_nothing) {
@@ -226,22 +242,20 @@ TEST_F(dhcpd_netns, a_lease_expires_on_the_servers_clock_when_the_client_is_gone
   std::this_thread::sleep_for(300ms);
   EXPECT_EQ(leases().size(), 1u);
   fake_now += 2;
-  for (int i = 0; i < 100 && !leases().empty(); ++i) std::this_thread::sleep_for(20ms);
-  EXPECT_TRUE(leases().empty());
+  EXPECT_TRUE(wait_until([&] { return leases().empty(); }));
 }
 
 TEST_F(dhcpd_netns, a_lease_expires_while_datagrams_keep_arriving) {
   ASSERT_NO_FATAL_FAILURE(lease_to_a_vanishing_client());
-  // A datagram every 50 ms, so the server's 100 ms wait never runs out.
-  std::thread chatter([this] {
-    run_command(net->client_command(std::string("python3 " DHCP_JUNK " ") + netns_pair::client_if +
-                                    " 10.99.0.1 3"));
-  });
+  // A datagram every 50 ms, so the server's 100 ms wait never runs out; it goes on for longer
+  // than the wait below and ends with the test.
+  chatter = spawn_in_client({"python3", DHCP_JUNK, netns_pair::client_if, "10.99.0.1", "60"});
+  ASSERT_GT(chatter, 0);
   EXPECT_TRUE(trace_shows("Invalid packet length 1")) << trace;
   fake_now += 3602;
-  for (int i = 0; i < 100 && !leases().empty(); ++i) std::this_thread::sleep_for(20ms);
-  EXPECT_TRUE(leases().empty());
-  chatter.join();
+  EXPECT_TRUE(wait_until([&] { return leases().empty(); }));
+  int status = 0;
+  EXPECT_EQ(::waitpid(chatter, &status, WNOHANG), 0) << "the datagrams stopped before the lease expired";
 }
 
 TEST_F(dhcpd_netns, a_port_already_taken_fails_the_start_with_its_reason) {

@@ -3,9 +3,7 @@
 // datagrams that must be dropped with their reason.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstring>
-#include <thread>
 #include <string>
 
 #include "config/dhcpd_param.h"
@@ -13,6 +11,7 @@
 #include "servers/dhcpd.h"
 #include "servers/trace_sink.h"
 #include "tests/servers/dhcp_messages.h"
+#include "tests/support/wait_until.h"
 
 namespace {
 
@@ -326,8 +325,7 @@ TEST_F(dhcpd_rules, options_overloaded_into_the_file_field_are_read_within_it) {
 TEST_F(dhcpd_rules, an_interface_nobody_has_starts_and_stops_at_once) {
   settings.interface_address = 0x0AFFFFFE;  // 10.255.255.254
   ASSERT_TRUE(server.start(settings));
-  for (int i = 0; i < 200 && server.is_running(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  EXPECT_FALSE(server.is_running());
+  EXPECT_TRUE(wait_until([&] { return !server.is_running(); }));
   const std::string lines = trace();
   const size_t started = lines.find("[dhcpd] DHCP Server started\r\n");
   ASSERT_NE(started, std::string::npos) << lines;

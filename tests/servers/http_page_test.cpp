@@ -76,8 +76,8 @@ TEST_F(HttpPage, AppliedChangesAreStoredSavedAndServed) {
   // The server runs with the new settings.
   ASSERT_TRUE(httpd::instance()->is_running());
   const std::string url = "http://127.0.0.1:" + std::to_string(port) + "/";
-  EXPECT_EQ(test_support::output_of("curl -s --max-time 5 " + url + "hello.txt"), "hello over http");
-  EXPECT_NE(test_support::output_of("curl -s --max-time 5 " + url).find("<title>Shared here</title>"),
+  EXPECT_EQ(test_support::output_of("curl -s --max-time 30 " + url + "hello.txt"), "hello over http");
+  EXPECT_NE(test_support::output_of("curl -s --max-time 30 " + url).find("<title>Shared here</title>"),
             std::string::npos);
 
   auto saved = saved_settings();

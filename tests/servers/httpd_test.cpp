@@ -213,7 +213,7 @@ TEST_F(http_server, a_head_longer_than_the_limit_fails_its_session) {
   ASSERT_GE(fd, 0);
   send_all(fd, "GET /README HTTP/1.1\r\nX-Filler: " + std::string(http_head_limit, 'a'));
   bool timed_out = false;
-  EXPECT_EQ(read_until_closed(fd, 2000, nullptr, &timed_out), "");
+  EXPECT_EQ(read_until_closed(fd, answer_bound_ms, nullptr, &timed_out), "");
   EXPECT_FALSE(timed_out);
   ::close(fd);
   // A head just under the limit is still served.
@@ -237,9 +237,9 @@ TEST_F(http_server, silent_clients_time_out_and_the_session_cap_holds_new_ones_b
   EXPECT_GE(waited, 200ms);
   EXPECT_LT(waited, 3s);
   bool timed_out = true;
-  EXPECT_EQ(read_until_closed(idle1, 2000, nullptr, &timed_out), "");
+  EXPECT_EQ(read_until_closed(idle1, answer_bound_ms, nullptr, &timed_out), "");
   EXPECT_FALSE(timed_out);
-  EXPECT_EQ(read_until_closed(idle2, 2000, nullptr, &timed_out), "");
+  EXPECT_EQ(read_until_closed(idle2, answer_bound_ms, nullptr, &timed_out), "");
   EXPECT_FALSE(timed_out);
   ::close(idle1);
   ::close(idle2);
@@ -258,7 +258,7 @@ TEST_F(http_server, unread_input_is_drained_so_the_answer_arrives_whole) {
                                  std::string(100000, 'b')));
     std::this_thread::sleep_for(300ms);
     bool reset = false;
-    const std::string answer = read_until_closed(fd, 5000, &reset);
+    const std::string answer = read_until_closed(fd, answer_bound_ms, &reset);
     EXPECT_FALSE(reset) << target;
     EXPECT_TRUE(answer.ends_with(target == std::string("/README") ? "readme" : contents)) << target;
     ::close(fd);

@@ -20,14 +20,19 @@ uint16_t start_loopback_httpd(httpd& server, const std::string& home, httpd_para
 // `body` when given.
 std::string curl_fetch(uint16_t port, const std::string& target, std::string* body = nullptr);
 
+// How long a test waits for an answer that must come; only a broken server uses it up, a busy
+// machine may take seconds.
+constexpr int answer_bound_ms = 20000;
+
 // A connected TCP socket to 127.0.0.1:port, or -1.
 int connect_loopback(uint16_t port);
 bool send_all(int fd, const std::string& bytes);
 // Reads until the peer closes, an error (`reset` set on ECONNRESET) or `timeout_ms` passed
 // without a byte (`timed_out` set).
-std::string read_until_closed(int fd, int timeout_ms = 5000, bool* reset = nullptr, bool* timed_out = nullptr);
+std::string read_until_closed(int fd, int timeout_ms = answer_bound_ms, bool* reset = nullptr,
+                              bool* timed_out = nullptr);
 // Connects, sends `bytes`, reads until the server closes; closes the socket.
-std::string round_trip(uint16_t port, const std::string& bytes, int timeout_ms = 5000);
+std::string round_trip(uint16_t port, const std::string& bytes, int timeout_ms = answer_bound_ms);
 
 // Runs a shell command and returns its standard output.
 std::string command_output(const std::string& command);

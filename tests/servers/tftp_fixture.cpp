@@ -10,12 +10,12 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
-#include <thread>
 
 #include "config/net_socket.h"
 #include "config/text_convert.h"
 #include "servers/tftpd.h"
 #include "servers/trace_sink.h"
+#include "tests/support/wait_until.h"
 
 namespace test_support {
 
@@ -97,7 +97,9 @@ tftp_fixture::tftp_fixture() : download(folder.file("download")), upload(folder.
   settings.port = 0;  // a free port, read back after the bind
   settings.log_level = LOG_DEBUG;
   settings.write_enable = true;
-  settings.timeout = 1;
+  // No resend within any check that nothing comes, however slow the machine: a test of the
+  // resends sets its own time-out.
+  settings.timeout = 10;
   settings.max_retry = 2;
   settings.download_paths = {download};
   settings.download_index = 0;
@@ -120,12 +122,7 @@ const std::string& tftp_fixture::trace() {
 }
 
 bool tftp_fixture::trace_shows(const std::string& text, int timeout_ms) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-  while (trace().find(text) == std::string::npos) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return true;
+  return wait_until([&] { return trace().find(text) != std::string::npos; }, std::chrono::milliseconds(timeout_ms));
 }
 
 }  // namespace test_support

@@ -31,6 +31,11 @@ struct tftp_reply {
   uint16_t from_port = 0;
 };
 
+// How long a test waits for a datagram or a trace line that must come; only a broken server
+// uses it up, a busy machine may take seconds. Checks that nothing comes pass their own short
+// wait.
+constexpr int reply_bound_ms = 20000;
+
 // A UDP socket on loopback that sends crafted datagrams and reads the answers.
 class udp_probe {
  public:
@@ -40,7 +45,7 @@ class udp_probe {
   udp_probe& operator=(const udp_probe&) = delete;
 
   void send_to(uint16_t port, const std::string& datagram) const;
-  std::optional<tftp_reply> receive(int timeout_ms = 3000) const;
+  std::optional<tftp_reply> receive(int timeout_ms = reply_bound_ms) const;
 
  private:
   int fd_;
@@ -60,7 +65,7 @@ class tftp_fixture : public ::testing::Test {
   // Everything the server logged so far, gathered from the trace sink.
   const std::string& trace();
   // Waits up to `timeout_ms` for `text` to show in the trace.
-  bool trace_shows(const std::string& text, int timeout_ms = 3000);
+  bool trace_shows(const std::string& text, int timeout_ms = reply_bound_ms);
 
   temp_folder folder;
   std::string download;

@@ -130,7 +130,7 @@ class scripted_tftp : public testing::Test {
     ::close(stranger_socket);
   }
   // The next datagram on `fd` within `timeout_ms` ("" when none); the sender goes to `from`.
-  static std::string receive(int fd, sockaddr_in& from, int timeout_ms = 3000) {
+  static std::string receive(int fd, sockaddr_in& from, int timeout_ms = test_support::reply_bound_ms) {
     timeval wait{timeout_ms / 1000, (timeout_ms % 1000) * 1000};
     ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
     char buffer[1600];

@@ -127,7 +127,8 @@ TEST(send_queue, producers_on_several_threads_keep_their_own_order) {
   std::array<int, producers> next{};
   int received = 0;
   while (received < producers * per_producer) {
-    const std::string got = fetch(queue, 1s);
+    // A bound far above any scheduling delay of the producers.
+    const std::string got = fetch(queue, 30s);
     ASSERT_EQ(got.size(), 2u);
     const int p = got[0] - 'A';
     ASSERT_GE(p, 0);

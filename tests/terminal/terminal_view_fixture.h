@@ -83,9 +83,10 @@ class fake_protocol : public protocol {
   std::atomic<int> opens{0};
 };
 
-// Runs the event loop until `condition` holds or `limit` passed.
+// Runs the event loop until `condition` holds or `limit` passed. The default bound only
+// matters when the condition never holds: a busy machine may take seconds for a login.
 bool wait_until(const std::function<bool()>& condition,
-                std::chrono::milliseconds limit = std::chrono::seconds(5));
+                std::chrono::milliseconds limit = std::chrono::seconds(20));
 
 // The record the tests open: a fixed-pitch font that is installed, terminal type "xterm".
 session_record standard_record();
