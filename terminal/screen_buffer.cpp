@@ -274,7 +274,10 @@ void screen_buffer::get_cursor(int& row, int& col) {
 void screen_buffer::save_cursor() { get_cursor(saved_row, saved_col); }
 
 void screen_buffer::restore_cursor() {
-  move_cursor_to(wrap(screen_top() + std::clamp(saved_row, 0, rows - 1)), saved_col);
+  // A saved row above the screen top (a normal screen that shrank under the alternate one)
+  // names a line of the scrollback.
+  int32_t top = screen_top();
+  move_cursor_to(wrap(top + std::clamp(saved_row, -wrap(top - first), rows - 1)), saved_col);
 }
 
 // --- Editing ---
@@ -373,6 +376,18 @@ void screen_buffer::switch_alternate_screen(bool on) {
 // --- Whole-buffer operations ---
 
 void screen_buffer::resize(int new_rows, int new_cols) {
+  // With the alternate screen on, its cursor row and the normal screen's saved cursor (as rows
+  // back from the normal screen's last line) outlive the change of slots below.
+  bool alternate = alternate_offset > 0;
+  int32_t alternate_row = 0;
+  int32_t saved_back = 0;
+  if (alternate) {
+    int32_t normal_last = wrap(last - alternate_offset);
+    int32_t normal_top = top_with_last(normal_last);
+    int32_t saved = std::clamp(saved_row, -wrap(normal_top - first), rows - 1);
+    saved_back = wrap(normal_last - normal_top) - saved;
+    alternate_row = row_of(cursor);
+  }
   rows = std::max(new_rows, 1);
   cols = std::max(new_cols, 1);
   region_top = 0;
@@ -382,6 +397,23 @@ void screen_buffer::resize(int new_rows, int new_cols) {
     unmark_selection();
     rebuild_ring(2 * rows + 1);
   }
+  if (alternate) fit_alternate_screen(alternate_row, saved_back);
+}
+
+void screen_buffer::fit_alternate_screen(int32_t cursor_row, int32_t saved_back) {
+  unmark_selection();
+  int32_t normal_last = wrap(last - alternate_offset);
+  if (cursor_row > rows - 1) move_cursor_to(wrap(normal_last + rows), cursor_line().cursor_col);
+  if (rows > alternate_offset) {
+    // New rows join at the bottom; a full ring gives them its oldest lines.
+    for (int32_t i = alternate_offset; i < rows; ++i) append_line();
+  } else {
+    last = wrap(normal_last + rows);
+    reset_unstored(wrap(last + 1), alternate_offset - rows);
+  }
+  alternate_offset = rows;
+  // Leaving finds the cursor on the line it left, whatever the normal screen's top is now.
+  saved_row = wrap(normal_last - top_with_last(normal_last)) - saved_back;
 }
 
 void screen_buffer::set_capacity(int n) {

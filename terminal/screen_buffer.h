@@ -77,7 +77,11 @@ class screen_buffer {
     int32_t span = last - first;
     return (span < 0 ? span + capacity : span) + 1;
   }
-  int32_t screen_top() const { return line_count() <= rows ? first : wrap(last - rows + 1); }
+  int32_t screen_top() const { return top_with_last(last); }
+  // The screen top there would be with `slot` as the newest stored line.
+  int32_t top_with_last(int32_t slot) const {
+    return wrap(slot - first) < rows ? first : wrap(slot - rows + 1);
+  }
   int32_t screen_bottom() const { return wrap(screen_top() + rows - 1); }
   // Any slot number brought into 0 .. capacity - 1.
   int32_t wrap(int64_t slot) const {
@@ -140,7 +144,9 @@ class screen_buffer {
 
   // --- Whole-buffer operations ---
   // The view's resize, with the mutex held: new rows and columns, the scroll region the whole
-  // screen. Lines are not re-wrapped and the cursor slot stays.
+  // screen. Lines are not re-wrapped and the cursor slot stays. The alternate screen, when on,
+  // keeps to the slots after the normal screen and takes the new row count, so that leaving it
+  // brings back the normal screen and its cursor as they were.
   void resize(int new_rows, int new_cols);
   // Keeps the newest lines that fit in `lines` slots; takes the mutex itself.
   void set_capacity(int n);
@@ -177,6 +183,10 @@ class screen_buffer {
     if (wrap(last - cursor) > rows - 1) cursor_to_last();
   }
   void cursor_to_last();
+  // After a resize with the alternate screen on: `rows` slots right after the normal screen's
+  // last line, the cursor on `cursor_row` (or the bottom row), and the saved cursor `saved_back`
+  // rows before the normal screen's last line.
+  void fit_alternate_screen(int32_t cursor_row, int32_t saved_back);
   screen_line& new_line(int32_t slot);
   // Puts the cursor on another slot, its column set from `col`. The line left loses a pending
   // wrap, so no line keeps one that its next cursor visit would act on.

@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "platform/atomic_file.h"
 #include "terminal/log_writer.h"
@@ -160,6 +161,76 @@ TEST(screen_buffer, leaving_the_alternate_screen_restores_the_normal_screen_exac
     // The rows the alternate screen used are blank again once stored.
     probe.feed("\x1b[5;1H");
     EXPECT_EQ(probe.row_text(4), c.lines_before >= 5 ? normal.substr(normal.rfind('|') + 1) : "");
+  }
+}
+
+// A full-screen program drawing every row of the alternate screen, as after a size change.
+std::string full_screen_draw(int rows) {
+  std::string text = "\x1b[H\x1b[2J";
+  for (int r = 1; r <= rows; ++r) text += (r > 1 ? "\r\n~" : "~") + std::to_string(r);
+  return text + "\x1b[2;3H";
+}
+
+// Every stored line, oldest first, joined with '|'.
+std::string all_stored(screen_probe& probe) {
+  std::string text;
+  for (int i = 0; i < probe.screen().line_count(); ++i) text += (i ? "|" : "") + probe.stored_text(i);
+  return text;
+}
+
+TEST(screen_buffer, a_resize_under_the_alternate_screen_leaves_the_normal_screen_as_a_resize_alone_does) {
+  struct normal_case {
+    const char* name;
+    std::string lines;
+  };
+  const normal_case screens[] = {
+      {"a cleared screen with two lines", "\x1b[H\x1b[2JMARK-1\r\nMARK-2\r\n$ vim"},
+      {"scrollback with the cursor on the bottom row", numbered_lines(1, 30) + "\r\n$ vim"},
+      {"scrollback cleared off the screen",
+       numbered_lines(1, 30) + "\x1b[H\x1b[2JMARK-1\r\nMARK-2\r\n$ vim"},
+      {"a cursor saved in the middle of a line", numbered_lines(1, 12) + "\x1b[4;6H"},
+  };
+  struct resize_case {
+    const char* name;
+    std::vector<int> rows;
+  };
+  const resize_case resizes[] = {
+      {"grow", {14}},
+      {"shrink", {6}},
+      {"shrink past the cursor", {3}},
+      {"grow then shrink", {14, 8}},
+      {"shrink then grow", {4, 12}},
+  };
+  for (const normal_case& n : screens) {
+    for (const resize_case& r : resizes) {
+      SCOPED_TRACE(std::string(n.name) + ", " + r.name);
+      screen_probe full(10, 20, 500);
+      screen_probe alone(10, 20, 500);
+      full.feed(n.lines);
+      alone.feed(n.lines);
+      full.feed("\x1b[?1049h" + full_screen_draw(10));
+      for (int rows : r.rows) {
+        full.core().resize(rows, 20);
+        alone.core().resize(rows, 20);
+        full.feed(full_screen_draw(rows));
+        // The program's rows follow the normal screen's lines; none of them is drawn over.
+        EXPECT_EQ(full.screen().alternate_offset, rows);
+        EXPECT_EQ(full.screen().line_count(), alone.screen().line_count() + rows);
+        EXPECT_EQ(full.row_text(0), "~1");
+        EXPECT_EQ(full.row_text(rows - 1), "~" + std::to_string(rows));
+        EXPECT_EQ(full.cursor(), std::make_pair(1, 2));
+      }
+      full.feed("\x1b[?1049l");
+      EXPECT_EQ(full.screen().alternate_offset, 0);
+      EXPECT_EQ(all_stored(full), all_stored(alone));
+      EXPECT_EQ(full.screen_text(), alone.screen_text());
+      EXPECT_EQ(full.cursor(), alone.cursor());
+      // The next output lands where it would have without the program.
+      full.feed("X\r\n$ ");
+      alone.feed("X\r\n$ ");
+      EXPECT_EQ(all_stored(full), all_stored(alone));
+      EXPECT_EQ(full.cursor(), alone.cursor());
+    }
   }
 }
 
