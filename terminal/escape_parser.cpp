@@ -554,8 +554,8 @@ void escape_parser::scroll_region() {
   int32_t rows = screen->rows;
   int32_t top = params[0] < 1 ? 0 : params[0] - 1;
   int32_t bottom = params[1] < 1 ? rows - 1 : params[1] - 1;
-  // A region needs two rows at least; top at or below bottom is ignored.
-  if (top >= 0 && top < rows && bottom >= 0 && bottom < rows && top < bottom) {
+  // Any two rows of the screen make a region, a single row too.
+  if (top >= 0 && top < rows && bottom >= 0 && bottom < rows) {
     screen->region_top = top;
     screen->region_bottom = bottom;
   }

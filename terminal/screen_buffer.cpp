@@ -181,7 +181,8 @@ void screen_buffer::next_line() {
   take_cursor_as_last();
   int32_t row = row_of(cursor);
   bool whole_screen = alternate_offset <= 0 && region_top == 0 && region_bottom == rows - 1;
-  if (!whole_screen && row == region_bottom) {
+  // A region whose top lies below its bottom holds no row: line feeds pass it by.
+  if (!whole_screen && row == region_bottom && region_top <= region_bottom) {
     rotate_rows(region_top, region_bottom, 1, true);
     cursor_line().set_column(0);
   } else if (row >= rows - 1) {

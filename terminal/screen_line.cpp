@@ -132,13 +132,13 @@ void screen_line::insert_blanks(int32_t n) {
 
 void screen_line::delete_cells(int32_t n) {
   int32_t rest = length - cursor_col;
-  if (rest <= 0) return;
   int32_t old_length = length;
   if (n < rest) {
     std::copy(chars.begin() + cursor_col + n, chars.begin() + length, chars.begin() + cursor_col);
     std::copy(attrs.begin() + cursor_col + n, attrs.begin() + length, attrs.begin() + cursor_col);
     length -= n;
   } else {
+    reserve(cursor_col);
     length = cursor_col;
   }
   // The freed cells are blanked: a later character past them would otherwise bring the

@@ -85,7 +85,8 @@ class screen_line {
   // that is longer): cells pushed beyond that are dropped.
   void insert_blanks(int32_t n);
   // Removes n cells at cursor_col, pulling the rest of the line left; n at or past the rest
-  // cuts the line at the cursor. The freed cells at the end become blank.
+  // makes the length cursor_col, which cuts the line at the cursor or, with the cursor past the
+  // line's end, takes the cells up to it into use. The freed cells at the end become blank.
   void delete_cells(int32_t n);
 
   // Selection and word bounds (the caller holds the screen mutex):

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -117,6 +118,39 @@ TEST(escape_parser, erases_inserts_and_deletes_characters) {
   });
 }
 
+// Only the used cells of a line are drawn, copied, searched and logged.
+TEST(escape_parser, delete_chars_ends_the_line_at_the_cursor_when_it_reaches_the_end) {
+  struct length_case {
+    const char* name;
+    std::string_view input;
+    int length;
+  };
+  const length_case cases[] = {
+      {"inside the line", "abcdef\x1b[2G\x1b[2P", 4},
+      {"the rest of the line", "abcdef\x1b[3G\x1b[9P", 2},
+      {"at the end of the line", "abc\x1b[P", 3},
+      {"past the end of the line", "abc\x1b[7G\x1b[P", 6},
+      {"on an empty line", "\x1b[5G\x1b[3P", 4},
+  };
+  for (const length_case& c : cases) {
+    SCOPED_TRACE(c.name);
+    screen_probe probe(5, 10);
+    probe.feed(c.input);
+    std::lock_guard lock(probe.screen().mutex);
+    EXPECT_EQ(probe.screen().cursor_line().length, c.length);
+  }
+  // A line made before the screen grew wider takes cells it did not have yet.
+  screen_probe probe(5, 10);
+  probe.feed("ab");
+  probe.core().resize(5, 200);
+  probe.feed("\x1b[150G\x1b[P");
+  std::lock_guard lock(probe.screen().mutex);
+  const screen_line& line = probe.screen().cursor_line();
+  EXPECT_EQ(line.length, 149);
+  EXPECT_GE(line.capacity(), 149);
+  EXPECT_EQ(line.chars[148], u' ');
+}
+
 TEST(escape_parser, inserts_deletes_and_scrolls_lines) {
   run_cases({
       {"IL", "a\r\nb\r\nc\x1b[2;1H\x1b[L", "a||b|c", 1, 0},
@@ -129,10 +163,10 @@ TEST(escape_parser, inserts_deletes_and_scrolls_lines) {
        "\x1b[2;4ra\r\nb\r\nc\r\nd\r\ne", "a|c|d|e", 3, 1},
       {"LF below the region on the bottom row stays",
        "\x1b[1;3r\x1b[5;1Hab\nc", "||||abc", 4, 3},
-      {"r with top equal to bottom is ignored", "\x1b[3;3r1\r\n2\r\n3\r\n4\r\n5\r\n6",
-       "2|3|4|5|6", 4, 1},
-      {"r with top below bottom is ignored", "\x1b[4;2r1\r\n2\r\n3\r\n4\r\n5\r\n6", "2|3|4|5|6",
-       4, 1},
+      {"r with top equal to bottom sets a one-row region",
+       "1\r\n2\r\n3\r\n4\r\n5\x1b[3;3r\x1b[3;1H\nX\x1b[5;1H\nY", "1|2|X|4|Y", 4, 1},
+      {"r with top below bottom sets a region that holds no row",
+       "1\r\n2\r\n3\r\n4\r\n5\x1b[4;2r\x1b[2;1H\nX\x1b[5;1H\nY\x1b[1;1H\x1bMZ", "Z|2|X|4|Y", 0, 1},
       {"r past the screen is ignored", "\x1b[2;9r1\r\n2\r\n3\r\n4\r\n5\r\n6", "2|3|4|5|6", 4, 1},
       {"r without a bottom runs to the last row", "1\r\n2\r\n3\r\n4\r\n5\x1b[3r\x1b[5;1H\nX",
        "1|2|4|5|X", 4, 1},

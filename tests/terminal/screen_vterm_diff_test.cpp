@@ -5,6 +5,9 @@
 // Deliberate differences, kept out of the streams:
 // - Setting a scroll region (CSI r) does not home the cursor here; every region the streams set
 //   is followed by an absolute cursor move.
+// - A scroll region whose top row lies below its bottom row is set here, and holds no row: line
+//   feeds pass it by and the screen no longer scrolls; libvterm ignores it. The streams set
+//   regions of one row or more only.
 // - CUU and CUD stop at the screen edges here, not at the region margins; the streams move up
 //   and down by rows only while no region is set.
 // - ESC M outside the scroll region does nothing here; the streams use it only without a region.
@@ -150,8 +153,9 @@ class subset_stream {
           region_ = false;
           return "\x1b[r\x1b[H";
         }
-        int top = pick(1, rows - 1);
-        int bottom = pick(top + 1, rows);
+        // One-row regions included.
+        int top = pick(1, rows);
+        int bottom = pick(top, rows);
         region_ = !(top == 1 && bottom == rows);
         return csi(std::to_string(top) + ";" + std::to_string(bottom) + "r") +
                csi(std::to_string(pick(1, rows)) + ";" + std::to_string(pick(1, cols - 1)) + "H");
