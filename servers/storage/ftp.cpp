@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,51 +20,95 @@ constexpr const char* command_words[] = {"USER", "PASS", "PASV", "LIST", "RETR",
                                          "STOR", "CWD",  "PWD",  "TYPE", "SIZE"};
 constexpr int short_reply_ms = 100;
 constexpr int long_reply_ms = 1000;
+// The server answers PASS only after checking the password, with a hash that is slow on purpose
+// and slower still on a busy machine: that reply waits as long as a transfer's next piece.
+constexpr int login_reply_ms = transfer_timeout_ms;
+// The largest size a file can have: a listing or SIZE reply that names more is not believed.
+constexpr uint64_t largest_size = static_cast<uint64_t>(INT64_MAX);
 
-// Reads a decimal number at the start of `text` the way "%u" does; false when no digit follows.
-bool leading_number(std::string_view text, uint64_t& value) {
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// Reads the decimal number at the start of `text`, after blanks and tabs; false when no digit
+// follows or the number is larger than `largest`.
+bool leading_number(std::string_view text, uint64_t largest, uint64_t& value) {
   size_t i = 0;
   while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
   const size_t first = i;
   uint64_t v = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
-    if (v < (uint64_t{1} << 62)) v = v * 10 + static_cast<unsigned>(text[i] - '0');
+  for (; i < text.size() && is_digit(text[i]); ++i) {
+    const unsigned digit = static_cast<unsigned>(text[i] - '0');
+    if (v > (largest - digit) / 10) return false;
+    v = v * 10 + digit;
+  }
   if (i == first) return false;
   value = v;
   return true;
 }
 
-bool parse_dos_line(const std::string& line, entry& out) {
+// Reads a number of at most `most_digits` digits at `at`, after blanks, and moves `at` past it;
+// false when there is none, when more digits follow, or when it lies outside `low` to `high`.
+bool date_field(std::string_view line, size_t& at, size_t most_digits, int low, int high, int& value) {
+  while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) ++at;
+  int v = 0;
+  size_t digits = 0;
+  for (; at < line.size() && is_digit(line[at]); ++at) {
+    if (++digits > most_digits) return false;
+    v = v * 10 + (line[at] - '0');
+  }
+  if (digits == 0 || v < low || v > high) return false;
+  value = v;
+  return true;
+}
+
+bool mark(std::string_view line, size_t& at, char c) {
+  if (at >= line.size() || line[at] != c) return false;
+  ++at;
+  return true;
+}
+
+bool parse_dos_line(std::string_view line, entry& out) {
   int month = 0, day = 0, year = 0, hour = 0, minute = 0;
-  char half[3] = {};
-  if (std::sscanf(line.c_str(), "%d-%d-%d %d:%d%2s", &month, &day, &year, &hour, &minute, half) != 6)
+  size_t at = 0;
+  if (!date_field(line, at, 2, 1, 12, month) || !mark(line, at, '-') || !date_field(line, at, 2, 1, 31, day) ||
+      !mark(line, at, '-') || !date_field(line, at, 4, 0, 9999, year) || !date_field(line, at, 2, 0, 23, hour) ||
+      !mark(line, at, ':') || !date_field(line, at, 2, 0, 59, minute))
     return false;
-  if (std::strcmp(half, "AM") == 0 && hour == 12) hour = 0;
-  if (std::strcmp(half, "PM") == 0 && hour >= 1 && hour <= 11) hour += 12;
+  // Two digits are a year of this century; four name the year itself.
+  if (year < 100)
+    year += 2000;
+  else if (year < 1900)
+    return false;
+  while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) ++at;
+  const std::string_view half = line.substr(at, 2);
+  if (half == "AM" || half == "PM") {
+    if (half == "AM" && hour == 12) hour = 0;
+    if (half == "PM" && hour >= 1 && hour <= 11) hour += 12;
+    at += 2;
+  }
   std::tm when{};
-  when.tm_year = 2000 + year - 1900;
+  when.tm_year = year - 1900;
   when.tm_mon = month - 1;
   when.tm_mday = day;
   when.tm_hour = hour;
   when.tm_min = minute;
   when.tm_isdst = 0;
   out.mtime = std::mktime(&when);
-  if (line.size() < 17) return false;
-  if (line.find("<DIR>", 17) != std::string::npos) {
+  const std::string_view rest = line.substr(at);
+  if (rest.find("<DIR>") != std::string_view::npos) {
     out.folder = true;
     out.size = 0;
   } else {
     uint64_t size = 0;
-    if (!leading_number(std::string_view(line).substr(17), size)) return false;
+    if (!leading_number(rest, largest_size, size)) return false;
     out.folder = false;
     out.size = static_cast<int64_t>(size);
   }
   // The name is everything after the "<DIR>" or size field, blanks included.
-  size_t at = line.find_first_not_of(" \t", 17);
-  at = line.find_first_of(" \t", at == std::string::npos ? line.size() : at);
-  at = line.find_first_not_of(" \t", at == std::string::npos ? line.size() : at);
-  if (at == std::string::npos) return false;
-  out.name = line.substr(at);
+  size_t name = rest.find_first_not_of(" \t");
+  name = rest.find_first_of(" \t", name == std::string_view::npos ? rest.size() : name);
+  name = rest.find_first_not_of(" \t", name == std::string_view::npos ? rest.size() : name);
+  if (name == std::string_view::npos) return false;
+  out.name = rest.substr(name);
   return true;
 }
 
@@ -82,8 +127,10 @@ bool parse_unix_line(std::string_view line, entry& out) {
   if (count < 9) return false;
   out.folder = line.front() == 'd';
   out.mtime = 0;
+  // A size field that is not a number counts as 0; a number too large for a file fails the line.
   uint64_t size = 0;
-  out.size = leading_number(fields[4], size) ? static_cast<int64_t>(size) : 0;
+  if (is_digit(fields[4].front()) && !leading_number(fields[4], largest_size, size)) return false;
+  out.size = static_cast<int64_t>(size);
   std::string_view name = fields[8];
   // A symbolic link is listed as "name -> target".
   if (line.front() == 'l') name = name.substr(0, name.find(" -> "));
@@ -99,7 +146,7 @@ ftp::~ftp() { close(); }
 
 bool ftp::parse_listing_line(std::string_view line, entry& out) {
   if (line.empty()) return false;
-  if (line.size() >= 10 && line[0] >= '0' && line[9] <= '9') return parse_dos_line(std::string(line), out);
+  if (line.size() >= 10 && line[0] >= '0' && line[9] <= '9') return parse_dos_line(line, out);
   return parse_unix_line(line, out);
 }
 
@@ -112,7 +159,7 @@ int ftp::read_reply(uint32_t& code, std::string* text, int timeout_ms) {
       const std::string line = reply_buffer.substr(0, end + 2);
       reply_buffer.erase(0, end + 2);
       uint64_t number = 0;
-      if (!leading_number(line, number)) return -1;
+      if (!leading_number(line, UINT32_MAX, number)) return -1;
       code = static_cast<uint32_t>(number);
       if (line.size() > 3 && line[3] == '-') continue;
       if (text) *text = line;
@@ -172,12 +219,10 @@ bool ftp::connect() {
   ready = false;
   const bool named = !location.username.empty();
   uint32_t code = 0;
-  // The server answers PASS only after checking the password, with a hash that is slow on
-  // purpose: that reply gets the longer wait.
   const bool logged_in =
       exchange(USER, named ? location.username.c_str() : "anonymous", short_reply_ms, code) &&
       code == 331 &&
-      exchange(PASS, named ? location.password.c_str() : anonymous_password, long_reply_ms, code) &&
+      exchange(PASS, named ? location.password.c_str() : anonymous_password, login_reply_ms, code) &&
       code == 230;
   if (!logged_in) {
     control.close();
@@ -250,10 +295,11 @@ int64_t ftp::size() {
 }
 
 int64_t ftp::size_exchange() {
+  // Both commands name absolute paths, as RETR and LIST do: a user who is not chrooted logs in
+  // to a home folder of its own, from which a relative path would lead elsewhere.
   std::string folder, file;
   split_path(location.path, &folder, &file);
-  const std::string target = folder.size() > 1 ? folder.substr(1) : "/";
-  if (!command_ok(CWD, target.c_str())) {
+  if (!command_ok(CWD, folder == "." ? "/" : folder.c_str())) {
     fail(FTP_CWD_FAILED);
     return -1;
   }
@@ -261,13 +307,14 @@ int64_t ftp::size_exchange() {
   uint32_t code = 0;
   std::string text;
   if (!command_ok(TYPE, "I") ||
-      !exchange(SIZE, file.empty() ? nullptr : file.c_str(), long_reply_ms, code, &text) || code != 213) {
+      !exchange(SIZE, file.empty() ? nullptr : location.path.c_str(), long_reply_ms, code, &text) || code != 213) {
     fail(FTP_SIZE_FAILED);
     return -1;
   }
   const size_t blank = text.find(' ');
   uint64_t size = 0;
-  if (blank == std::string::npos || !leading_number(std::string_view(text).substr(blank + 1), size)) {
+  if (blank == std::string::npos ||
+      !leading_number(std::string_view(text).substr(blank + 1), largest_size, size)) {
     fail(FTP_SIZE_FAILED);
     return -1;
   }

@@ -43,13 +43,15 @@ class ftp : public base {
   // The next bytes of the data connection; at its end the transfer's final reply must be 2xx.
   int read(char* buffer, int size) override;
   int write(const char* data, int size) override;
-  // "CWD" to the file's folder, "TYPE I", then "SIZE" of the file.
+  // "CWD" to the file's folder, "TYPE I", then "SIZE" of the file, both by their absolute paths.
+  // A size that does not fit a signed 64-bit number fails.
   int64_t size() override;
   // "LIST" of the location's path, one entry per listing line that parses.
   bool list(std::vector<entry>& entries) override;
 
   // One line of a "LIST" answer, DOS form ("01-31-21  01:05PM  <DIR>  docs") or Unix form
-  // ("-rw-r--r-- 1 ftp ftp 1234 Jan 01 10:00 a.txt"). False for a line that does not parse.
+  // ("-rw-r--r-- 1 ftp ftp 1234 Jan 01 10:00 a.txt"). False for a line that does not parse: a
+  // date field out of its range, or a size that does not fit a signed 64-bit number.
   static bool parse_listing_line(std::string_view line, entry& out);
 
   // Reads one reply from `control`: 1 a final reply (code, and its last line with its CR LF in

@@ -29,6 +29,13 @@ int accept_within(int listener, int timeout_ms) {
 
 void say(int fd, const std::string& text) { ::send(fd, text.data(), text.size(), MSG_NOSIGNAL); }
 
+// `path` taken from the folder `current` when it is relative; no trailing '/' but for "/".
+std::string resolved(const std::string& current, const std::string& path) {
+  std::string full = path.starts_with('/') ? path : current + "/" + path;
+  while (full.size() > 1 && full.back() == '/') full.pop_back();
+  return full;
+}
+
 }  // namespace
 
 fake_ftp::fake_ftp() {
@@ -60,6 +67,7 @@ void fake_ftp::serve_control(int fd) {
   if (greeting_delay_ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(greeting_delay_ms));
   say(fd, greeting);
   int data_listener = -1;
+  std::string current = login_folder;
   std::string pending;
   char buffer[512];
   while (!stop_) {
@@ -75,22 +83,34 @@ void fake_ftp::serve_control(int fd) {
         std::lock_guard<std::mutex> guard(lock_);
         commands_.push_back(line);
       }
-      const std::string word = line.substr(0, line.find(' '));
+      const size_t blank = line.find(' ');
+      const std::string word = line.substr(0, blank);
+      const std::string argument = blank == std::string::npos ? "" : line.substr(blank + 1);
+      const std::string target = resolved(current, argument);
+      const bool is_file = file_path.empty() || target == file_path;
+      const bool is_folder = file_path.empty() || file_path.starts_with(target == "/" ? "/" : target + "/");
       if (word == "USER") {
         say(fd, "331 password please\r\n");
       } else if (word == "PASS") {
+        if (password_delay_ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(password_delay_ms));
         say(fd, "230 in\r\n");
       } else if (word == "TYPE") {
         say(fd, "200 type set\r\n");
       } else if (word == "CWD") {
-        say(fd, "250 ok\r\n");
+        if (is_folder) current = target;
+        say(fd, is_folder ? "250 ok\r\n" : "550 no such folder\r\n");
       } else if (word == "SIZE") {
-        say(fd, "213 " + std::to_string(file_contents.size()) + "\r\n");
+        if (!is_file)
+          say(fd, "550 no such file\r\n");
+        else
+          say(fd, size_reply.empty() ? "213 " + std::to_string(file_contents.size()) + "\r\n" : size_reply);
       } else if (word == "PASV") {
         uint16_t data_port = 0;
         data_listener = listen_loopback(data_port);
         say(fd, "227 Entering Passive Mode (" + pasv_host + "," + std::to_string(data_port >> 8) + "," +
                     std::to_string(data_port & 0xFF) + ")\r\n");
+      } else if (word == "RETR" && !is_file) {
+        say(fd, "550 no such file\r\n");
       } else if (word == "RETR" || word == "LIST") {
         const int data = accept_within(data_listener, 2000);
         say(fd, "150 here it comes\r\n");
@@ -99,7 +119,7 @@ void fake_ftp::serve_control(int fd) {
           pollfd wait{data, POLLIN, 0};
           ::poll(&wait, 1, 10000);
         } else {
-          say(data, word == "RETR" ? file_contents : "-rw-r--r-- 1 ftp ftp 10 Jan 01 10:00 a.bin\r\n");
+          say(data, word == "RETR" ? file_contents : listing);
         }
         ::close(data);
         say(fd, "226 done\r\n");

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdint>
 #include <ctime>
 #include <fstream>
 #include <memory>
@@ -67,6 +68,22 @@ TEST(ftp_listing_line, dos_and_unix_forms) {
       {"lrwxrwxrwx 1 ftp ftp 5 Jan 01 10:00 my link -> a.txt", true, "my link", false, 5, 0},
       {"total 12", false, "", false, 0, 0},
       {"", false, "", false, 0, 0},
+      // Sizes as large as a file can have, and beyond; dates out of their ranges.
+      {"-rw-r--r-- 1 ftp ftp 9223372036854775807 Jan 01 10:00 x", true, "x", false, INT64_MAX, 0},
+      {"-rw-r--r-- 1 ftp ftp 9223372036854775808 Jan 01 10:00 x", false, "", false, 0, 0},
+      {"-rw-r--r-- 1 ftp ftp 18446744073709551616 Jan 01 10:00 x", false, "", false, 0, 0},
+      {"-rw-r--r-- 1 ftp ftp 999999999999999999999999 Jan 01 10:00 x", false, "", false, 0, 0},
+      {"12-01-20  12:10PM  9223372036854775807 x", true, "x", false, INT64_MAX, local_time(2020, 12, 1, 12, 10)},
+      {"12-01-20  12:10PM  9223372036854775808 x", false, "", false, 0, 0},
+      {"12-01-20  12:10PM  18446744073709551617 x", false, "", false, 0, 0},
+      {"01-01-2147483647 01:01AM 5 x", false, "", false, 0, 0},
+      {"01-01-21 2147483647:01AM 5 x", false, "", false, 0, 0},
+      {"4294967297-01-21 01:01AM 5 x", false, "", false, 0, 0},
+      {"13-01-20  12:10PM  5 x", false, "", false, 0, 0},
+      {"12-32-20  12:10PM  5 x", false, "", false, 0, 0},
+      {"12-01-20  24:10PM  5 x", false, "", false, 0, 0},
+      {"12-01-20  12:60PM  5 x", false, "", false, 0, 0},
+      {"01-31-2021  01:05PM       <DIR>          docs", true, "docs", true, 0, local_time(2021, 1, 31, 13, 5)},
   };
   for (const auto& c : cases) {
     quarro::entry entry;
@@ -99,7 +116,7 @@ TEST(ftp_scripted, size_changes_folder_and_sets_binary_mode_first) {
   ASSERT_TRUE(handle.create_backend(&where));
   EXPECT_EQ(handle.backend->size(), 10);
   EXPECT_EQ(read_whole_file(handle), "0123456789");
-  const std::vector<std::string> expected = {"USER anonymous", "PASS plumvane", "CWD pub", "TYPE I", "SIZE a.bin",
+  const std::vector<std::string> expected = {"USER anonymous", "PASS plumvane", "CWD /pub", "TYPE I", "SIZE /pub/a.bin",
                                              "USER anonymous", "PASS plumvane", "TYPE I", "PASV", "RETR /pub/a.bin"};
   EXPECT_EQ(peer.commands(), expected);
 }
@@ -116,6 +133,76 @@ TEST(ftp_scripted, a_multi_line_greeting_is_one_reply) {
   EXPECT_EQ(commands[0], "USER bob");
   EXPECT_EQ(commands[1], "PASS secret");
   EXPECT_EQ(commands[2], "CWD /");
+}
+
+// A user who is not chrooted logs in to a home folder of its own, and the served folder lies
+// elsewhere: the size, the file and the folder page are all found by absolute paths. The
+// listing's lines whose size or date cannot be true are left out.
+TEST(ftp_scripted, a_home_outside_the_login_folder_serves_its_files) {
+  fake_ftp peer;
+  peer.login_folder = "/home/carol";
+  peer.file_path = "/srv/share/b.bin";
+  peer.listing =
+      "-rw-r--r-- 1 ftp ftp 10 Jan 01 10:00 b.bin\r\n"
+      "-rw-r--r-- 1 ftp ftp 9223372036854775808 Jan 01 10:00 huge.bin\r\n"
+      "01-01-2147483647 01:01AM 5 dated.bin\r\n";
+  quarro::handle handle;
+  const auto where = ftp_location(peer.port(), "/srv/share", "carol", "pw");
+  ASSERT_TRUE(handle.create_backend(&where));
+  std::vector<quarro::entry> entries;
+  ASSERT_TRUE(handle.backend->list(entries));
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].name, "b.bin");
+
+  httpd server;
+  httpd_param settings;
+  const uint16_t http_port = start_loopback_httpd(
+      server, "ftp://127.0.0.1:" + std::to_string(peer.port()) + "/srv/share?username=carol&password=pw", settings);
+  ASSERT_NE(http_port, 0);
+  std::string body;
+  EXPECT_EQ(curl_fetch(http_port, "/b.bin", &body), "200");
+  EXPECT_EQ(body, "0123456789");
+  EXPECT_EQ(curl_fetch(http_port, "/", &body), "200");
+  EXPECT_NE(body.find("<a href=\"/b.bin\">b.bin</a>"), std::string::npos);
+  EXPECT_EQ(body.find("huge.bin"), std::string::npos);
+  EXPECT_EQ(body.find("dated.bin"), std::string::npos);
+  EXPECT_EQ(curl_fetch(http_port, "/missing.bin"), "404");
+}
+
+TEST(ftp_scripted, size_replies_are_read_as_sizes_a_file_can_have) {
+  const struct {
+    const char* reply;
+    int64_t size;
+  } cases[] = {
+      {"213 12\r\n", 12},
+      {"213 9223372036854775807\r\n", INT64_MAX},
+      {"213 9223372036854775808\r\n", -1},
+      {"213 18446744073709551616\r\n", -1},
+      {"213 99999999999999999999999999\r\n", -1},
+      {"213 -5\r\n", -1},
+      {"213\r\n", -1},
+  };
+  for (const auto& c : cases) {
+    fake_ftp peer;
+    peer.size_reply = c.reply;
+    quarro::handle handle;
+    const auto where = ftp_location(peer.port(), "/a.bin");
+    ASSERT_TRUE(handle.create_backend(&where));
+    EXPECT_EQ(handle.backend->size(), c.size) << c.reply;
+    if (c.size < 0) {
+      EXPECT_EQ(handle.last_error, quarro::FTP_SIZE_FAILED) << c.reply;
+    }
+  }
+}
+
+// A password check that takes longer than a second, as on a busy server, still logs in.
+TEST(ftp_scripted, a_slow_password_check_logs_in) {
+  fake_ftp peer;
+  peer.password_delay_ms = 2000;
+  quarro::handle handle;
+  const auto where = ftp_location(peer.port(), "/a.bin", "bob", "secret");
+  ASSERT_TRUE(handle.create_backend(&where));
+  EXPECT_EQ(handle.backend->size(), 10);
 }
 
 TEST(ftp_scripted, a_slow_greeting_fails_the_log_in) {
