@@ -1,19 +1,9 @@
 #include "connections/sftp_handles.h"
 
-#include <memory>
 #include <string_view>
 
 #include "connections/local_files.h"
-
-namespace {
-
-// Every name and long entry fits: none is longer than the largest SFTP packet that libssh2
-// takes. (libssh2 1.10 cannot read an entry again into a larger buffer: after "buffer too
-// small" it has counted the entry as read without moving past it, and the last entry of that
-// reply is lost.)
-constexpr size_t largest_packet = 256 * 1024;
-
-}  // namespace
+#include "connections/sftp_folder_entry.h"
 
 int sftp_handle::close() {
   if (!handle) return 0;
@@ -44,17 +34,9 @@ remote_folder::remote_folder(LIBSSH2_SFTP* sftp, const std::string& path)
 
 int remote_folder::next(remote_entry& entry) {
   if (!handle) return LIBSSH2_ERROR_BAD_USE;
-  // Made once per thread; only the pages a name reaches are ever touched.
-  static thread_local std::unique_ptr<char[]> name = std::make_unique_for_overwrite<char[]>(largest_packet);
-  static thread_local std::unique_ptr<char[]> long_entry = std::make_unique_for_overwrite<char[]>(largest_packet);
   for (;;) {
-    entry.attributes = {};
-    long_entry[0] = '\0';
-    int n = libssh2_sftp_readdir_ex(handle.get(), name.get(), largest_packet, long_entry.get(), largest_packet,
-                                    &entry.attributes);
-    if (n <= 0) return n;
-    entry.name.assign(name.get(), static_cast<size_t>(n));
-    entry.long_entry = long_entry.get();
+    const int got = read_folder_entry(handle.get(), entry.name, entry.long_entry, entry.attributes);
+    if (got <= 0) return got;
     if (!entry.is_foreign_name()) return 1;
   }
 }

@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "config/net_socket.h"
+#include "connections/sftp_folder_entry.h"
 #include "servers/storage/waits.h"
 
 namespace quarro {
@@ -115,24 +116,20 @@ bool sftp::list(std::vector<entry>& entries) {
     disconnect();
     return false;
   }
-  std::vector<entry> sorted;
-  char name[512];
-  char long_entry[512];
-  while (sorted.size() < listing_limit) {
-    LIBSSH2_SFTP_ATTRIBUTES attributes{};
-    const int got = libssh2_sftp_readdir_ex(folder, name, sizeof name, long_entry, sizeof long_entry, &attributes);
-    if (got <= 0) break;
+  std::vector<entry> listed;
+  while (listed.size() < listing_limit) {
     entry item;
-    item.name.assign(name, static_cast<size_t>(got));
+    LIBSSH2_SFTP_ATTRIBUTES attributes{};
+    if (read_folder_entry(folder, item.name, item.line, attributes) <= 0) break;
     item.size = (attributes.flags & LIBSSH2_SFTP_ATTR_SIZE) ? static_cast<int64_t>(attributes.filesize) : 0;
     item.mtime = (attributes.flags & LIBSSH2_SFTP_ATTR_ACMODTIME) ? static_cast<int64_t>(attributes.mtime) : 0;
-    item.line = long_entry;
     item.folder = item.line.starts_with('d');
-    // After every entry of an equal name: the server's order is kept among equals.
-    sorted.insert(std::upper_bound(sorted.begin(), sorted.end(), item, name_before), std::move(item));
+    listed.push_back(std::move(item));
   }
+  // Sorted once, when all are in; the server's order is kept among equal names.
+  std::stable_sort(listed.begin(), listed.end(), name_before);
   libssh2_sftp_close_handle(folder);
-  entries = std::move(sorted);
+  entries = std::move(listed);
   disconnect();
   return true;
 }

@@ -25,7 +25,8 @@ class sftp : public base {
   int write(const char* data, int size) override;
   // The size of a regular file at the path; -1 for anything else or when it cannot be learned.
   int64_t size() override;
-  // The folder's entries sorted by name in byte order, "." and ".." included.
+  // The folder's entries sorted by name in byte order, "." and ".." included; a name may be as
+  // long as an SFTP packet holds.
   bool list(std::vector<entry>& entries) override;
 
  private:

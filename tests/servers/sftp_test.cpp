@@ -1,20 +1,27 @@
 // The SFTP back end against the loopback sshd (tests/peers/start): size, read and a sorted
-// listing; a missing file, a folder and a refused log-in; and a server that never speaks,
-// which must not hold the back end longer than its time-out.
+// listing, also of a folder as large as a listing takes; a missing file, a folder and a refused
+// log-in; a server that never speaks, which must not hold the back end longer than its
+// time-out; and (from a scripted SFTP server behind an sshd of the test's own) names no file
+// system holds.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "config/httpd_param.h"
 #include "servers/httpd.h"
 #include "servers/storage/handle.h"
+#include "servers/storage/sftp.h"
 #include "servers/storage/waits.h"
+#include "tests/connections/private_sshd.h"
 #include "tests/servers/loopback.h"
 #include "tests/servers/tftp_fixture.h"
 #include "tests/support/peer_env.h"
@@ -78,6 +85,34 @@ TEST_F(sftp_peer, lists_sorted_by_bytes) {
   EXPECT_TRUE(entries[3].line.starts_with("-rw"));
 }
 
+// As many entries as a listing takes ("." and ".." among them), made in descending order and
+// sent in whatever order the server keeps: all come, sorted. (bench/sftp_listing times such a
+// listing.)
+TEST_F(sftp_peer, a_folder_as_large_as_a_listing_takes_comes_whole_and_sorted) {
+  const std::string many = folder + "/many";
+  ASSERT_EQ(::mkdir(many.c_str(), 0755), 0);
+  const int count = static_cast<int>(quarro::sftp::listing_limit) - 2;
+  std::vector<std::string> expected = {".", ".."};
+  char name[32];
+  for (int i = 0; i < count; ++i) {
+    std::snprintf(name, sizeof name, "n%06d", i);
+    expected.push_back(name);
+  }
+  for (int i = count - 1; i >= 0; --i) {
+    const int fd = ::open((many + "/" + expected[static_cast<size_t>(i) + 2]).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+  }
+  quarro::handle handle;
+  const auto where = at(many);
+  ASSERT_TRUE(handle.create_backend(&where));
+  std::vector<quarro::entry> entries;
+  ASSERT_TRUE(handle.backend->list(entries));
+  std::vector<std::string> names;
+  for (const auto& entry : entries) names.push_back(entry.name);
+  EXPECT_TRUE(names == expected) << names.size() << " entries";
+}
+
 TEST_F(sftp_peer, missing_files_folders_and_refused_log_ins_fail) {
   quarro::handle handle;
   auto where = at(folder + "/missing");
@@ -110,6 +145,37 @@ TEST_F(sftp_peer, the_http_server_serves_an_sftp_home) {
   EXPECT_EQ(server_test::curl_fetch(http_port, "/", &body), "200");
   EXPECT_NE(body.find("<a href=\"/sub/\">sub</a>"), std::string::npos);
   EXPECT_EQ(server_test::curl_fetch(http_port, "/sub"), "404");
+}
+
+// Names of 5,000 and 100,000 bytes, one inside a reply and one at its start: each is listed in
+// full, and neither ends the listing.
+TEST(sftp_back_end, names_longer_than_any_file_system_holds_do_not_end_a_listing) {
+  REQUIRE_PEER(!env("TESSARY_SSH_USER").empty(), "the test user of tests/peers/start");
+  connection_test::private_sshd server(SCRIPTED_SFTP_SERVER, env("TESSARY_SSH_USER"));
+  ASSERT_TRUE(server.ready());
+  quarro::location where;
+  where.scheme = quarro::SCHEME_SFTP;
+  where.host = "127.0.0.1";
+  where.default_port = 0;
+  where.port = server.port();
+  where.path = "/listing";
+  where.username = env("TESSARY_SSH_USER");
+  where.password = env("TESSARY_SSH_PASSWORD");
+  quarro::handle handle;
+  ASSERT_TRUE(handle.create_backend(&where));
+  std::vector<quarro::entry> entries;
+  ASSERT_TRUE(handle.backend->list(entries));
+  const std::string long_name = std::string(5000, 'a') + ".txt";
+  const std::string longer_name = std::string(100000, 'b') + ".txt";
+  std::vector<std::string> names;
+  for (const auto& entry : entries) names.push_back(entry.name);
+  EXPECT_TRUE(names == (std::vector<std::string>{".", "..", long_name, longer_name, "first.txt", "last.txt",
+                                                 "middle.txt"}));
+  for (const auto& entry : entries) {
+    if (entry.folder) continue;
+    EXPECT_EQ(entry.size, static_cast<int64_t>(entry.name.size()));
+    EXPECT_TRUE(entry.line.ends_with(" " + entry.name));
+  }
 }
 
 TEST(sftp_back_end, a_silent_server_fails_within_the_time_out) {
