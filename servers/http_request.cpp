@@ -28,7 +28,9 @@ bool parse_request_line(std::string_view head, http_method& method, std::string&
       continue;
     const std::string_view rest = line.substr(word.size() + 1);
     const size_t blank = rest.find(' ');
-    if (blank == std::string_view::npos) return false;
+    if (blank == 0 || blank == std::string_view::npos) return false;
+    const std::string_view version = rest.substr(blank + 1);
+    if (version.empty() || version.find(' ') != std::string_view::npos) return false;
     method = static_cast<http_method>(i);
     target = rest.substr(0, blank);
     return true;

@@ -20,9 +20,9 @@ enum http_method : int32_t {
 // send; a longer one fails its session as a refused head does.
 constexpr size_t http_head_limit = 8192;
 
-// The request line: a method word (case-sensitive) and one blank, then the target up to the next
-// blank on the same line. False when the line has no method word, no target or no blank after
-// the target (a request line without a version).
+// The request line: a method word (case-sensitive), the target and the version, each pair parted
+// by one blank. False when the line does not split so into three words: no method word, an empty
+// target or version (two blanks in a row, a blank at the end), no version, or more words after it.
 bool parse_request_line(std::string_view head, http_method& method, std::string& target);
 
 struct request_path {

@@ -26,7 +26,14 @@ TEST(parse_request_line, reads_the_method_and_the_target) {
       {"HEAD /x HTTP/1.1", true, HTTP_HEAD, "/x"},
       {"OPTIONS * HTTP/1.1", true, HTTP_OPTIONS, "*"},
       {"GET a.txt HTTP/1.1", true, HTTP_GET, "a.txt"},
-      {"GET  HTTP/1.1", true, HTTP_GET, ""},
+      // Exactly three words parted by single blanks: an empty word is no target or version.
+      {"GET  HTTP/1.1", false, HTTP_NONE, ""},
+      {"GET  /x HTTP/1.1", false, HTTP_NONE, ""},
+      {"GET /x  HTTP/1.1", false, HTTP_NONE, ""},
+      {"GET /x HTTP/1.1 ", false, HTTP_NONE, ""},
+      {"GET /x ", false, HTTP_NONE, ""},
+      {"GET /x HTTP/1.1 more", false, HTTP_NONE, ""},
+      {"GET /x HTTP/1.1\r\nHost: a b", true, HTTP_GET, "/x"},
       {"get / HTTP/1.1", false, HTTP_NONE, ""},
       {"GET /", false, HTTP_NONE, ""},
       // The target ends with its line: a header's blank cannot stretch it.
