@@ -1,6 +1,8 @@
 #pragma once
 // The back end for a folder on this machine. Only regular files are read (a folder or a device
-// at the path is refused), and sizes are 64-bit.
+// at the path is refused), and sizes are 64-bit. Links are followed only where they stay inside
+// the location's home: a file or folder that resolves to a place outside it has no size, does
+// not open and does not list.
 #include <cstdio>
 
 #include "servers/storage/base.h"
@@ -21,7 +23,8 @@ class local : public base {
   int read(char* buffer, int size) override;
   int write(const char* data, int size) override;
   int64_t size() override;
-  // Every entry of the folder in the order the system gives them, "." and ".." included.
+  // Every entry of the folder in the order the system gives them, "." and ".." included; a link
+  // leading outside the home (or nowhere) is left out.
   bool list(std::vector<entry>& entries) override;
 
  private:

@@ -69,7 +69,7 @@ std::unique_ptr<location> parse_location(std::string_view text) {
   const size_t mark = text.find("://");
   if (mark == std::string_view::npos) {
     where->scheme = SCHEME_LOCAL;
-    where->path = text;
+    where->path = where->home = text;
     return where;
   }
   const std::string_view word = text.substr(0, mark);
@@ -86,7 +86,7 @@ std::unique_ptr<location> parse_location(std::string_view text) {
 
   const std::string_view rest = text.substr(mark + 3);
   if (where->scheme == SCHEME_LOCAL) {
-    where->path = rest;
+    where->path = where->home = rest;
     return where;
   }
   const size_t slash = rest.find('/');

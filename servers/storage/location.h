@@ -22,6 +22,9 @@ struct location {
   uint16_t default_port = 1;      // 1 while the text gave no port
   uint16_t port = 0;              // 0 until given or defaulted
   std::string path;               // local: the folder as written; network: from the first '/' on
+  // Local: the home folder as written. The local back end serves and lists only what resolves
+  // (links followed) to a place inside it; an empty home holds nothing.
+  std::string home;
   std::string username;           // the "username" query value, undecoded
   std::string password;           // the "password" query value, undecoded
 };

@@ -182,6 +182,53 @@ TEST_F(http_server, paths_that_leave_the_home_folder_answer_404) {
     EXPECT_TRUE(get(target).starts_with("HTTP/1.1 404 NOT FOUND\r\n")) << target;
 }
 
+TEST_F(http_server, links_are_followed_only_while_they_stay_inside_the_home) {
+  ASSERT_TRUE(test_support::have_program("curl"));
+  const struct {
+    const char* name;
+    std::string target;
+  } links[] = {
+      {"in_file", "README"},         {"in_folder", "sub"}, {"out_file", outer.file("secret")},
+      {"out_relative", "../secret"}, {"up", ".."},         {"etc", "/etc"},
+      {"passwd", "/etc/passwd"},     {"dangling", "nowhere"},
+  };
+  for (const auto& link : links) ASSERT_EQ(::symlink(link.target.c_str(), (home + "/" + link.name).c_str()), 0);
+  const std::string home_alias = outer.file("alias");
+  ASSERT_EQ(::symlink("home", home_alias.c_str()), 0);
+
+  const struct {
+    const char* target;
+    const char* code;
+    const char* body;  // the whole body of a file, a piece of a folder page
+  } cases[] = {
+      {"/in_file", "200", "readme"},  {"/in_folder/inner.txt", "200", "inner"}, {"/in_folder/", "200", ">inner.txt<"},
+      {"/out_file", "404", ""},       {"/out_relative", "404", ""},             {"/up/", "404", ""},
+      {"/up/secret", "404", ""},      {"/etc/", "404", ""},                     {"/etc/passwd", "404", ""},
+      {"/passwd", "404", ""},         {"/dangling", "404", ""},
+  };
+  // The home as a folder and as a link to it: what counts is where a path resolves to.
+  for (const std::string& home_path : {home, home_alias}) {
+    server->stop();
+    start(home_path);
+    for (const auto& c : cases) {
+      std::string body;
+      EXPECT_EQ(curl(c.target, &body), c.code) << home_path << c.target;
+      if (std::string_view(c.target).ends_with('/') && *c.code == '2')
+        EXPECT_NE(body.find(c.body), std::string::npos) << home_path << c.target;
+      else
+        EXPECT_EQ(body, c.body) << home_path << c.target;
+    }
+    // The folder page leaves out every link that leads outside the home (or nowhere).
+    std::string page;
+    ASSERT_EQ(curl("/", &page), "200");
+    for (const auto& link : links) {
+      const bool inside = std::string_view(link.name).starts_with("in_");
+      EXPECT_EQ(page.find(">" + std::string(link.name) + "</a>") != std::string::npos, inside) << link.name;
+    }
+    EXPECT_NE(page.find("<a href=\"/in_folder/\">"), std::string::npos);
+  }
+}
+
 TEST_F(http_server, decoded_nul_and_controls_answer_404_and_stay_out_of_the_log) {
   write_file(home + "/a", "a");
   start();

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -123,10 +124,12 @@ TEST(quarro_handle, open_and_read_follow_the_flags) {
 
 class local_back_end : public testing::Test {
  protected:
-  quarro::local at(const std::string& path) {
+  // A back end at `path` whose home is the test's folder unless given.
+  quarro::local at(const std::string& path, const std::string* home = nullptr) {
     quarro::location where;
     where.scheme = quarro::SCHEME_LOCAL;
     where.path = path;
+    where.home = home ? *home : folder.path();
     return quarro::local(where, &owner);
   }
   quarro::handle owner;
@@ -188,6 +191,72 @@ TEST_F(local_back_end, only_regular_files_have_a_size_and_open) {
     char byte;
     EXPECT_EQ(back_end.read(&byte, 1), -1) << path;
   }
+}
+
+// The whole text of a small file, or "(missing)".
+std::string contents_of(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return "(missing)";
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST_F(local_back_end, links_serve_only_what_stays_inside_the_home) {
+  const std::string home = folder.file("home");
+  ::mkdir(home.c_str(), 0755);
+  ::mkdir((home + "/sub").c_str(), 0755);
+  std::ofstream(home + "/in.txt") << "in";
+  std::ofstream(folder.file("secret")) << "secret";
+  const struct {
+    const char* name;
+    const char* target;
+    bool inside;
+    bool folder;
+  } links[] = {
+      {"file_link", "in.txt", true, false}, {"folder_link", "sub", true, true},  {"home_link", "sub/..", true, true},
+      {"out_file", "../secret", false, false}, {"out_folder", "..", false, true}, {"etc", "/etc", false, true},
+      {"passwd", "/etc/passwd", false, false}, {"dangling", "nowhere", false, false},
+  };
+  for (const auto& link : links) ASSERT_EQ(::symlink(link.target, (home + "/" + link.name).c_str()), 0);
+
+  std::vector<quarro::entry> entries;
+  ASSERT_TRUE(at(home, &home).list(entries));
+  std::vector<std::string> names;
+  for (const quarro::entry& item : entries) {
+    names.push_back(item.name);
+    if (item.name.ends_with("_link")) {
+      EXPECT_EQ(item.folder, item.name != "file_link") << item.name;
+    }
+  }
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{".", "..", "file_link", "folder_link", "home_link", "in.txt", "sub"}));
+
+  for (const auto& link : links) {
+    auto back_end = at(home + "/" + link.name, &home);
+    std::vector<quarro::entry> listed;
+    EXPECT_EQ(back_end.list(listed), link.inside && link.folder) << link.name;
+    EXPECT_EQ(back_end.size() >= 0, link.inside && !link.folder) << link.name;
+    EXPECT_EQ(back_end.open(false), link.inside && !link.folder) << link.name;
+  }
+
+  // Writing creates or empties nothing outside the home, and never writes through a link at
+  // the file's own name.
+  EXPECT_TRUE(at(home + "/folder_link/new.txt", &home).open(true));
+  EXPECT_FALSE(at(home + "/out_folder/new.txt", &home).open(true));
+  EXPECT_FALSE(at(home + "/out_file", &home).open(true));
+  EXPECT_FALSE(at(home + "/dangling", &home).open(true));
+  EXPECT_EQ(contents_of(home + "/sub/new.txt"), "");
+  EXPECT_EQ(contents_of(folder.file("new.txt")), "(missing)");
+  EXPECT_EQ(contents_of(folder.file("secret")), "secret");
+  EXPECT_EQ(contents_of(home + "/nowhere"), "(missing)");
+
+  // A home reached through a link is the folder it leads to; an empty home holds nothing.
+  const std::string home_alias = folder.file("alias");
+  ASSERT_EQ(::symlink("home", home_alias.c_str()), 0);
+  EXPECT_EQ(at(home_alias + "/in.txt", &home_alias).size(), 2);
+  EXPECT_EQ(at(home + "/in.txt", &home_alias).size(), 2);
+  const std::string no_home;
+  EXPECT_EQ(at(home + "/in.txt", &no_home).size(), -1);
+  EXPECT_FALSE(at(home, &no_home).list(entries));
 }
 
 }  // namespace
