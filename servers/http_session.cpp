@@ -31,8 +31,8 @@ int content_type_of(const std::string& name) {
 
 }  // namespace
 
-http_session::http_session(httpd& owner, std::unique_ptr<net_socket> connection, int64_t deadline)
-    : server(&owner), socket(std::move(connection)), deadline_ms(deadline) {}
+http_session::http_session(httpd& owner, std::unique_ptr<net_socket> connection, int64_t now, int64_t deadline)
+    : server(&owner), socket(std::move(connection)), deadline_ms(deadline), heard_ms(now) {}
 
 http_session::~http_session() = default;
 

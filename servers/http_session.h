@@ -25,7 +25,7 @@ class http_session {
   // Bytes of a file read and sent at a time.
   static constexpr int block_size = 4096;
 
-  http_session(httpd& owner, std::unique_ptr<net_socket> connection, int64_t deadline_ms);
+  http_session(httpd& owner, std::unique_ptr<net_socket> connection, int64_t now_ms, int64_t deadline_ms);
   ~http_session();
   http_session(const http_session&) = delete;
   http_session& operator=(const http_session&) = delete;
@@ -58,6 +58,7 @@ class http_session {
   int sent = 0;
   int64_t body_left = -1;   // body bytes still to send; -1 while the length is unknown
   int64_t deadline_ms;      // the session is dropped when it has not moved on by then
+  int64_t heard_ms;         // when the client last sent something (or connected)
 
  private:
   bool parse_request(std::string_view head);

@@ -61,13 +61,29 @@ void httpd::close_all() {
   sessions_changed = true;
 }
 
+std::list<std::unique_ptr<http_session>>::iterator httpd::longest_silent() {
+  auto found = sessions.end();
+  for (auto it = sessions.begin(); it != sessions.end(); ++it)
+    if ((*it)->state == SESSION_READING && (found == sessions.end() || (*it)->heard_ms < (*found)->heard_ms))
+      found = it;
+  return found;
+}
+
 void httpd::accept_connections(int64_t now) {
-  while (sessions.size() < max_sessions) {
+  for (;;) {
+    // A full table makes room only by a session that has not asked for anything yet, so that
+    // idle connections cannot hold every session until they time out.
+    const auto room = sessions.size() < max_sessions ? sessions.end() : longest_silent();
+    if (sessions.size() >= max_sessions && room == sessions.end()) return;
     sockaddr_in peer{};
     socklen_t length = sizeof peer;
     const int fd = ::accept4(listening.sock, reinterpret_cast<sockaddr*>(&peer), &length,
                              SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (fd < 0) return;
+    if (room != sessions.end()) {
+      log(LOG_ERROR, "idle session dropped for a new connection!");
+      sessions.erase(room);
+    }
     // The head and the body go out as separate sends; Nagle would hold the body back.
     const int on = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
@@ -77,7 +93,7 @@ void httpd::accept_connections(int64_t now) {
     connection->state = net_socket::state_connected;
     connection->remote_address = peer;
     connection->local_address = listening.local_address;
-    sessions.push_back(std::make_unique<http_session>(*this, std::move(connection), now + session_timeout_ms));
+    sessions.push_back(std::make_unique<http_session>(*this, std::move(connection), now, now + session_timeout_ms));
     sessions_changed = true;
   }
 }
@@ -103,8 +119,9 @@ void httpd::run(platform::worker_control& control) {
     if (sessions_changed) {
       readable.clear();
       writable.clear();
-      // At the limit the listening socket is not watched: new clients wait in its queue.
-      if (sessions.size() < max_sessions) readable.push_back(&listening);
+      // At the limit, with no session that could make room, the listening socket is not
+      // watched: new clients wait in its queue.
+      if (sessions.size() < max_sessions || longest_silent() != sessions.end()) readable.push_back(&listening);
       for (const auto& session : sessions) {
         if (session->state == SESSION_READING || session->state == SESSION_DRAINING)
           readable.push_back(session->socket.get());
@@ -116,8 +133,6 @@ void httpd::run(platform::worker_control& control) {
     const int ready = net_socket::select_sockets(readable, writable, pass_wait_us, control.wake_fd());
     const int64_t now = now_ms();
     if (ready > 0) {
-      if (listening.ready_flags & net_socket::ready_read && listening.state == net_socket::state_listening)
-        accept_connections(now);
       for (auto it = sessions.begin(); it != sessions.end();) {
         http_session& session = **it;
         const uint32_t flags = session.socket->ready_flags;
@@ -127,6 +142,7 @@ void httpd::run(platform::worker_control& control) {
         if ((flags & net_socket::ready_read) && session.state == SESSION_READING) {
           keep = session.handle_request();
           if (!keep) log(LOG_ERROR, "handle http request failed!");
+          session.heard_ms = now;
         } else if ((flags & net_socket::ready_read) && session.state == SESSION_DRAINING) {
           keep = !session.drain();
         } else if ((flags & net_socket::ready_write) &&
@@ -145,6 +161,10 @@ void httpd::run(platform::worker_control& control) {
           ++it;
         }
       }
+      // After the sessions' own input, so that a head completed in this pass no longer counts
+      // as a silent session.
+      if (listening.ready_flags & net_socket::ready_read && listening.state == net_socket::state_listening)
+        accept_connections(now);
     } else if (ready < 0 && errno != EINTR) {
       break;
     }

@@ -4,8 +4,10 @@
 // serves every connection from one poll loop; sockets are non-blocking.
 //
 // Against clients that never finish: a request head is at most http_head_limit bytes, there are
-// at most max_sessions connections at once (more wait in the listen queue), and a connection
-// that has not sent its head, or taken any of its answer, within session_timeout_ms is dropped.
+// at most max_sessions connections at once, and a connection that has not sent its head, or
+// taken any of its answer, within session_timeout_ms is dropped. When every session is taken, a
+// new connection takes the place of the one that has been silent longest among those still
+// sending their heads; while none is, new connections wait in the listen queue.
 #include <cstdint>
 #include <list>
 #include <memory>
@@ -47,8 +49,10 @@ class httpd final : public server {
   void run(platform::worker_control& control) override;
 
  private:
-  // Takes every waiting connection while there is room for it.
+  // Takes every waiting connection while there is room for it, or a session to make room.
   void accept_connections(int64_t now);
+  // The session still reading its head that has been silent longest; end() when there is none.
+  std::list<std::unique_ptr<http_session>>::iterator longest_silent();
   // Drops the sessions whose deadline passed.
   void expire_sessions(int64_t now);
   void close_all();

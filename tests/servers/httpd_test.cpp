@@ -5,6 +5,7 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/time.h>
@@ -14,6 +15,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "config/httpd_param.h"
 #include "servers/http_request.h"
@@ -272,29 +274,73 @@ TEST_F(http_server, a_head_longer_than_the_limit_fails_its_session) {
   EXPECT_TRUE(round_trip(port, "GET /README HTTP/1.1\r\n" + header + "\r\n").ends_with("readme"));
 }
 
-TEST_F(http_server, silent_clients_time_out_and_the_session_cap_holds_new_ones_back) {
-  server->max_sessions = 2;
-  server->session_timeout_ms = 400;
+TEST_F(http_server, a_newcomer_takes_the_place_of_the_longest_silent_connection) {
+  // An idle limit far past the answer bound: the answer can only come from a session made free.
+  server->session_timeout_ms = 120000;
   start();
-  const int idle1 = connect_loopback(port);
-  const int idle2 = connect_loopback(port);
-  ASSERT_GE(idle1, 0);
-  ASSERT_GE(idle2, 0);
-  std::this_thread::sleep_for(100ms);
-  // Both slots are taken: the third client waits in the listen queue until the idle ones go.
-  const auto begin = std::chrono::steady_clock::now();
+  const size_t cap = server->max_sessions;
+  std::vector<int> idle;
+  for (size_t i = 0; i < 2 * cap; ++i) {
+    idle.push_back(connect_loopback(port));
+    ASSERT_GE(idle.back(), 0);
+  }
   EXPECT_TRUE(get("/README").ends_with("readme"));
-  const auto waited = std::chrono::steady_clock::now() - begin;
-  EXPECT_GE(waited, 200ms);
-  EXPECT_LT(waited, 3s);
-  bool timed_out = true;
-  EXPECT_EQ(read_until_closed(idle1, answer_bound_ms, nullptr, &timed_out), "");
+  // Each connection past the cap, the GET's included, closed the oldest silent one; the newest
+  // stay open, so the table never held more than the cap.
+  for (size_t i = 0; i < idle.size(); ++i) {
+    if (i <= cap) {
+      bool timed_out = true;
+      EXPECT_EQ(read_until_closed(idle[i], answer_bound_ms, nullptr, &timed_out), "") << i;
+      EXPECT_FALSE(timed_out) << i;
+    } else {
+      pollfd entry{idle[i], POLLIN, 0};
+      EXPECT_EQ(::poll(&entry, 1, 0), 0) << i;
+    }
+  }
+  for (const int fd : idle) ::close(fd);
+  EXPECT_NE(take_trace().find("idle session dropped for a new connection!"), std::string::npos);
+}
+
+TEST_F(http_server, sessions_being_answered_hold_the_cap_and_silent_ones_time_out) {
+  const std::string name = home + "/sparse.bin";
+  const int file = ::open(name.c_str(), O_CREAT | O_WRONLY, 0644);
+  ASSERT_GE(file, 0);
+  ASSERT_EQ(::ftruncate(file, off_t{1} << 30), 0);
+  ::close(file);
+  server->max_sessions = 2;
+  server->session_timeout_ms = 2000;
+  start();
+  // Two clients whose heads were read and answered, and who then take nothing more.
+  int stuck[2];
+  for (int& fd : stuck) {
+    fd = connect_loopback(port);
+    ASSERT_GE(fd, 0);
+    ASSERT_TRUE(send_all(fd, "GET /sparse.bin HTTP/1.1\r\n\r\n"));
+    const timeval bound{answer_bound_ms / 1000, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &bound, sizeof bound);
+    char byte;
+    ASSERT_EQ(::recv(fd, &byte, 1, 0), 1);
+  }
+  // Neither makes room: the third client waits in the listen queue until they time out.
+  const int waiting = connect_loopback(port);
+  ASSERT_GE(waiting, 0);
+  ASSERT_TRUE(send_all(waiting, "GET /README HTTP/1.1\r\n\r\n"));
+  bool timed_out = false;
+  EXPECT_EQ(read_until_closed(waiting, 300, nullptr, &timed_out), "");
+  EXPECT_TRUE(timed_out);
+  EXPECT_TRUE(read_until_closed(waiting).ends_with("readme"));
+  ::close(waiting);
+  for (const int fd : stuck) ::close(fd);
+  // A client that never sends its head is dropped after the idle limit.
+  const int silent = connect_loopback(port);
+  ASSERT_GE(silent, 0);
+  timed_out = true;
+  EXPECT_EQ(read_until_closed(silent, answer_bound_ms, nullptr, &timed_out), "");
   EXPECT_FALSE(timed_out);
-  EXPECT_EQ(read_until_closed(idle2, answer_bound_ms, nullptr, &timed_out), "");
-  EXPECT_FALSE(timed_out);
-  ::close(idle1);
-  ::close(idle2);
-  EXPECT_NE(take_trace().find("session timed out!"), std::string::npos);
+  ::close(silent);
+  const std::string trace = take_trace();
+  EXPECT_NE(trace.find("session timed out!"), std::string::npos);
+  EXPECT_EQ(trace.find("idle session dropped"), std::string::npos);
 }
 
 TEST_F(http_server, unread_input_is_drained_so_the_answer_arrives_whole) {
