@@ -173,6 +173,11 @@ bool http_session::send_body() {
     const int want = body_left >= 0 && body_left < block_size ? static_cast<int>(body_left) : block_size;
     const int got = file && want > 0 ? file->read(send_buffer.get(), want) : 0;
     if (got < 0) {
+      // The head has gone out: an orderly close would pass the body cut short off as whole
+      // (a body of unknown length ends with the connection). A reset tells the client the
+      // transfer failed.
+      const linger abort{1, 0};
+      ::setsockopt(socket->sock, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
       server->log(LOG_ERROR, "send block data failed!");
       return false;
     }

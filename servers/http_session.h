@@ -34,7 +34,7 @@ class http_session {
   // failed, or the head was refused (not a request, or longer than http_head_limit).
   bool handle_request();
   // On a writable event: builds and sends the response, then the file's body. False when a send
-  // or a read of the file fails.
+  // or a read of the file fails; a failed read has set the connection to close with a reset.
   bool handle_response();
   // Ends an answered session: a connection with nothing unread is done (true: close it now);
   // one with unread input is shut down for writing and drained first, so that closing it does

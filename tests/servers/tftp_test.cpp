@@ -1,6 +1,7 @@
 // The TFTP back end against tftpd-hpa (files of 0, 700, 1024 and 3000 bytes, a missing file),
 // and against a scripted server for what a real one does not do on purpose: packets from
-// strangers, a block sent twice, a lost block.
+// strangers, a block sent twice, a lost block, and a server that falls silent in the middle of
+// a file the HTTP server is sending.
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
@@ -217,6 +218,44 @@ TEST_F(scripted_tftp, a_lost_block_is_asked_for_again) {
   EXPECT_EQ(read_whole_file(handle, 300), first + "end");
   script.join();
   EXPECT_EQ(acks_of_1, 2);
+}
+
+TEST_F(scripted_tftp, a_file_cut_short_fails_the_http_transfer_where_a_whole_one_ends_in_order) {
+  ASSERT_TRUE(test_support::have_program("curl"));
+  const struct {
+    const char* name;
+    int full_blocks;
+    bool last_block;  // a short block ends the file; without one the server falls silent
+    const char* curl_sees;  // status, bytes and curl's exit status
+  } cases[] = {
+      {"whole", 10, true, "200 5220 0"},
+      {"cut", 10, false, "200 5120 56"},  // 56: the receive failed (the connection was reset)
+  };
+  script = std::thread([&] {
+    for (const auto& c : cases) {
+      sockaddr_in client{}, from{};
+      if (receive(request_socket, client).empty()) return;
+      for (int block = 1; block <= c.full_blocks; ++block) {
+        send_to(transfer_socket, data(static_cast<uint16_t>(block), std::string(512, 'a')), client);
+        if (receive(transfer_socket, from) != ack(static_cast<uint16_t>(block))) return;
+      }
+      if (!c.last_block) continue;
+      send_to(transfer_socket, data(static_cast<uint16_t>(c.full_blocks + 1), std::string(100, 'z')), client);
+      receive(transfer_socket, from);
+    }
+  });
+  httpd server;
+  httpd_param settings;
+  const uint16_t http_port = start_loopback_httpd(server, "tftp://127.0.0.1:" + std::to_string(port), settings);
+  ASSERT_NE(http_port, 0);
+  for (const auto& c : cases) {
+    const std::string seen =
+        command_output("curl -s -o /dev/null --max-time 60 -w '%{http_code} %{size_download}' 'http://127.0.0.1:" +
+                       std::to_string(http_port) + "/" + c.name + "'; echo \" $?\"");
+    EXPECT_EQ(seen, std::string(c.curl_sees) + "\n") << c.name;
+  }
+  script.join();
+  EXPECT_NE(take_trace().find("send block data failed!"), std::string::npos);
 }
 
 TEST_F(scripted_tftp, an_error_reply_records_its_code_and_silence_fails_within_the_bound) {
