@@ -152,7 +152,9 @@ bool http_session::send_response() {
 
 bool http_session::send_body() {
   if (!send_buffer) {
-    send_buffer = std::make_unique<char[]>(block_size);
+    // A small file needs no more than its own size: many small answers at once stay small.
+    buffer_size = body_left >= 0 && body_left < block_size ? static_cast<int>(body_left) : block_size;
+    send_buffer = std::make_unique<char[]>(static_cast<size_t>(buffer_size));
     filled = sent = 0;
   }
   for (;;) {
@@ -170,7 +172,7 @@ bool http_session::send_body() {
       sent += count;
     }
     // A file that grew while it was sent still ends where its announced length does.
-    const int want = body_left >= 0 && body_left < block_size ? static_cast<int>(body_left) : block_size;
+    const int want = body_left >= 0 && body_left < buffer_size ? static_cast<int>(body_left) : buffer_size;
     const int got = file && want > 0 ? file->read(send_buffer.get(), want) : 0;
     if (got < 0) {
       // The head has gone out: an orderly close would pass the body cut short off as whole

@@ -22,8 +22,8 @@ enum http_session_state : int32_t {
 
 class http_session {
  public:
-  // Bytes of a file read and sent at a time.
-  static constexpr int block_size = 4096;
+  // Bytes of a file read and sent at a time; the buffer is no larger than the file.
+  static constexpr int block_size = 256 * 1024;
 
   http_session(httpd& owner, std::unique_ptr<net_socket> connection, int64_t now_ms, int64_t deadline_ms);
   ~http_session();
@@ -54,6 +54,7 @@ class http_session {
   std::unique_ptr<net_socket> socket;
   std::unique_ptr<quarro::handle> file;
   std::unique_ptr<char[]> send_buffer;
+  int buffer_size = 0;
   int filled = 0;
   int sent = 0;
   int64_t body_left = -1;   // body bytes still to send; -1 while the length is unknown
