@@ -1,8 +1,10 @@
 #include "servers/http_session.h"
 
 #include <sys/ioctl.h>
+#include <sys/sendfile.h>
 #include <sys/socket.h>
 
+#include <cerrno>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
@@ -150,7 +152,39 @@ bool http_session::send_response() {
   return true;
 }
 
+bool http_session::abort_body() {
+  // An orderly close would pass the body cut short off as whole (a body of unknown length ends
+  // with the connection).
+  const linger abort{1, 0};
+  ::setsockopt(socket->sock, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+  server->log(LOG_ERROR, "send block data failed!");
+  return false;
+}
+
+bool http_session::send_file_body(int descriptor) {
+  while (body_left > 0) {
+    const size_t want = body_left < block_size ? static_cast<size_t>(body_left) : block_size;
+    const ssize_t count = ::sendfile(socket->sock, descriptor, nullptr, want);
+    if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      server->log(LOG_DEBUG, "send block!");
+      return true;
+    }
+    if (count < 0) return abort_body();
+    // A file that shrank while it was sent ends where it ends, as a read would.
+    if (count == 0) break;
+    server->log(LOG_DEBUG, "send block data size %u!", static_cast<unsigned>(count));
+    body_left -= count;
+  }
+  file->close();
+  file.reset();
+  state = SESSION_FINISHED;
+  return true;
+}
+
 bool http_session::send_body() {
+  // A local file of known length goes from the file to the socket without passing through us.
+  if (!send_buffer && file && body_left >= 0 && file->backend->descriptor() >= 0)
+    return send_file_body(file->backend->descriptor());
   if (!send_buffer) {
     // A small file needs no more than its own size: many small answers at once stay small.
     buffer_size = body_left >= 0 && body_left < block_size ? static_cast<int>(body_left) : block_size;
@@ -174,15 +208,7 @@ bool http_session::send_body() {
     // A file that grew while it was sent still ends where its announced length does.
     const int want = body_left >= 0 && body_left < buffer_size ? static_cast<int>(body_left) : buffer_size;
     const int got = file && want > 0 ? file->read(send_buffer.get(), want) : 0;
-    if (got < 0) {
-      // The head has gone out: an orderly close would pass the body cut short off as whole
-      // (a body of unknown length ends with the connection). A reset tells the client the
-      // transfer failed.
-      const linger abort{1, 0};
-      ::setsockopt(socket->sock, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
-      server->log(LOG_ERROR, "send block data failed!");
-      return false;
-    }
+    if (got < 0) return abort_body();
     if (got == 0) {
       if (file) file->close();
       file.reset();

@@ -69,4 +69,9 @@ class http_session {
   void open_file(int& status, int64_t& length);
   bool send_response();
   bool send_body();
+  // The body of a file with a known length and a system descriptor, copied by the kernel.
+  bool send_file_body(int descriptor);
+  // Ends a body whose file cannot be read on: the head has gone out, so the connection is to
+  // close with a reset that tells the client the transfer failed. Always false.
+  bool abort_body();
 };

@@ -33,6 +33,9 @@ class base {
   virtual int write(const char* data, int size);
   // The file's size in bytes, -1 when it cannot be learned.
   virtual int64_t size() = 0;
+  // The system descriptor of a file opened for reading and not read through `read` yet, so
+  // that the kernel can copy it to a socket; -1 (the default) when the back end has none.
+  virtual int descriptor() const { return -1; }
   // Replaces `entries` with the folder's entries; false (entries untouched) when it cannot.
   virtual bool list(std::vector<entry>& entries);
 

@@ -82,6 +82,8 @@ bool local::close() {
   return true;
 }
 
+int local::descriptor() const { return file ? ::fileno(file) : -1; }
+
 int local::read(char* buffer, int size) {
   if (!file || size < 0) return -1;
   const size_t count = std::fread(buffer, 1, static_cast<size_t>(size), file);

@@ -23,6 +23,7 @@ class local : public base {
   int read(char* buffer, int size) override;
   int write(const char* data, int size) override;
   int64_t size() override;
+  int descriptor() const override;
   // Every entry of the folder in the order the system gives them, "." and ".." included; a link
   // leading outside the home (or nowhere) is left out.
   bool list(std::vector<entry>& entries) override;
