@@ -24,9 +24,9 @@
 #include "bench/peer_clients.h"
 #include "connections/connection_owner.h"
 #include "connections/ssh2.h"
-#include "connections/terminal_core_link.h"
 #include "terminal/send_item.h"
 #include "terminal/terminal_core.h"
+#include "terminal/terminal_core_link.h"
 
 namespace {
 

@@ -17,13 +17,13 @@
 
 #include "config/configuration.h"
 #include "config/terminal_appearance_param.h"
-#include "connections/terminal_core_link.h"
 #include "platform/qt_text.h"
 #include "terminal/CTerminalDoc.h"
 #include "terminal/box_drawing.h"
 #include "terminal/run_colors.h"
 #include "terminal/session_frame.h"
 #include "terminal/terminal_core.h"
+#include "terminal/terminal_core_link.h"
 #include "terminal/terminal_metrics.h"
 #include "terminal/view_notifier.h"
 

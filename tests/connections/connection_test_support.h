@@ -16,9 +16,9 @@
 
 #include "connections/connection_owner.h"
 #include "connections/login_question.h"
-#include "connections/terminal_core_link.h"
 #include "connections/terminal_link.h"
 #include "terminal/terminal_core.h"
+#include "terminal/terminal_core_link.h"
 #include "tests/support/peer_env.h"
 #include "tests/support/wait_until.h"
 

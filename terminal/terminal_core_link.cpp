@@ -1,4 +1,4 @@
-#include "connections/terminal_core_link.h"
+#include "terminal/terminal_core_link.h"
 
 #include <algorithm>
 #include <chrono>
