@@ -7,8 +7,11 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
+#include <cstring>
 #include <utility>
 
 #include "connections/serial_line.h"
@@ -19,15 +22,30 @@ using steady = std::chrono::steady_clock;
 
 // Opens the device for this program alone: TIOCEXCL refuses other opens of the terminal, the
 // lock refuses the programs that take it (the same program included, even with privileges).
+// -1 with errno set on failure; a port held by someone else is EBUSY whichever of the two
+// noticed it.
 int open_exclusively(const std::string& path) {
-  if (path.empty()) return -1;
+  if (path.empty()) {
+    errno = ENODEV;
+    return -1;
+  }
   int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return -1;
   if (ioctl(fd, TIOCEXCL) != 0 || flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    int error = errno == EWOULDBLOCK ? EBUSY : errno;
     ::close(fd);
+    errno = error;
     return -1;
   }
   return fd;
+}
+
+// Why the port could not be opened, on the standard error stream as the other connections'
+// refusals are: "COM 1: device or resource busy".
+void report_open_failure(unsigned com_port, int error) {
+  std::string reason = std::strerror(error);
+  if (!reason.empty()) reason[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(reason[0])));
+  std::fprintf(stderr, "COM %u: %s\n", com_port, reason.c_str());
 }
 
 }  // namespace
@@ -49,18 +67,15 @@ int serial::get_params(connection_params& out) const {
 
 bool serial::open(const platform::worker_control&) {
   int fd = open_exclusively(serial_device_path(param.com_port));
-  if (fd < 0) {
-    close();
-    return false;
-  }
   // Only what is still waiting to go out is dropped; received bytes stay.
-  if (!apply_line_settings(fd, param) || tcflush(fd, TCOFLUSH) != 0) {
-    ::close(fd);
-    close();
-    return false;
+  if (fd >= 0 && apply_line_settings(fd, param) && tcflush(fd, TCOFLUSH) == 0) {
+    port = fd;
+    return true;
   }
-  port = fd;
-  return true;
+  report_open_failure(param.com_port, errno);
+  if (fd >= 0) ::close(fd);
+  close();
+  return false;
 }
 
 int serial::close() {

@@ -3,6 +3,7 @@
 #include <termios.h>
 
 #include <array>
+#include <cerrno>
 #include <cstdlib>
 #include <utility>
 
@@ -77,8 +78,11 @@ bool make_line_settings(termios& settings, const serial_param& param) {
 
 bool apply_line_settings(int fd, const serial_param& param) {
   termios settings{};
-  if (tcgetattr(fd, &settings) != 0 || !make_line_settings(settings, param) ||
-      tcsetattr(fd, TCSANOW, &settings) != 0)
+  if (tcgetattr(fd, &settings) != 0) return false;
+  if (!make_line_settings(settings, param)) {
+    errno = EINVAL;
     return false;
+  }
+  if (tcsetattr(fd, TCSANOW, &settings) != 0) return false;
   return rate_constant(param.baudrate) != B0 || set_custom_rate(fd, param.baudrate);
 }

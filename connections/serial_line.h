@@ -20,5 +20,6 @@ std::string serial_device_path(unsigned com_port);
 bool make_line_settings(termios& settings, const serial_param& param);
 
 // Reads the open port's settings, makes them as above and applies them, the custom rate
-// included; false when a value is out of range or the port refuses the settings.
+// included; false when a value is out of range (errno EINVAL) or the port refuses the settings
+// (errno as the port set it).
 bool apply_line_settings(int fd, const serial_param& param);

@@ -1,5 +1,6 @@
 // The serial connection over socat pty pairs made for each test (COM 7 is <folder>/com7, its
-// peer <folder>/peer7): bytes both ways, line settings, exclusivity, a vanishing port.
+// peer <folder>/peer7): bytes both ways, line settings, exclusivity, what a failed open says,
+// a vanishing port.
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <termios.h>
@@ -166,8 +167,16 @@ TEST_F(pty_pair, line_settings_reach_the_port) {
   ::close(probe);
 }
 
+// What a failed open says on the standard error stream.
+template <typename Open>
+std::string said_while(Open open) {
+  testing::internal::CaptureStderr();
+  open();
+  return testing::internal::GetCapturedStderr();
+}
+
 TEST_F(pty_pair, a_refused_setting_fails_the_open_and_lets_the_port_go) {
-  EXPECT_FALSE(make_serial(9600, 9)->open(run));
+  EXPECT_EQ(said_while([&] { EXPECT_FALSE(make_serial(9600, 9)->open(run)); }), "COM 7: invalid argument\n");
   EXPECT_TRUE(make_serial()->open(run));
 }
 
@@ -175,10 +184,29 @@ TEST_F(pty_pair, a_second_open_is_refused_until_the_first_closes) {
   auto first = make_serial();
   auto second = make_serial();
   ASSERT_TRUE(first->open(run));
-  EXPECT_FALSE(second->open(run));
+  EXPECT_EQ(said_while([&] { EXPECT_FALSE(second->open(run)); }), "COM 7: device or resource busy\n");
   first->close();
-  EXPECT_TRUE(second->open(run));
+  EXPECT_EQ(said_while([&] { EXPECT_TRUE(second->open(run)); }), "");
   second->close();
+}
+
+TEST_F(pty_pair, a_session_on_a_port_held_by_another_says_it_is_busy) {
+  // The port is held as another tab holds it: opened exclusively by its own connection.
+  auto holder = make_serial();
+  ASSERT_TRUE(holder->open(run));
+  auto port = make_serial();
+  auto owner = std::make_shared<recording_owner>();
+  core_terminal terminal;
+  port->set_owner(owner);
+  port->set_terminal(terminal.link);
+  std::string said = said_while([&] {
+    port->start();
+    EXPECT_TRUE(owner->wait_for_state(state_disconnected));
+  });
+  EXPECT_EQ(said, "COM 7: device or resource busy\n");
+  EXPECT_EQ(owner->states(), (std::vector<connection_state>{state_connecting, state_disconnected}));
+  port->release();
+  holder->close();
 }
 
 TEST_F(pty_pair, a_terminal_core_is_fed_until_the_port_goes_away) {
@@ -209,6 +237,10 @@ TEST(serial_connection, com_numbers_name_devices) {
   const row rows[] = {{1, "/dev/ttyS0"},   {3, "/dev/ttyS2"},    {99, "/dev/ttyS98"}, {100, "/dev/ttyUSB0"},
                       {199, "/dev/ttyUSB99"}, {200, "/dev/ttyACM0"}, {0, ""},          {300, ""}};
   for (const auto& r : rows) EXPECT_EQ(serial_device_path(r.com), r.path) << r.com;
+  serial_param unnamed;
+  unnamed.com_port = 300;
+  platform::worker_control run;
+  EXPECT_EQ(said_while([&] { EXPECT_FALSE(serial("uuid-serial", unnamed).open(run)); }), "COM 300: no such device\n");
   setenv("TESSARY_SERIAL_DIR", "/tmp/ports", 1);
   EXPECT_EQ(serial_device_path(12), "/tmp/ports/com12");
 }
@@ -226,7 +258,7 @@ TEST(serial_connection, names_parameters_and_a_missing_port) {
   EXPECT_EQ(out.serial.parity, 2);
   EXPECT_EQ(out.serial.stopbits, 2);
   platform::worker_control run;
-  EXPECT_FALSE(port->open(run));
+  EXPECT_EQ(said_while([&] { EXPECT_FALSE(port->open(run)); }), "COM 7: no such file or directory\n");
   char buffer[4];
   EXPECT_LT(port->read(buffer, sizeof buffer), 0);
   EXPECT_EQ(port->close(), 1);
