@@ -174,7 +174,8 @@ TEST_F(ssh2_server, stop_during_an_open_question_returns_soon_and_abandons_it) {
   ASSERT_TRUE(wait_until([&] { return prompter->pending() != nullptr; }));
   auto began = std::chrono::steady_clock::now();
   connection->stop();
-  EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::milliseconds(2500));
+  // A stop that waited for the answer would never return; a loaded machine may add seconds.
+  EXPECT_LT(std::chrono::steady_clock::now() - began, protocol::stop_grace + std::chrono::seconds(5));
   EXPECT_EQ(connection->state.load(), state_disconnected);
   EXPECT_TRUE(prompter->pending()->abandoned());
 }

@@ -125,8 +125,9 @@ TEST_F(terminal_view_connected_test, ssh2_closing_during_a_flood_ends_within_the
   auto started = std::chrono::steady_clock::now();
   view.reset();
   auto took = std::chrono::steady_clock::now() - started;
-  // The grace is one second; a stop that waits for nothing takes far less.
-  EXPECT_LT(took, protocol::stop_grace + 500ms);
+  // A stop that waited for the flooding worker would never return; the margin over the grace
+  // is for a loaded machine.
+  EXPECT_LT(took, protocol::stop_grace + 5s);
   // Once its worker has let go, nothing of the session is left.
   EXPECT_TRUE(wait_until([&] { return core.expired() && connection.expired(); }));
 }
