@@ -209,8 +209,10 @@ void CMainFrame::BuildMenus() {
   AddCommand(file, ID_APP_EXIT, "E&xit");
 
   m_menuEdit = bar->addMenu("&Edit");
-  AddCommand(m_menuEdit, ID_EDIT_COPY, "&Copy\tCtrl+C", "copy");
-  AddCommand(m_menuEdit, ID_EDIT_PASTE, "&Paste\tCtrl+V", "paste");
+  // A terminal sends Ctrl+C and Ctrl+V to the remote program: the entries name the keys that
+  // copy and paste everywhere.
+  AddCommand(m_menuEdit, ID_EDIT_COPY, "&Copy\tCtrl+Insert", "copy");
+  AddCommand(m_menuEdit, ID_EDIT_PASTE, "&Paste\tShift+Insert", "paste");
   AddCommand(m_menuEdit, ID_EDIT_FIND, "&Find", "find");
   m_menuEdit->addSeparator();
   AddCommand(m_menuEdit, ID_EDIT_SELECT_ALL, "&Select All");

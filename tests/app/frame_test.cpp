@@ -72,6 +72,28 @@ TEST_F(FrameTest, StatusPanesShowTheSizeOnlyWhenAsked) {
   EXPECT_EQ(type->text(), "");
 }
 
+// A terminal sends Ctrl+C and Ctrl+V to the remote program, so the Edit menu names the keys that
+// copy and paste there; both pairs of keys stay bound to the commands.
+TEST_F(FrameTest, EditMenuNamesTheKeysThatWorkInATerminal) {
+  open_session(refused_session("one"));
+  struct entry {
+    int id;
+    const char* text;
+    const char* shown_key;
+    const char* other_key;
+  };
+  const entry entries[] = {{ID_EDIT_COPY, "&Copy", "Ctrl+Ins", "Ctrl+C"}, {ID_EDIT_PASTE, "&Paste", "Shift+Ins", "Ctrl+V"}};
+  for (const entry& e : entries) {
+    QAction* action = frame->Action(e.id);
+    QStringList parts = action->text().split('\t');
+    ASSERT_EQ(parts.size(), 2) << e.text;
+    EXPECT_EQ(parts[0], e.text);
+    EXPECT_EQ(QKeySequence(parts[1]), QKeySequence(e.shown_key)) << e.text;
+    EXPECT_TRUE(action->shortcuts().contains(QKeySequence(e.shown_key))) << e.text;
+    EXPECT_TRUE(action->shortcuts().contains(QKeySequence(e.other_key))) << e.text;
+  }
+}
+
 TEST_F(FrameTest, OutputTogglesHideOrSwitchTabs) {
   QTabWidget* tabs = frame->m_wndOutput->m_wndTabs;
   ASSERT_EQ(tabs->count(), 2);
