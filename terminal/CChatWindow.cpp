@@ -1,6 +1,8 @@
 #include "terminal/CChatWindow.h"
 
 #include <QKeyEvent>
+#include <QMainWindow>
+#include <QStatusBar>
 #include <QTextBlock>
 #include <QTextLayout>
 
@@ -71,9 +73,14 @@ void CChatWindow::Send() {
   std::u16string text = platform::to_u16string(toPlainText());
   if (text.empty() || text.back() != u'\n') text += u'\n';
   session_frame* frame = session_frame::instance();
+  auto* view = dynamic_cast<CTerminalView*>(frame ? frame->active_view() : nullptr);
+  if (!view) {
+    // Nothing takes the text: it stays to be sent once a terminal is active.
+    if (auto* main = qobject_cast<QMainWindow*>(window())) main->statusBar()->showMessage(no_terminal_message);
+    return;
+  }
   // Sent whatever the session's state; a full queue drops the text.
-  if (auto* view = dynamic_cast<CTerminalView*>(frame ? frame->active_view() : nullptr))
-    view->SendQueue().push(send_item::heap_buffer(wcs_to_string(text)));
+  view->SendQueue().push(send_item::heap_buffer(wcs_to_string(text)));
   text.pop_back();
   if (!text.empty()) {
     m_history.push_back(text);

@@ -1,7 +1,8 @@
 #pragma once
 // The "Chat Window" tab of the output pane: the user composes a line, or several with
 // Ctrl+Enter, and Enter sends it to the active terminal session. Up on the first line and Down on
-// the last step through the texts sent before (kept while the program runs).
+// the last step through the texts sent before (kept while the program runs). Without an active
+// terminal the text stays in the window and the status bar says so.
 #include <QFont>
 #include <QPlainTextEdit>
 
@@ -12,6 +13,9 @@ class CChatWindow : public QPlainTextEdit {
   Q_OBJECT
 
  public:
+  // Shown on the main window's status bar when Enter finds no active terminal.
+  static constexpr const char* no_terminal_message = "No terminal is active: the text was not sent.";
+
   explicit CChatWindow(QWidget* parent = nullptr);
 
   QFont m_font;

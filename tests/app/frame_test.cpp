@@ -25,6 +25,7 @@
 #include "tests/app/scripted_indicators.h"
 #include "tests/support/scripted_ui.h"
 #include "terminal/CBaseDoc.h"
+#include "terminal/CChatWindow.h"
 #include "terminal/CBaseView.h"
 #include "scripting/CButtonBar.h"
 
@@ -92,6 +93,20 @@ TEST_F(FrameTest, EditMenuNamesTheKeysThatWorkInATerminal) {
     EXPECT_TRUE(action->shortcuts().contains(QKeySequence(e.shown_key))) << e.text;
     EXPECT_TRUE(action->shortcuts().contains(QKeySequence(e.other_key))) << e.text;
   }
+}
+
+// Enter in the Chat Window while an explorer is the active tab keeps the text and says that no
+// terminal is active.
+TEST_F(FrameTest, ChatTextWithAnExplorerInFrontIsKeptAndTheStatusBarSaysWhy) {
+  session_record record = refused_session("explorer");
+  record.view = session_view_explorer;
+  open_session(record);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frame->active_view() != nullptr; }, wait_bound_ms));
+  CChatWindow* chat = frame->m_wndOutput->m_wndChat;
+  QTest::keyClicks(chat, "uptime");
+  QTest::keyClick(chat, Qt::Key_Return);
+  EXPECT_EQ(chat->toPlainText(), "uptime");
+  EXPECT_EQ(frame->statusBar()->currentMessage(), CChatWindow::no_terminal_message);
 }
 
 TEST_F(FrameTest, OutputTogglesHideOrSwitchTabs) {

@@ -77,16 +77,20 @@ TEST_F(chat_window_test, up_and_down_walk_the_history_and_past_the_newest_empty_
   EXPECT_EQ(chat.m_history.size(), 3u);
 }
 
-TEST_F(chat_window_test, text_is_sent_in_any_state_but_only_to_a_terminal) {
+TEST_F(chat_window_test, text_is_sent_in_any_state_and_kept_while_no_terminal_is_active) {
   set_state(state_disconnected);
   chat.insertPlainText(QString::fromUtf8("héllo"));
   key(Qt::Key_Return);
   EXPECT_EQ(sent(), "h\xC3\xA9llo\n");
   frame.active = nullptr;
-  type("lost");
+  type("kept");
   key(Qt::Key_Return);
   EXPECT_EQ(sent(), "");
-  EXPECT_EQ(chat.m_history.size(), 2u);
+  EXPECT_EQ(chat.toPlainText(), QStringLiteral("kept"));
+  EXPECT_EQ(chat.m_history.size(), 1u);
+  frame.active = view.get();
+  key(Qt::Key_Return);
+  EXPECT_EQ(sent(), "kept\n");
 }
 
 }  // namespace
