@@ -2,7 +2,10 @@
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QMdiArea>
+#include <QTabBar>
 
+#include "platform/qt_text.h"
 #include "terminal/CBaseDoc.h"
 #include "terminal/CBaseView.h"
 
@@ -24,6 +27,25 @@ CChildFrame::~CChildFrame() {
   delete widget();
   m_view = nullptr;
   if (m_active && m_host) m_host->child_activation_changed(this, false);
+}
+
+void show_tab_titles(QMdiArea* area) {
+  if (!area) return;
+  auto* tabs = area->findChild<QTabBar*>(QString(), Qt::FindDirectChildrenOnly);
+  if (!tabs) return;
+  auto windows = area->subWindowList(QMdiArea::CreationOrder);
+  for (int i = 0; i < tabs->count() && i < windows.size(); ++i) {
+    QString title = windows[i]->windowTitle();
+    if (auto* child = dynamic_cast<CChildFrame*>(windows[i]))
+      if (CBaseDoc* document = child->GetDocument()) title = platform::to_qstring(document->GetTitle());
+    tabs->setTabText(i, title.replace(QLatin1Char('&'), QLatin1String("&&")));
+  }
+}
+
+void CChildFrame::changeEvent(QEvent* e) {
+  // The area has set the tab's text from the new title by now.
+  QMdiSubWindow::changeEvent(e);
+  if (e->type() == QEvent::WindowTitleChange) show_tab_titles(mdiArea());
 }
 
 CBaseDoc* CChildFrame::GetDocument() const { return m_view ? m_view->GetDocument() : nullptr; }

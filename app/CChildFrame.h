@@ -20,6 +20,10 @@ class child_frame_host {
   virtual void show_session_menu(const QPoint& global_position) = 0;
 };
 
+// Gives every tab of the area its session's title as written: a tab label would take an "&" for
+// a shortcut marker.
+void show_tab_titles(class QMdiArea* area);
+
 class CChildFrame : public QMdiSubWindow {
  public:
   // The frame takes the view's widget over; the view holds the session's document. 
@@ -32,6 +36,7 @@ class CChildFrame : public QMdiSubWindow {
   int TemplateKey() const { return m_templateKey; }
 
  protected:
+  void changeEvent(QEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
   void contextMenuEvent(QContextMenuEvent* e) override;
 

@@ -374,6 +374,7 @@ void CMainFrame::ApplyTabSettings() {
 CChildFrame* CMainFrame::AddSessionWindow(CBaseView* view, int template_key) {
   auto* child = new CChildFrame(view, template_key, this);
   m_wndMdiArea->addSubWindow(child);
+  show_tab_titles(m_wndMdiArea);
   if (the_app.m_nWindowLayout == 0) child->showMaximized();
   else child->show();
   return child;
@@ -564,6 +565,7 @@ void CMainFrame::SetWindowLayout(int layout) {
   QMdiSubWindow* active = m_wndMdiArea->activeSubWindow();
   if (layout == 0) {
     ApplyTabSettings();
+    show_tab_titles(m_wndMdiArea);
     if (active) {
       active->showMaximized();
       active->raise();

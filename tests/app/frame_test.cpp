@@ -7,6 +7,7 @@
 #include <QMdiArea>
 #include <QMouseEvent>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTreeWidget>
 
@@ -107,6 +108,32 @@ TEST_F(FrameTest, ChatTextWithAnExplorerInFrontIsKeptAndTheStatusBarSaysWhy) {
   QTest::keyClick(chat, Qt::Key_Return);
   EXPECT_EQ(chat->toPlainText(), "uptime");
   EXPECT_EQ(frame->statusBar()->currentMessage(), CChatWindow::no_terminal_message);
+}
+
+// A tab shows its host's name as written, an "&" included, also after the tabs are made again.
+TEST_F(FrameTest, TabTitlesShowAnAmpersandAsWritten) {
+  open_session(refused_session("router & co"));
+  open_session(refused_session("a&b"));
+  auto shown_titles = [this] {
+    QStringList titles;
+    auto* tabs = frame->m_wndMdiArea->findChild<QTabBar*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!tabs) return titles;
+    // What the user reads: a label's "&&" shows one "&", a lone "&" marks the next letter.
+    for (int i = 0; i < tabs->count(); ++i) {
+      QString text = tabs->tabText(i), shown;
+      for (int c = 0; c < text.size(); ++c) {
+        if (text[c] == '&' && c + 1 < text.size()) ++c;
+        shown += text[c];
+      }
+      titles << shown;
+    }
+    return titles;
+  };
+  EXPECT_EQ(shown_titles(), (QStringList{"router & co", "a&b"}));
+  frame->OnCommand(ID_WINDOW_CASCADE);
+  frame->OnCommand(ID_WINDOW_TABS);
+  EXPECT_EQ(shown_titles(), (QStringList{"router & co", "a&b"}));
+  EXPECT_EQ(frame->SessionFrames()[0]->windowTitle(), "router & co");
 }
 
 TEST_F(FrameTest, OutputTogglesHideOrSwitchTabs) {
