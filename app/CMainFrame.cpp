@@ -141,7 +141,7 @@ CMainFrame::CMainFrame(QWidget* parent)
   ApplyTabSettings();
 
   m_timerStatusSize.setSingleShot(true);
-  connect(&m_timerStatusSize, &QTimer::timeout, this, [this] { SetStatusSize(m_nStatusRows, m_nStatusCols); });
+  connect(&m_timerStatusSize, &QTimer::timeout, this, &CMainFrame::OnStatusSizeTimer);
   connect(&m_timerActiveChild, &QTimer::timeout, this, &CMainFrame::OnActiveChildTimer);
   // The toolbar shows the commands' state all the time, so it is refreshed while idle.
   connect(&m_timerCommandUI, &QTimer::timeout, this, &CMainFrame::UpdateCommandUI);
@@ -451,6 +451,13 @@ void CMainFrame::FocusNextPane(bool forward) {
   focus_next_pane({m_wndHostView->widget(), view ? view->widget() : nullptr, m_wndButtonBar->widget(),
                    m_wndOutput->widget()},
                   forward);
+}
+
+void CMainFrame::OnStatusSizeTimer() {
+  // Any terminal may report, one behind the active tab too: the pane shows the active session's
+  // size, and nothing for an explorer.
+  if (auto* terminal = dynamic_cast<CTerminalView*>(active_view())) SetStatusSize(terminal->m_nRows, terminal->m_nCols);
+  else SetStatusSize(-1, -1);
 }
 
 void CMainFrame::OnActiveChildTimer() {

@@ -119,6 +119,7 @@ class CMainFrame : public QMainWindow, public session_frame, public child_frame_
   // this cycle.
   void FocusNextPane(bool forward);
   void OnActiveChildTimer();
+  void OnStatusSizeTimer();
   void ShowWindowManager();
   // Close-all: remembers the open sessions as the last sessions, arms the save, sets
   // app_closing and closes every session, stopping their connections together.

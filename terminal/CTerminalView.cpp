@@ -119,6 +119,8 @@ void CTerminalView::ApplySettings() {
   m_core->set_console_type(m_pAppearance->console_type);
   CreateFontAndBrush();
   RecalcGrid();
+  // A new font or margin changes the rows and columns: the status bar follows.
+  if (session_frame* frame = session_frame::instance()) frame->terminal_resized(m_nRows, m_nCols);
   if (m_caretCreated) CreateCaret();
   viewport()->update();
 }

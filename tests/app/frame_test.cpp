@@ -27,6 +27,7 @@
 #include "tests/support/scripted_ui.h"
 #include "terminal/CBaseDoc.h"
 #include "terminal/CChatWindow.h"
+#include "terminal/CTerminalView.h"
 #include "terminal/CBaseView.h"
 #include "scripting/CButtonBar.h"
 
@@ -134,6 +135,32 @@ TEST_F(FrameTest, TabTitlesShowAnAmpersandAsWritten) {
   frame->OnCommand(ID_WINDOW_TABS);
   EXPECT_EQ(shown_titles(), (QStringList{"router & co", "a&b"}));
   EXPECT_EQ(frame->SessionFrames()[0]->windowTitle(), "router & co");
+}
+
+// The size pane follows the active terminal's rows and columns when a new font changes them, and
+// stays empty while an explorer is in front, whatever a terminal behind it reports.
+TEST_F(FrameTest, SizePaneFollowsAFontChangeAndIsEmptyForAnExplorer) {
+  open_session(refused_session("one"));
+  auto* size = frame->findChild<QLabel*>("id_159");
+  auto* view = dynamic_cast<CTerminalView*>(frame->SessionFrames()[0]->GetActiveView());
+  ASSERT_NE(view, nullptr);
+  auto shows_view = [&] { return size->text() == QStringLiteral("%1 Rows, %2 Cols").arg(view->m_nRows).arg(view->m_nCols); };
+  ASSERT_TRUE(QTest::qWaitFor(shows_view, wait_bound_ms)) << size->text().toStdString();
+  const int cols = view->m_nCols;
+  view->GetDocument()->m_session.appearance.font_size *= 2;
+  view->ApplySettings();
+  ASSERT_LT(view->m_nCols, cols);
+  EXPECT_TRUE(QTest::qWaitFor(shows_view, wait_bound_ms)) << size->text().toStdString();
+
+  session_record record = refused_session("explorer");
+  record.view = session_view_explorer;
+  open_session(record);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dynamic_cast<CExplorerView*>(frame->active_view()) != nullptr; }, wait_bound_ms));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return size->text().isEmpty(); }, wait_bound_ms));
+  view->resize(view->width() / 2, view->height() / 2);
+  view->ApplySettings();
+  // The report of the terminal behind is shown 200 ms later, if at all.
+  EXPECT_FALSE(QTest::qWaitFor([&] { return !size->text().isEmpty(); }, 1000)) << size->text().toStdString();
 }
 
 TEST_F(FrameTest, OutputTogglesHideOrSwitchTabs) {
