@@ -46,6 +46,14 @@ void CChildFrame::changeEvent(QEvent* e) {
   // The area has set the tab's text from the new title by now.
   QMdiSubWindow::changeEvent(e);
   if (e->type() == QEvent::WindowTitleChange) show_tab_titles(mdiArea());
+  if (e->type() == QEvent::WindowStateChange) FitBehindTab();
+}
+
+void CChildFrame::FitBehindTab() {
+  QMdiArea* area = mdiArea();
+  if (!area || area->viewMode() != QMdiArea::TabbedView) return;
+  if (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized)) return;
+  setGeometry(area->viewport()->rect().marginsAdded(contentsMargins()));
 }
 
 CBaseDoc* CChildFrame::GetDocument() const { return m_view ? m_view->GetDocument() : nullptr; }

@@ -34,6 +34,9 @@ class CChildFrame : public QMdiSubWindow {
   CBaseDoc* GetDocument() const;
   CBaseView* GetActiveView() const { return m_view; }
   int TemplateKey() const { return m_templateKey; }
+  // Behind the active tab the frame is not maximized: it is laid over the whole tab area, so its
+  // view keeps the size of the visible tab.
+  void FitBehindTab();
 
  protected:
   void changeEvent(QEvent* e) override;

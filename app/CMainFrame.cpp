@@ -573,6 +573,7 @@ void CMainFrame::SetWindowLayout(int layout) {
   if (layout == 0) {
     ApplyTabSettings();
     show_tab_titles(m_wndMdiArea);
+    for (CChildFrame* child : SessionFrames()) child->FitBehindTab();
     if (active) {
       active->showMaximized();
       active->raise();
@@ -666,6 +667,8 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* e) {
     default:
       break;
   }
+  if (watched == m_wndMdiArea->viewport() && e->type() == QEvent::Resize)
+    for (CChildFrame* child : SessionFrames()) child->FitBehindTab();
   // A double click on the empty MDI area opens quick connect, after the click is done with.
   if (watched == m_wndMdiArea->viewport() && e->type() == QEvent::MouseButtonDblClick &&
       static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {

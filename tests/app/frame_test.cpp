@@ -163,6 +163,23 @@ TEST_F(FrameTest, SizePaneFollowsAFontChangeAndIsEmptyForAnExplorer) {
   EXPECT_FALSE(QTest::qWaitFor([&] { return !size->text().isEmpty(); }, 1000)) << size->text().toStdString();
 }
 
+// Sessions behind the active tab keep the size of the visible tab area, as it changes too.
+TEST_F(FrameTest, TerminalsBehindTheActiveTabHaveTheVisibleSize) {
+  for (const char* name : {"one", "two", "three"}) open_session(refused_session(name));
+  auto grid = [](CChildFrame* child) {
+    auto* view = dynamic_cast<CTerminalView*>(child->GetActiveView());
+    return std::make_pair(view->m_nRows, view->m_nCols);
+  };
+  auto frames = frame->SessionFrames();
+  ASSERT_EQ(frames.size(), 3u);
+  for (CChildFrame* child : frames) EXPECT_EQ(grid(child), grid(frames[2]));
+  frame->resize(800, 500);
+  QCoreApplication::processEvents();
+  for (CChildFrame* child : frames) EXPECT_EQ(grid(child), grid(frames[2]));
+  frame->m_wndMdiArea->setActiveSubWindow(frames[0]);
+  for (CChildFrame* child : frames) EXPECT_EQ(grid(child), grid(frames[0]));
+}
+
 TEST_F(FrameTest, OutputTogglesHideOrSwitchTabs) {
   QTabWidget* tabs = frame->m_wndOutput->m_wndTabs;
   ASSERT_EQ(tabs->count(), 2);
