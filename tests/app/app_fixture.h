@@ -25,6 +25,9 @@ class FrameTest : public ::testing::Test {
 
   void SetUp() override {
     app_closing = false;
+    // A save that an earlier case armed (closing remembers sessions) is written now, so every
+    // case starts with none pending.
+    configuration::instance().exit_save();
     configuration::instance().default_session->last_sessions.clear();
     the_app.m_nWindowLayout = 0;
     the_app.RegisterTemplates();
