@@ -65,7 +65,17 @@ void close_frame() {
   EXPECT_TRUE(frame.isNull());
 }
 
-TEST(StartUp, BuiltInDefaultsWithoutAFile) {
+// Every case starts the application afresh: the process-wide settings store and the closing
+// flag keep what an earlier case's start-up and close left in them.
+class StartUp : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    app_closing = false;
+    configuration::instance().default_session->last_sessions.clear();
+  }
+};
+
+TEST_F(StartUp, BuiltInDefaultsWithoutAFile) {
   ASSERT_FALSE(std::filesystem::exists(settings_file()));
   ASSERT_TRUE(the_app.InitInstance());
   ASSERT_TRUE(the_app.m_pMainWnd);
@@ -88,7 +98,7 @@ TEST(StartUp, BuiltInDefaultsWithoutAFile) {
 
 // Like every file of the configuration folder, layout.ini is private, also one that an earlier
 // version wrote readable by others.
-TEST(StartUp, TheLayoutFileIsPrivate) {
+TEST_F(StartUp, TheLayoutFileIsPrivate) {
   const std::string layout = platform::configuration_folder() + "/layout.ini";
   std::ofstream(layout) << "[General]\nApplicationLook=210\n";
   ASSERT_EQ(::chmod(layout.c_str(), 0644), 0);
@@ -101,7 +111,7 @@ TEST(StartUp, TheLayoutFileIsPrivate) {
   EXPECT_NE(read_text(layout).find("MainFrame"), std::string::npos);
 }
 
-TEST(StartUp, LastSessionsOpenAgainAndArePendingUntilExit) {
+TEST_F(StartUp, LastSessionsOpenAgainAndArePendingUntilExit) {
   write_last_sessions_file();
   ASSERT_TRUE(the_app.InitInstance());
   EXPECT_EQ(open_names(), (std::vector<std::u16string>{u"first", u"second"}));
@@ -122,7 +132,7 @@ TEST(StartUp, LastSessionsOpenAgainAndArePendingUntilExit) {
   EXPECT_EQ(after.default_session->session_type, default_session_last);
 }
 
-TEST(StartUp, CancelAtCloseKeepsTheSessionsAndTheFile) {
+TEST_F(StartUp, CancelAtCloseKeepsTheSessionsAndTheFile) {
   write_last_sessions_file();
   std::string written = read_text(settings_file());
   ASSERT_TRUE(the_app.InitInstance());
