@@ -1,5 +1,6 @@
 // The main frame, its panes and commands, opening sessions and close-all, with the real
-// settings store in the test's own APPDATA.
+// settings store in the test's own APPDATA; a session behind the front tab talks to the
+// loopback sshd (tests/peers/start).
 #include <QLabel>
 #include <QListWidget>
 #include <QPageSetupDialog>
@@ -10,6 +11,12 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTreeWidget>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "app/CHostView.h"
 #include "app/COutputWnd.h"
@@ -24,9 +31,11 @@
 #include "settings/controls/CCaption.h"
 #include "tests/app/app_fixture.h"
 #include "tests/app/scripted_indicators.h"
+#include "tests/support/peer_env.h"
 #include "tests/support/scripted_ui.h"
 #include "terminal/CBaseDoc.h"
 #include "terminal/CChatWindow.h"
+#include "terminal/terminal_core.h"
 #include "terminal/CTerminalView.h"
 #include "terminal/CBaseView.h"
 #include "scripting/CButtonBar.h"
@@ -178,6 +187,83 @@ TEST_F(FrameTest, TerminalsBehindTheActiveTabHaveTheVisibleSize) {
   for (CChildFrame* child : frames) EXPECT_EQ(grid(child), grid(frames[2]));
   frame->m_wndMdiArea->setActiveSubWindow(frames[0]);
   for (CChildFrame* child : frames) EXPECT_EQ(grid(child), grid(frames[0]));
+}
+
+// The grid every size the watched terminal takes shows, from the watch on.
+class grid_watch : public QObject {
+ public:
+  explicit grid_watch(CTerminalView* view) : m_view(view) {
+    view->installEventFilter(this);
+    take();
+  }
+  std::vector<std::pair<int, int>> grids;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Resize) QMetaObject::invokeMethod(this, [this] { take(); }, Qt::QueuedConnection);
+    return false;
+  }
+
+ private:
+  void take() { grids.emplace_back(m_view->m_nRows, m_view->m_nCols); }
+  CTerminalView* m_view;
+};
+
+// The terminal's stored lines, each without its trailing blanks (the shell here writes ASCII).
+std::vector<std::string> screen_lines(CTerminalView* view) {
+  auto lock = view->Core()->gui_lock();
+  screen_buffer& screen = view->Core()->screen;
+  std::vector<std::string> lines;
+  for (int i = 0; i < screen.line_count(); ++i) {
+    const screen_line& line = screen.line(screen.wrap(int64_t(screen.first) + i));
+    std::string text;
+    for (int k = 0; k < line.length; ++k) text += static_cast<char>(line.chars[k]);
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    lines.push_back(text);
+  }
+  return lines;
+}
+
+// An SSH2 session that connects while another tab is in front gets the front tab's rows and
+// columns from its first window-size message on: the shell behind says so.
+TEST_F(FrameTest, ASessionConnectingBehindTheActiveTabGetsTheVisibleSize) {
+  using test_support::env;
+  REQUIRE_PEER(!env("TESSARY_SSH_PORT").empty(), "the loopback sshd is not running (tests/peers/start)");
+  session_record ssh = refused_session("behind");
+  ssh.connection.protocol = protocol_ssh2;
+  ssh.connection.ssh2.hostname = env("TESSARY_SSH_HOST");
+  ssh.connection.ssh2.port = static_cast<uint16_t>(std::stoi(env("TESSARY_SSH_PORT")));
+  ssh.connection.ssh2.username = env("TESSARY_SSH_USER");
+  ssh.connection.ssh2.password = env("TESSARY_SSH_PASSWORD");
+  ASSERT_TRUE(open_session(ssh));
+  auto* behind = dynamic_cast<CTerminalView*>(frame->SessionFrames().back()->GetActiveView());
+  ASSERT_NE(behind, nullptr);
+  grid_watch watch(behind);
+  // Opened before the SSH2 handshake is through, the next tab comes to the front.
+  open_session(refused_session("front"));
+  auto frames = frame->SessionFrames();
+  ASSERT_EQ(frames.size(), 2u);
+  auto* front = dynamic_cast<CTerminalView*>(frames[1]->GetActiveView());
+  ASSERT_EQ(frame->m_wndMdiArea->activeSubWindow(), frames[1]);
+  const int connect_bound_ms = 60000;
+  ASSERT_TRUE(QTest::qWaitFor([&] { return behind->ConnectionState() == state_connected; }, connect_bound_ms));
+  auto shows = [&](const std::function<bool(const std::string&)>& wanted) {
+    auto lines = screen_lines(behind);
+    return std::any_of(lines.begin(), lines.end(), wanted);
+  };
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return shows([](const std::string& line) { return line.ends_with("$"); }); }, connect_bound_ms));
+  QTest::keyClicks(behind, "stty size");
+  QTest::keyClick(behind, Qt::Key_Return);
+  const auto visible = std::make_pair(front->m_nRows, front->m_nCols);
+  const std::string answer = std::to_string(visible.first) + " " + std::to_string(visible.second);
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return shows([&](const std::string& line) { return line == answer; }); }, connect_bound_ms))
+      << answer;
+  EXPECT_EQ(frame->m_wndMdiArea->activeSubWindow(), frames[1]);
+  // The shell reports the last size sent: the terminal never took another one, so the first
+  // message carried it too.
+  for (const auto& grid : watch.grids) EXPECT_EQ(grid, visible);
 }
 
 TEST_F(FrameTest, OutputTogglesHideOrSwitchTabs) {
