@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
@@ -27,15 +29,17 @@ bool lies_within(const std::string& real, const std::string& home) {
   return real.size() == home.size() || home.back() == '/' || real[home.size()] == '/';
 }
 
-// The resolved path of `fd`, opened at `path`, when that lies inside `home` and still names the
-// very file or folder opened (no link swapped in between); empty otherwise.
-std::string confirmed(int fd, const std::string& path, const std::string& home) {
-  const std::string real = resolved(path);
-  struct stat opened {}, named {};
-  if (!lies_within(real, home) || ::fstat(fd, &opened) != 0 || ::stat(real.c_str(), &named) != 0 ||
-      opened.st_dev != named.st_dev || opened.st_ino != named.st_ino)
-    return {};
-  return real;
+// The resolved path of the file or folder open at `fd`, whatever links led to it, when that
+// lies inside `home`; empty otherwise. The system names the very object opened, so no link
+// swapped in after the open can lead the check astray.
+std::string confirmed(int fd, const std::string& home) {
+  char link[32];
+  std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+  char target[PATH_MAX];
+  const ssize_t length = ::readlink(link, target, sizeof target);
+  if (length <= 0 || static_cast<size_t>(length) >= sizeof target) return {};
+  std::string real(target, static_cast<size_t>(length));
+  return lies_within(real, home) ? real : std::string();
 }
 
 // Opens (or creates) the file for writing in a folder inside `home`, without following a link
@@ -45,7 +49,7 @@ int open_for_writing(const std::string& path, const std::string& home) {
   split_path(path, &folder, &name);
   const int parent = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (parent < 0) return -1;
-  const int fd = confirmed(parent, folder, home).empty()
+  const int fd = confirmed(parent, home).empty()
                      ? -1
                      : ::openat(parent, name.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
   ::close(parent);
@@ -56,15 +60,20 @@ int open_for_writing(const std::string& path, const std::string& home) {
 
 local::~local() { close(); }
 
+const std::string& local::resolved_home() {
+  if (real_home.empty()) real_home = resolved(location.home);
+  return real_home;
+}
+
 bool local::open(bool write) {
   if (file) return false;
-  const std::string home = resolved(location.home);
+  const std::string& home = resolved_home();
   const int fd = write ? open_for_writing(location.path, home) : ::open(location.path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   // Only a regular file inside the home has contents to serve; a file is emptied for writing
   // only once that is known.
   struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || confirmed(fd, location.path, home).empty() ||
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || confirmed(fd, home).empty() ||
       (write && ::ftruncate(fd, 0) != 0)) {
     ::close(fd);
     return false;
@@ -97,17 +106,19 @@ int local::write(const char* data, int size) {
 }
 
 int64_t local::size() {
-  const std::string real = resolved(location.path);
+  // Opened for its name only (a FIFO does not block), so that the check sees what it names.
+  const int fd = ::open(location.path.c_str(), O_PATH | O_CLOEXEC);
+  if (fd < 0) return -1;
   struct stat info {};
-  if (!lies_within(real, resolved(location.home)) || ::stat(real.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
-    return -1;
-  return info.st_size;
+  const bool inside = !confirmed(fd, resolved_home()).empty() && ::fstat(fd, &info) == 0;
+  ::close(fd);
+  return inside && S_ISREG(info.st_mode) ? info.st_size : -1;
 }
 
 bool local::list(std::vector<entry>& entries) {
-  const std::string home = resolved(location.home);
+  const std::string& home = resolved_home();
   const int fd = ::open(location.path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  const std::string real = fd >= 0 ? confirmed(fd, location.path, home) : std::string();
+  const std::string real = fd >= 0 ? confirmed(fd, home) : std::string();
   DIR* folder = real.empty() ? nullptr : ::fdopendir(fd);
   if (!folder) {
     if (fd >= 0) ::close(fd);

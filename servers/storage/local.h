@@ -2,8 +2,10 @@
 // The back end for a folder on this machine. Only regular files are read (a folder or a device
 // at the path is refused), and sizes are 64-bit. Links are followed only where they stay inside
 // the location's home: a file or folder that resolves to a place outside it has no size, does
-// not open and does not list.
+// not open and does not list. Where an opened file leads is read from /proc/self/fd; without
+// /proc nothing is served.
 #include <cstdio>
+#include <string>
 
 #include "servers/storage/base.h"
 
@@ -29,7 +31,11 @@ class local : public base {
   bool list(std::vector<entry>& entries) override;
 
  private:
+  // The home with every link resolved, found once per request.
+  const std::string& resolved_home();
+
   FILE* file = nullptr;
+  std::string real_home;
 };
 
 }  // namespace quarro
