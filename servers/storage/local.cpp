@@ -44,7 +44,7 @@ std::string confirmed(int fd, const std::string& home) {
 
 // Opens (or creates) the file for writing in a folder inside `home`, without following a link
 // at the file's own name, so that nothing outside the home is created; -1 otherwise.
-int open_for_writing(const std::string& path, const std::string& home) {
+int writable_file(const std::string& path, const std::string& home) {
   std::string folder, name;
   split_path(path, &folder, &name);
   const int parent = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -54,6 +54,28 @@ int open_for_writing(const std::string& path, const std::string& home) {
                      : ::openat(parent, name.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
   ::close(parent);
   return fd;
+}
+
+// The file open at `fd` as a stream when it is a regular file inside `home`; otherwise `fd` is
+// closed and the result is null. A file for reading goes back to blocking reads; one for
+// writing is emptied only once it is known to be such a file.
+FILE* regular_file_inside(int fd, const std::string& home, bool write) {
+  if (fd < 0) return nullptr;
+  struct stat info {};
+  const int flags = ::fcntl(fd, F_GETFL);
+  const bool kept = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && !confirmed(fd, home).empty() &&
+                    flags >= 0 &&
+                    (write ? ::ftruncate(fd, 0) == 0 : ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0);
+  FILE* stream = kept ? ::fdopen(fd, write ? "wb" : "rb") : nullptr;
+  if (!stream) ::close(fd);
+  return stream;
+}
+
+// Opens the file at `path` for reading without waiting: a FIFO or a device put at the name (or
+// reached through a link) would hold the server's only worker in open until someone else
+// acted. Only a regular file inside `home` is kept.
+FILE* readable_file(const std::string& path, const std::string& home) {
+  return regular_file_inside(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC), home, false);
 }
 
 }  // namespace
@@ -66,21 +88,15 @@ const std::string& local::resolved_home() {
 }
 
 bool local::open(bool write) {
-  if (file) return false;
-  const std::string& home = resolved_home();
-  const int fd = write ? open_for_writing(location.path, home) : ::open(location.path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  // Only a regular file inside the home has contents to serve; a file is emptied for writing
-  // only once that is known.
-  struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || confirmed(fd, home).empty() ||
-      (write && ::ftruncate(fd, 0) != 0)) {
-    ::close(fd);
-    return false;
+  if (opened) return false;
+  if (write) {
+    close();
+    file = regular_file_inside(writable_file(location.path, resolved_home()), resolved_home(), true);
+  } else if (!file) {
+    file = readable_file(location.path, resolved_home());
   }
-  file = ::fdopen(fd, write ? "wb" : "rb");
-  if (!file) ::close(fd);
-  return file != nullptr;
+  opened = file != nullptr;
+  return opened;
 }
 
 bool local::close() {
@@ -88,38 +104,36 @@ bool local::close() {
     std::fclose(file);
     file = nullptr;
   }
+  opened = false;
   return true;
 }
 
-int local::descriptor() const { return file ? ::fileno(file) : -1; }
+int local::descriptor() const { return opened ? ::fileno(file) : -1; }
 
 int local::read(char* buffer, int size) {
-  if (!file || size < 0) return -1;
+  if (!opened || size < 0) return -1;
   const size_t count = std::fread(buffer, 1, static_cast<size_t>(size), file);
   if (count == 0 && std::ferror(file)) return -1;
   return static_cast<int>(count);
 }
 
 int local::write(const char* data, int size) {
-  if (!file || size < 0) return -1;
+  if (!opened || size < 0) return -1;
   return static_cast<int>(std::fwrite(data, 1, static_cast<size_t>(size), file));
 }
 
 int64_t local::size() {
-  // Opened for its name only (a FIFO does not block), so that the check sees what it names.
-  const int fd = ::open(location.path.c_str(), O_PATH | O_CLOEXEC);
-  if (fd < 0) return -1;
+  // The file stays open for the open that follows, so that the length and the body come from
+  // the very same file, whatever is renamed to its name in between.
+  if (!file) file = readable_file(location.path, resolved_home());
   struct stat info {};
-  const bool inside = !confirmed(fd, resolved_home()).empty() && ::fstat(fd, &info) == 0;
-  ::close(fd);
-  return inside && S_ISREG(info.st_mode) ? info.st_size : -1;
+  return file && ::fstat(::fileno(file), &info) == 0 ? info.st_size : -1;
 }
 
 bool local::list(std::vector<entry>& entries) {
   const std::string& home = resolved_home();
   const int fd = ::open(location.path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  const std::string real = fd >= 0 ? confirmed(fd, home) : std::string();
-  DIR* folder = real.empty() ? nullptr : ::fdopendir(fd);
+  DIR* folder = fd >= 0 && !confirmed(fd, home).empty() ? ::fdopendir(fd) : nullptr;
   if (!folder) {
     if (fd >= 0) ::close(fd);
     fail(LOCAL_LIST_FAILED);
@@ -134,8 +148,12 @@ bool local::list(std::vector<entry>& entries) {
     if (known && S_ISLNK(info.st_mode)) {
       // A link is listed as what it leads to (a link to a folder as a folder), and left out
       // when that lies outside the home or does not exist, as a request for it answers 404.
-      if (!lies_within(resolved(real + "/" + item.name), home)) continue;
-      known = ::fstatat(fd, found->d_name, &info, 0) == 0;
+      // What the row shows is read from the object that was checked, so a link swapped in
+      // meanwhile cannot show an outside file's size or time.
+      const int target = ::openat(fd, found->d_name, O_PATH | O_CLOEXEC);
+      known = target >= 0 && !confirmed(target, home).empty() && ::fstat(target, &info) == 0;
+      if (target >= 0) ::close(target);
+      if (!known) continue;
     }
     if (known) {
       item.folder = S_ISDIR(info.st_mode);

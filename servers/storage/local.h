@@ -1,9 +1,11 @@
 #pragma once
-// The back end for a folder on this machine. Only regular files are read (a folder or a device
-// at the path is refused), and sizes are 64-bit. Links are followed only where they stay inside
-// the location's home: a file or folder that resolves to a place outside it has no size, does
-// not open and does not list. Where an opened file leads is read from /proc/self/fd; without
-// /proc nothing is served.
+// The back end for a folder on this machine. Only regular files are read (a folder, a FIFO or a
+// device at the path is refused, and opening one never waits), and sizes are 64-bit. `size`
+// opens the file and keeps it for the `open` that follows, so that an answer's length and body
+// come from one file even while another is renamed to its name. Links are followed only where
+// they stay inside the location's home: a file or folder that resolves to a place outside it
+// has no size, does not open and does not list. Where an opened file leads is read from
+// /proc/self/fd; without /proc nothing is served.
 #include <cstdio>
 #include <string>
 
@@ -34,7 +36,8 @@ class local : public base {
   // The home with every link resolved, found once per request.
   const std::string& resolved_home();
 
-  FILE* file = nullptr;
+  FILE* file = nullptr;  // opened by size or open
+  bool opened = false;   // open succeeded: the file may be read (or written)
   std::string real_home;
 };
 

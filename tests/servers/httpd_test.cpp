@@ -11,13 +11,18 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "config/httpd_param.h"
+#include "config/thousands_text.h"
+#include "config/time_text.h"
 #include "servers/http_request.h"
 #include "servers/httpd.h"
 #include "tests/servers/loopback.h"
@@ -228,6 +233,127 @@ TEST_F(http_server, links_are_followed_only_while_they_stay_inside_the_home) {
       EXPECT_EQ(page.find(">" + std::string(link.name) + "</a>") != std::string::npos, inside) << link.name;
     }
     EXPECT_NE(page.find("<a href=\"/in_folder/\">"), std::string::npos);
+  }
+}
+
+// An answer parted into its status line, its Content-Length (-1 without one) and its body.
+struct answer_parts {
+  std::string status;
+  long long length = -1;
+  std::string body;
+};
+
+answer_parts parts_of(const std::string& answer) {
+  answer_parts parts;
+  const size_t head_end = answer.find("\r\n\r\n");
+  if (head_end == std::string::npos) return parts;
+  parts.status = answer.substr(0, answer.find("\r\n"));
+  const size_t length = answer.find("Content-Length: ");
+  if (length < head_end) parts.length = std::stoll(answer.substr(length + 16));
+  parts.body = answer.substr(head_end + 4);
+  return parts;
+}
+
+void replace_by_rename(const std::string& text, const std::string& path) {
+  write_file(path + ".tmp", text);
+  ::rename((path + ".tmp").c_str(), path.c_str());
+}
+
+void link_by_rename(const std::string& target, const std::string& path) {
+  ::unlink((path + ".tmp").c_str());
+  ::symlink(target.c_str(), (path + ".tmp").c_str());
+  ::rename((path + ".tmp").c_str(), path.c_str());
+}
+
+// Another process keeps changing what a name of the home is while clients ask for it: each
+// answer comes from one object that was checked (a whole version of a file, never a length of
+// one with bytes of another; a FIFO never read; a folder page without an outside file's size or
+// time), and a request for another file is answered meanwhile.
+TEST_F(http_server, names_swapped_under_requests_serve_one_checked_object_and_stall_nothing) {
+  const std::string small(1000, 's'), large(5000, 'L');
+  const std::string file = home + "/file", pipe = home + "/pipe", outside = outer.file("out.bin");
+  const int64_t outside_mtime = 1000000000;
+  // A whole version of the file, or (where a FIFO may stand at the name) 404.
+  const auto one_version = [&](bool may_be_missing) {
+    return [&, may_be_missing](const answer_parts& got) {
+      if (may_be_missing && got.status == "HTTP/1.1 404 NOT FOUND") return got.body.empty();
+      return got.status == "HTTP/1.1 200 OK" && got.length == static_cast<long long>(got.body.size()) &&
+             (got.body == small || got.body == large);
+    };
+  };
+  // Names are replaced, never written through: a FIFO may stand there from the case before.
+  const struct {
+    const char* name;
+    std::function<void()> prepare;
+    std::function<void(int round)> swap;
+    const char* target;
+    std::function<bool(const answer_parts&)> acceptable;
+  } cases[] = {
+      {"replaced by rename", [&] { replace_by_rename(small, file); },
+       [&](int round) { replace_by_rename(round % 2 ? large : small, file); }, "/file", one_version(false)},
+      {"exchanged with another file",
+       [&] {
+         replace_by_rename(small, file);
+         write_file(home + "/other", large);
+       },
+       [&](int) { ::renameat2(AT_FDCWD, file.c_str(), AT_FDCWD, (home + "/other").c_str(), RENAME_EXCHANGE); },
+       "/file", one_version(false)},
+      // The FIFO keeps a name of its own, so that a reader stuck in it can be let go.
+      {"a FIFO renamed in",
+       [&] {
+         replace_by_rename(small, file);
+         ::mkfifo(pipe.c_str(), 0644);
+       },
+       [&](int round) {
+         if (round % 2) return replace_by_rename(small, file);
+         ::unlink((file + ".fifo").c_str());
+         ::link(pipe.c_str(), (file + ".fifo").c_str());
+         ::rename((file + ".fifo").c_str(), file.c_str());
+       },
+       "/file", one_version(true)},
+      {"a link to a FIFO renamed in",
+       [&] {
+         replace_by_rename(small, file);
+         ::mkfifo(pipe.c_str(), 0644);
+       },
+       [&](int round) { round % 2 ? replace_by_rename(small, file) : link_by_rename("pipe", file); }, "/file",
+       one_version(true)},
+      {"a link swapped during folder pages",
+       [&] {
+         write_file(home + "/in.bin", std::string(111, 'i'));
+         write_file(outside, std::string(99999, 'o'));
+         const timespec times[2] = {{outside_mtime, 0}, {outside_mtime, 0}};
+         ::utimensat(AT_FDCWD, outside.c_str(), times, 0);
+         link_by_rename("in.bin", home + "/link");
+       },
+       [&](int round) { link_by_rename(round % 2 ? "in.bin" : "../out.bin", home + "/link"); }, "/",
+       [&](const answer_parts& got) {
+         return got.status == "HTTP/1.1 200 OK" && got.body.find(thousands_text(99999)) == std::string::npos &&
+                got.body.find(time_text(outside_mtime)) == std::string::npos;
+       }},
+  };
+  start();
+  for (const auto& c : cases) {
+    c.prepare();
+    std::atomic<bool> swapping = true;
+    std::thread swapper([&] {
+      for (int round = 0; swapping; ++round) c.swap(round);
+    });
+    int bad = 0, rounds = 0;
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    for (; rounds < 1500 && std::chrono::steady_clock::now() < deadline; ++rounds) {
+      if (!c.acceptable(parts_of(get(c.target)))) ++bad;
+      if (parts_of(get("/README")).body != "readme") {
+        ADD_FAILURE() << c.name << ": another request was not answered, round " << rounds;
+        break;
+      }
+    }
+    swapping = false;
+    swapper.join();
+    // A reader stuck in the FIFO (a server that waited in its open) is let go.
+    const int writer = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
+    if (writer >= 0) ::close(writer);
+    EXPECT_EQ(bad, 0) << c.name << ": " << bad << " of " << rounds << " answers";
   }
 }
 
