@@ -31,7 +31,8 @@ class base {
   virtual int read(char* buffer, int size);
   // Bytes written, negative on an error; -1 by default.
   virtual int write(const char* data, int size);
-  // The file's size in bytes, -1 when it cannot be learned.
+  // The file's size in bytes, -1 when it cannot be learned. What a back end opened to learn it
+  // (the file itself, a logged-in session) may be kept for the `open` that follows.
   virtual int64_t size() = 0;
   // The system descriptor of a file opened for reading and not read through `read` yet, so
   // that the kernel can copy it to a socket; -1 (the default) when the back end has none.

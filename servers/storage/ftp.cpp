@@ -18,11 +18,10 @@ namespace {
 
 constexpr const char* command_words[] = {"USER", "PASS", "PASV", "LIST", "RETR",
                                          "STOR", "CWD",  "PWD",  "TYPE", "SIZE"};
-constexpr int short_reply_ms = 100;
-constexpr int long_reply_ms = 1000;
-// The server answers PASS only after checking the password, with a hash that is slow on purpose
-// and slower still on a busy machine: that reply waits as long as a transfer's next piece.
-constexpr int login_reply_ms = transfer_timeout_ms;
+// Every reply waits as long as a transfer's next piece: a server across a slow network answers
+// in hundreds of milliseconds, and one that checks a password with a hash slow on purpose (slower
+// still on a busy machine) takes seconds.
+constexpr int reply_ms = transfer_timeout_ms;
 // The largest size a file can have: a listing or SIZE reply that names more is not believed.
 constexpr uint64_t largest_size = static_cast<uint64_t>(INT64_MAX);
 
@@ -186,30 +185,29 @@ bool ftp::send_command(command_kind kind, const char* argument) {
   line += "\r\n";
   if (!ready) {
     uint32_t code = 0;
-    if (read_reply(code, nullptr, short_reply_ms) != 1 || !ready) return false;
+    if (read_reply(code, nullptr, reply_ms) != 1 || !ready) return false;
   }
   if (control.send(line.data(), line.size()) != static_cast<int>(line.size())) return false;
   ready = false;
   return true;
 }
 
-bool ftp::exchange(command_kind kind, const char* argument, int timeout_ms, uint32_t& code,
-                   std::string* text) {
-  return send_command(kind, argument) && read_reply(code, text, timeout_ms) == 1;
+bool ftp::exchange(command_kind kind, const char* argument, uint32_t& code, std::string* text) {
+  return send_command(kind, argument) && read_reply(code, text, reply_ms) == 1;
 }
 
 bool ftp::command_ok(command_kind kind, const char* argument) {
   uint32_t code = 0;
-  return exchange(kind, argument, long_reply_ms, code) && code >= 200 && code <= 299;
+  return exchange(kind, argument, code) && code >= 200 && code <= 299;
 }
 
 bool ftp::command_started(command_kind kind, const char* argument) {
   uint32_t code = 0;
-  return exchange(kind, argument, short_reply_ms, code) && code >= 100 && code <= 199;
+  return exchange(kind, argument, code) && code >= 100 && code <= 199;
 }
 
 bool ftp::connect() {
-  control.close();
+  close();
   reply_buffer.clear();
   const auto address = resolve_address(false, location.host.c_str(), location.port);
   if (!address || !connect_stream(control, *address, connect_timeout_ms)) {
@@ -218,12 +216,13 @@ bool ftp::connect() {
   }
   ready = false;
   const bool named = !location.username.empty();
+  // 331 asks for the password; 230 says the user is in without one (a server that needs no
+  // password for anonymous users).
   uint32_t code = 0;
-  const bool logged_in =
-      exchange(USER, named ? location.username.c_str() : "anonymous", short_reply_ms, code) &&
-      code == 331 &&
-      exchange(PASS, named ? location.password.c_str() : anonymous_password, login_reply_ms, code) &&
-      code == 230;
+  logged_in = exchange(USER, named ? location.username.c_str() : "anonymous", code) &&
+              (code == 230 ||
+               (code == 331 && exchange(PASS, named ? location.password.c_str() : anonymous_password, code) &&
+                code == 230));
   if (!logged_in) {
     control.close();
     fail(FTP_LOGIN_FAILED);
@@ -237,7 +236,7 @@ bool ftp::open_data() {
   if (!send_command(PASV, nullptr)) return false;
   uint32_t code = 0;
   std::string text;
-  if (read_reply(code, &text, short_reply_ms) != 1 || code != 227) return false;
+  if (read_reply(code, &text, reply_ms) != 1 || code != 227) return false;
   const size_t paren = text.find('(');
   if (paren == std::string::npos) return false;
   unsigned h[6] = {};
@@ -252,7 +251,9 @@ bool ftp::open_data() {
 }
 
 bool ftp::open(bool write) {
-  const bool started = connect() && open_data() && command_started(write ? STOR : RETR, location.path.c_str());
+  // The session that the size step logged in to carries the transfer: each file logs in once.
+  const bool started = (logged_in || connect()) && open_data() &&
+                       command_started(write ? STOR : RETR, location.path.c_str());
   if (!started) {
     fail(FTP_TRANSFER_START_FAILED);
     close();
@@ -264,6 +265,7 @@ bool ftp::open(bool write) {
 bool ftp::close() {
   data.close();
   control.close();
+  logged_in = false;
   return true;
 }
 
@@ -278,7 +280,7 @@ int ftp::read(char* buffer, int size) {
   if (got != 0) return got;
   // The server closed the data connection: the transfer's final reply says whether it all came.
   uint32_t code = 0;
-  if (read_reply(code, nullptr, short_reply_ms) == 1 && code >= 200 && code <= 299) return 0;
+  if (read_reply(code, nullptr, reply_ms) == 1 && code >= 200 && code <= 299) return 0;
   fail(FTP_DATA_FAILED);
   return -1;
 }
@@ -291,7 +293,11 @@ int ftp::write(const char* bytes, int size) {
 
 int64_t ftp::size() {
   if (!connect()) return -1;
-  return size_exchange();
+  // A session whose size step failed is not trusted with the transfer: a late or refused reply
+  // would answer the wrong command.
+  const int64_t size = size_exchange();
+  if (size < 0) close();
+  return size;
 }
 
 int64_t ftp::size_exchange() {
@@ -307,7 +313,7 @@ int64_t ftp::size_exchange() {
   uint32_t code = 0;
   std::string text;
   if (!command_ok(TYPE, "I") ||
-      !exchange(SIZE, file.empty() ? nullptr : location.path.c_str(), long_reply_ms, code, &text) || code != 213) {
+      !exchange(SIZE, file.empty() ? nullptr : location.path.c_str(), code, &text) || code != 213) {
     fail(FTP_SIZE_FAILED);
     return -1;
   }
@@ -325,7 +331,7 @@ bool ftp::list(std::vector<entry>& entries) {
   if (!connect()) return false;
   entries.clear();
   const bool listed = listing(location.path, entries);
-  control.close();
+  close();
   return listed;
 }
 

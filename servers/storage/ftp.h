@@ -1,11 +1,13 @@
 #pragma once
 // The back end for an "ftp" location: a small FTP client that logs in with the location's user
 // name and password (or anonymously), learns a file's size, lists a folder and reads or writes
-// one file over a passive-mode data connection. Every operation opens its own control
-// connection and logs in again; nothing is kept between requests.
+// one file over a passive-mode data connection. `size` and `list` each open a control
+// connection and log in; the transfer after a size step goes over the session that step logged
+// in to, so a file costs one log-in. Nothing is kept between requests.
 //
 // The data connection goes to the control connection's peer, whatever address the PASV reply
-// names (a server must not be able to send us to a third host), and every wait is bounded.
+// names (a server must not be able to send us to a third host), and every wait is bounded: each
+// reply and each piece of data may take transfer_timeout_ms.
 #include <string>
 #include <string_view>
 
@@ -36,15 +38,17 @@ class ftp : public base {
   ftp(const quarro::location& where, handle* owner);
   ~ftp() override;
 
-  // Logs in, opens the data connection and starts "RETR" (or "STOR") of the location's path.
+  // Logs in (unless the size step left a session logged in), opens the data connection and
+  // starts "RETR" (or "STOR") of the location's path.
   bool open(bool write) override;
   // Closes the data connection, then the control connection. No "QUIT" is sent.
   bool close() override;
   // The next bytes of the data connection; at its end the transfer's final reply must be 2xx.
   int read(char* buffer, int size) override;
   int write(const char* data, int size) override;
-  // "CWD" to the file's folder, "TYPE I", then "SIZE" of the file, both by their absolute paths.
-  // A size that does not fit a signed 64-bit number fails.
+  // Logs in, then "CWD" to the file's folder, "TYPE I" and "SIZE" of the file, both by their
+  // absolute paths; the session stays for `open`. A size that does not fit a signed 64-bit
+  // number fails, and a failed size step ends the session.
   int64_t size() override;
   // "LIST" of the location's path, one entry per listing line that parses.
   bool list(std::vector<entry>& entries) override;
@@ -66,21 +70,23 @@ class ftp : public base {
   std::string reply_buffer;    // control bytes not yet taken as reply lines
 
  private:
+  // Connects and logs in: "USER", then "PASS" when the reply is 331 (230 is logged in already).
   bool connect();
   int64_t size_exchange();
   bool listing(const std::string& path, std::vector<entry>& entries);
   bool open_data();
 
-  // Sends "<word>[ <argument>]\r\n"; while `ready` is clear it first reads one reply within
-  // 100 ms (the greeting, or the final reply of a transfer) and fails unless that sets `ready`.
+  // Sends "<word>[ <argument>]\r\n"; while `ready` is clear it first reads one reply (the
+  // greeting, or the final reply of a transfer) and fails unless that sets `ready`.
   bool send_command(command_kind kind, const char* argument);
-  // send_command, then one reply within `timeout_ms`; false when either fails.
-  bool exchange(command_kind kind, const char* argument, int timeout_ms, uint32_t& code,
-                std::string* text = nullptr);
-  // A 2xx reply within 1000 ms.
+  // send_command, then one reply; false when either fails.
+  bool exchange(command_kind kind, const char* argument, uint32_t& code, std::string* text = nullptr);
+  // A 2xx reply.
   bool command_ok(command_kind kind, const char* argument);
-  // A 1xx reply within 100 ms.
+  // A 1xx reply.
   bool command_started(command_kind kind, const char* argument);
+
+  bool logged_in = false;      // the control connection holds a logged-in session
 };
 
 }  // namespace quarro

@@ -11,7 +11,8 @@ namespace quarro {
 
 // Making a TCP connection (the FTP control and data connections, the SFTP connection).
 constexpr int connect_timeout_ms = 3000;
-// Waiting for the next piece of a transfer or a listing, and for each SFTP request.
+// Waiting for the next piece of a transfer or a listing, for each FTP reply and for each SFTP
+// request.
 constexpr int transfer_timeout_ms = 5000;
 
 // Creates a TCP socket in `socket` and connects it to `address` within `timeout_ms`; on success

@@ -90,7 +90,7 @@ void fake_ftp::serve_control(int fd) {
       const bool is_file = file_path.empty() || target == file_path;
       const bool is_folder = file_path.empty() || file_path.starts_with(target == "/" ? "/" : target + "/");
       if (word == "USER") {
-        say(fd, "331 password please\r\n");
+        say(fd, user_reply);
       } else if (word == "PASS") {
         if (password_delay_ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(password_delay_ms));
         say(fd, "230 in\r\n");

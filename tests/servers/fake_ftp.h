@@ -1,9 +1,9 @@
 #pragma once
 // A scripted FTP server on loopback for the cases real servers do not show: a slow or
-// multi-line greeting, a slow password check, an endless reply line, a data connection that
-// never delivers, hostile listings and SIZE replies. It serves one file from memory, records
-// every command it gets, and answers the rest as a plain server would. Its thread serves one
-// control connection at a time.
+// multi-line greeting, a log-in without a password, a slow password check, an endless reply
+// line, a data connection that never delivers, hostile listings and SIZE replies. It serves one
+// file from memory, records every command it gets, and answers the rest as a plain server
+// would. Its thread serves one control connection at a time.
 #include <atomic>
 #include <cstdint>
 #include <mutex>
@@ -24,6 +24,7 @@ class fake_ftp {
   // What the server does; set before the client connects.
   std::string greeting = "220 ready\r\n";
   int greeting_delay_ms = 0;
+  std::string user_reply = "331 password please\r\n";  // "230 ..." lets the user in at once
   int password_delay_ms = 0;  // before the PASS reply
   std::string file_contents = "0123456789";
   // The folder a log-in starts in (a user who is not chrooted starts in a home of its own), and

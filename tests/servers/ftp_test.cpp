@@ -1,12 +1,13 @@
 // The FTP back end: listing lines as a table; the reply reader, the log-in and the data
-// connection against a scripted server; and size, read and list against real servers: vsftpd
-// (anonymous and a user) and pyftpdlib, which names another host in its PASV reply and refuses
-// SIZE in ASCII mode.
+// connection against a scripted server, also one behind a slow relay; and size, read and list
+// against real servers: vsftpd (anonymous and a user) and pyftpdlib, which names another host
+// in its PASV reply and refuses SIZE in ASCII mode.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <ctime>
@@ -24,6 +25,7 @@
 #include "tests/servers/fake_ftp.h"
 #include "tests/servers/loopback.h"
 #include "tests/servers/tftp_fixture.h"
+#include "tests/support/freezing_proxy.h"
 #include "tests/support/peer_env.h"
 #include "tests/support/temp_folder.h"
 
@@ -109,15 +111,16 @@ quarro::location ftp_location(uint16_t port, const std::string& path, const std:
   return where;
 }
 
-TEST(ftp_scripted, size_changes_folder_and_sets_binary_mode_first) {
+TEST(ftp_scripted, size_changes_folder_and_sets_binary_mode_first_and_the_transfer_follows) {
   fake_ftp peer;
   quarro::handle handle;
   const auto where = ftp_location(peer.port(), "/pub/a.bin");
   ASSERT_TRUE(handle.create_backend(&where));
   EXPECT_EQ(handle.backend->size(), 10);
   EXPECT_EQ(read_whole_file(handle), "0123456789");
-  const std::vector<std::string> expected = {"USER anonymous", "PASS plumvane", "CWD /pub", "TYPE I", "SIZE /pub/a.bin",
-                                             "USER anonymous", "PASS plumvane", "TYPE I", "PASV", "RETR /pub/a.bin"};
+  // The transfer goes over the session the size step logged in to.
+  const std::vector<std::string> expected = {"USER anonymous", "PASS plumvane", "CWD /pub", "TYPE I",
+                                             "SIZE /pub/a.bin", "TYPE I", "PASV", "RETR /pub/a.bin"};
   EXPECT_EQ(peer.commands(), expected);
 }
 
@@ -205,14 +208,64 @@ TEST(ftp_scripted, a_slow_password_check_logs_in) {
   EXPECT_EQ(handle.backend->size(), 10);
 }
 
-TEST(ftp_scripted, a_slow_greeting_fails_the_log_in) {
+// A greeting that comes later than any reply may fails the log-in, within the bound.
+TEST(ftp_scripted, a_greeting_past_the_reply_bound_fails_the_log_in) {
   fake_ftp peer;
-  peer.greeting_delay_ms = 300;
+  peer.greeting_delay_ms = quarro::transfer_timeout_ms + 1000;
   quarro::handle handle;
   const auto where = ftp_location(peer.port(), "/a.bin");
   ASSERT_TRUE(handle.create_backend(&where));
+  const auto begin = std::chrono::steady_clock::now();
   EXPECT_EQ(handle.backend->size(), -1);
   EXPECT_EQ(handle.last_error, quarro::FTP_LOGIN_FAILED);
+  EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(quarro::transfer_timeout_ms + 1000));
+}
+
+// A scripted server 150 ms away each way, as across a slow network: every reply takes longer
+// than a tenth of a second, yet files and folder pages are served, each with one log-in. A
+// server that lets the user in on USER is sent no password; one that refuses serves nothing.
+TEST(ftp_scripted, a_distant_server_serves_files_and_pages_with_one_log_in_each) {
+  const struct {
+    const char* name;
+    const char* user_reply;
+    const char* code;  // of every request
+    long passwords;    // PASS commands per log-in
+  } cases[] = {
+      {"asks for a password", "331 password please\r\n", "200", 1},
+      {"lets in on USER", "230 no password needed\r\n", "200", 0},
+      {"refuses", "530 not you\r\n", "404", 0},
+  };
+  for (const auto& c : cases) {
+    fake_ftp peer;
+    peer.user_reply = c.user_reply;
+    test_support::freezing_proxy relay("127.0.0.1", peer.port(), std::chrono::milliseconds(150));
+    ASSERT_TRUE(relay.valid());
+    httpd server;
+    httpd_param settings;
+    const uint16_t http_port =
+        start_loopback_httpd(server, "ftp://127.0.0.1:" + std::to_string(relay.port()) + "/pub", settings);
+    ASSERT_NE(http_port, 0);
+    std::string body;
+    for (int file = 0; file < 2; ++file) {
+      EXPECT_EQ(curl_fetch(http_port, "/a.bin", &body), c.code) << c.name;
+      if (*c.code == '2') {
+        EXPECT_EQ(body, peer.file_contents) << c.name;
+      }
+    }
+    EXPECT_EQ(curl_fetch(http_port, "/", &body), c.code) << c.name;
+    if (*c.code == '2') {
+      EXPECT_NE(body.find("<a href=\"/a.bin\">a.bin</a>"), std::string::npos) << c.name;
+    }
+    server.stop();
+    const auto commands = peer.commands();
+    const auto count = [&](const std::string& word) {
+      return std::count_if(commands.begin(), commands.end(),
+                           [&](const std::string& line) { return line.starts_with(word + " "); });
+    };
+    // Two files and a page.
+    EXPECT_EQ(count("USER"), 3) << c.name;
+    EXPECT_EQ(count("PASS"), 3 * c.passwords) << c.name;
+  }
 }
 
 TEST(ftp_scripted, an_endless_reply_line_is_refused) {

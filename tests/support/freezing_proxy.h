@@ -2,9 +2,11 @@
 // A loopback TCP proxy that forwards every connection to a target and can freeze: from then on
 // it moves no byte in either direction, while keeping the connections open, as a peer that
 // hangs does (a process stopped with SIGSTOP); thawed, it moves what waited, as that process
-// continued would. It can also cut every connection it holds, as a peer that vanishes. Its
-// thread waits in poll on the sockets and a wake descriptor.
+// continued would. It can also cut every connection it holds, as a peer that vanishes, and hold
+// every byte back for a while in each direction, as a long network path does. Its thread waits
+// in poll on the sockets and a wake descriptor.
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <thread>
@@ -15,7 +17,9 @@ namespace test_support {
 
 class freezing_proxy {
  public:
-  freezing_proxy(const std::string& target_host, uint16_t target_port);
+  // What one side sends reaches the other `delay` later (an end of the connection too).
+  freezing_proxy(const std::string& target_host, uint16_t target_port,
+                 std::chrono::milliseconds delay = std::chrono::milliseconds(0));
   ~freezing_proxy();
   freezing_proxy(const freezing_proxy&) = delete;
   freezing_proxy& operator=(const freezing_proxy&) = delete;
@@ -33,6 +37,7 @@ class freezing_proxy {
 
   std::string target_host;
   uint16_t target_port;
+  std::chrono::milliseconds delay;
   int listener = -1;
   uint16_t listen_port = 0;
   std::atomic<bool> frozen{false};
