@@ -320,31 +320,39 @@ void make_folder(const std::string& path) {
   ::chmod(path.c_str(), 0755);
 }
 
-// vsftpd on a free loopback port: anonymous log-ins see anon/, the test user sees user/ (both
-// as their root).
+// Starts vsftpd on a free loopback port of `peer`, with `options` added to its configuration:
+// anonymous log-ins see anon/ (with pub/a.bin holding `anon_file`), the test user sees user/
+// (both as their root). False when it did not start.
+bool run_vsftpd(suite_peer& peer, const std::string& anon_file, const std::string& options = {}) {
+  const std::string root = peer.folder.path();
+  ::chmod(root.c_str(), 0755);
+  for (const char* name : {"/anon", "/anon/pub", "/user", "/user/files", "/empty"}) make_folder(root + name);
+  ::chmod((root + "/empty").c_str(), 0555);
+  write_file(root + "/anon/pub/a.bin", anon_file);
+  write_file(root + "/user/files/b.txt", "for the user");
+  peer.port = free_tcp_port();
+  std::ofstream(root + "/vsftpd.conf")
+      << "listen=YES\nlisten_address=127.0.0.1\nlisten_port=" << peer.port
+      << "\nbackground=NO\nanonymous_enable=YES\nanon_root=" << root
+      << "/anon\nlocal_enable=YES\nlocal_root=" << root
+      << "/user\nchroot_local_user=YES\nallow_writeable_chroot=YES\nwrite_enable=NO\n"
+         "pam_service_name=vsftpd\nsecure_chroot_dir="
+      << root
+      << "/empty\nisolate=NO\nisolate_network=NO\nseccomp_sandbox=NO\nuserlist_enable=NO\n"
+         "xferlog_enable=NO\nmax_per_ip=0\n"
+      << options;
+  return peer.run({"/usr/sbin/vsftpd", root + "/vsftpd.conf"}, true);
+}
+
+bool can_run_vsftpd() { return ::getuid() == 0 && ::access("/usr/sbin/vsftpd", X_OK) == 0; }
+
 class vsftpd_peer : public testing::Test {
  protected:
   static void SetUpTestSuite() {
-    if (::getuid() != 0 || ::access("/usr/sbin/vsftpd", X_OK) != 0) return;
+    if (!can_run_vsftpd()) return;
     peer = std::make_unique<suite_peer>();
-    const std::string root = peer->folder.path();
-    ::chmod(root.c_str(), 0755);
-    for (const char* name : {"/anon", "/anon/pub", "/user", "/user/files", "/empty"}) make_folder(root + name);
-    ::chmod((root + "/empty").c_str(), 0555);
     anon_file = patterned_bytes(100000);
-    write_file(root + "/anon/pub/a.bin", anon_file);
-    write_file(root + "/user/files/b.txt", "for the user");
-    peer->port = free_tcp_port();
-    std::ofstream(root + "/vsftpd.conf")
-        << "listen=YES\nlisten_address=127.0.0.1\nlisten_port=" << peer->port
-        << "\nbackground=NO\nanonymous_enable=YES\nanon_root=" << root
-        << "/anon\nlocal_enable=YES\nlocal_root=" << root
-        << "/user\nchroot_local_user=YES\nallow_writeable_chroot=YES\nwrite_enable=NO\n"
-           "pam_service_name=vsftpd\nsecure_chroot_dir="
-        << root
-        << "/empty\nisolate=NO\nisolate_network=NO\nseccomp_sandbox=NO\nuserlist_enable=NO\n"
-           "xferlog_enable=NO\nmax_per_ip=0\n";
-    if (!peer->run({"/usr/sbin/vsftpd", root + "/vsftpd.conf"}, true)) peer.reset();
+    if (!run_vsftpd(*peer, anon_file)) peer.reset();
   }
   static void TearDownTestSuite() { peer.reset(); }
   void SetUp() override {
@@ -411,19 +419,33 @@ TEST_F(vsftpd_peer, missing_files_and_folders_fail) {
   EXPECT_EQ(handle.last_error, quarro::FTP_CWD_FAILED);
 }
 
-TEST_F(vsftpd_peer, the_http_server_serves_an_ftp_home) {
+// The HTTP server with the FTP server at `ftp_port` as its home serves pub/a.bin (holding
+// `contents`), the folder page, and 404 for what is not there.
+void expect_served_over_http(uint16_t ftp_port, const std::string& contents) {
   httpd server;
   httpd_param settings;
   const uint16_t http_port =
-      start_loopback_httpd(server, "ftp://127.0.0.1:" + std::to_string(port) + "/pub", settings);
+      start_loopback_httpd(server, "ftp://127.0.0.1:" + std::to_string(ftp_port) + "/pub", settings);
   ASSERT_NE(http_port, 0);
   std::string body;
   EXPECT_EQ(curl_fetch(http_port, "/a.bin", &body), "200");
-  EXPECT_TRUE(body == anon_file);
+  EXPECT_TRUE(body == contents);
   EXPECT_EQ(curl_fetch(http_port, "/", &body), "200");
   EXPECT_NE(body.find("<a href=\"/a.bin\">a.bin</a>"), std::string::npos);
   EXPECT_EQ(curl_fetch(http_port, "/missing.bin"), "404");
   EXPECT_EQ(curl_fetch(http_port, "/../pub/a.bin"), "404");
+}
+
+TEST_F(vsftpd_peer, the_http_server_serves_an_ftp_home) { expect_served_over_http(port, anon_file); }
+
+// vsftpd with no_anon_password answers 230 to "USER anonymous": the file and the folder page are
+// served without a password sent.
+TEST(vsftpd_without_anonymous_password, serves_without_a_password) {
+  REQUIRE_PEER(can_run_vsftpd(), "vsftpd (needs root and the vsftpd package)");
+  suite_peer peer;
+  const std::string contents = patterned_bytes(5000);
+  ASSERT_TRUE(run_vsftpd(peer, contents, "no_anon_password=YES\n"));
+  expect_served_over_http(peer.port, contents);
 }
 
 // pyftpdlib serves the folder to one user; its PASV reply names 10.255.255.1 (as a server
