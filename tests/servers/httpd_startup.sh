@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The way a user runs the HTTP file server: the real tessary binary, headless, with a
 # Tessary.conf that enables it on a free port with a local home folder. curl fetches a file and
-# a folder page, and a path that would leave the home folder is answered 404.
+# a folder page; a FIFO in the home and a path that would leave the home folder are answered 404.
 #   httpd_startup.sh TESSARY_BINARY
 set -euo pipefail
 tessary=$1
@@ -11,6 +11,7 @@ command -v curl >/dev/null || { echo "curl is missing (scripts/install-deps --te
 mkdir -p "$work/home/sub folder"
 head -c 300000 /dev/urandom > "$work/home/data.bin"
 echo "not to be served" > "$work/secret"
+mkfifo "$work/home/pipe"
 
 port=$(free_port tcp)
 
@@ -39,6 +40,9 @@ curl -sf -o page.html "$base/"
 grep -q '<title>Shared &amp; served</title>' page.html || { echo "no title on the folder page" >&2; cat page.html >&2; exit 1; }
 grep -q '<a href="/sub%20folder/">sub folder</a>' page.html || { echo "no folder link on the page" >&2; exit 1; }
 grep -q '<a href="/data.bin">data.bin</a>' page.html || { echo "no file link on the page" >&2; exit 1; }
-code=$(curl -s --path-as-is -o /dev/null -w '%{http_code}' "$base/../secret")
+# Nothing writes to the FIFO: a server that opened it to read would wait there for good.
+code=$(curl -s --max-time 20 -o /dev/null -w '%{http_code}' "$base/pipe")
+[ "$code" = 404 ] || { echo "a FIFO in the home answered $code" >&2; exit 1; }
+code=$(curl -s --max-time 20 --path-as-is -o /dev/null -w '%{http_code}' "$base/../secret")
 [ "$code" = 404 ] || { echo "a path outside the home folder answered $code" >&2; exit 1; }
 echo "tessary served HTTP from its configuration"
