@@ -9,6 +9,10 @@
 // session is not trusted: its socket is shut at once (so no later call of the request reads
 // anything), the request fails saying "timed out; reconnecting", the session is closed, and the
 // next request connects again.
+//
+// An upload that did not arrive whole leaves no file: its partial copy is removed at once, or,
+// when the session broke or timed out before it could be, the session is given up in the same
+// way and the next session removes it as soon as it is up.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -70,6 +74,14 @@ class ssh2 : public protocol {
   // False once a call of this session timed out; the socket is shut then. Called after each
   // call that may have timed out and before each call that could take a late reply.
   bool trusted();
+  // The session is not used again, as after a time-out: the request ends and the next one
+  // connects again.
+  void abandon_session();
+  struct leftover;
+  // Right after a new SFTP session is up: the partial uploads an earlier session left.
+  void remove_leftovers();
+  // One of them, unless another file is at its name now.
+  void remove_leftover(const leftover& item);
   // libssh2's last error, with the SFTP status when the server refused; after a time-out
   // "timed out; reconnecting".
   std::string call_error();
@@ -98,6 +110,9 @@ class ssh2 : public protocol {
   void download_item(const std::string& source, std::string& local_base, transfer_session& transfer,
                      unsigned mode);
   void upload_file(const std::string& source, const std::string& target, transfer_session& transfer);
+  // Removes what a failed or cancelled upload wrote to `target` (at most `most` bytes), or keeps it
+  // for the next session; says which.
+  std::string remove_partial_upload(const std::string& target, uint64_t most);
   // The entries of a remote folder whose copy was made, into that copy.
   void download_folder(const std::string& source, std::string& local_base, transfer_session& transfer);
   void download_file(const std::string& source, const std::string& target, transfer_session& transfer,
@@ -109,8 +124,15 @@ class ssh2 : public protocol {
   LIBSSH2_SFTP* sftp = nullptr;
   int32_t last_rows = -1;
   int32_t last_columns = -1;
-  // A call of the session timed out (see above).
+  // A call of the session timed out, or the session was given up (see above).
   bool timed_out = false;
   // One block of a transfer, made at the first transfer.
   std::vector<char> transfer_buffer;
+  // A partial upload that a broken session could not remove, and the most bytes it can hold.
+  struct leftover {
+    std::string path;
+    uint64_t most = 0;
+  };
+  // Kept while the object lives, so a reconnect and a restart both work them off.
+  std::vector<leftover> leftovers;
 };

@@ -8,7 +8,9 @@
 // over what is at its name (the name was found free, or its folder was just made): a link or file
 // that appears there meanwhile skips the file, so nothing outside the copy is ever written,
 // truncated or removed. A file that fails while being written is removed at the side it was
-// written to, and standard error says why; a download that lost a file so fails, saying the same.
+// written to (an upload's partial file, where the session broke or timed out, as soon as the next
+// session is up). Every entry that failed or was skipped is said on standard error, and the
+// request then fails with the first of them; the entries that could be copied still are.
 // Downloaded files and folders get the remote entry's permission bits (less the umask), as
 // OpenSSH's sftp makes them.
 #include <fcntl.h>
@@ -19,7 +21,7 @@
 
 #include <cerrno>
 #include <chrono>
-#include <cstdio>
+#include <cstdint>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -54,6 +56,12 @@ size_t name_offset_of(const std::string& source) {
 
 bool is_folder_path(const std::string& path) { return !path.empty() && path.back() == '/'; }
 
+// The size of an open local file: the most an upload of it can have left at the server.
+uint64_t bytes_in(int fd) {
+  struct stat info {};
+  return fstat(fd, &info) == 0 ? static_cast<uint64_t>(info.st_size) : UINT64_MAX;
+}
+
 // The target of `source` under `base`: `base` and the part of the source from the name offset
 // on. For one of the request's own sources, " (1)", " (2)", ... are tried while `presence`
 // (1 taken, 0 free, -1 cannot tell) finds the name taken; everything below the source then goes
@@ -77,8 +85,6 @@ int place_target(const std::string& source, std::string& base, transfer_totals& 
   totals.top_level = false;
   return 1;
 }
-
-void say(const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); }
 
 void local_size(const std::string& path, transfer_session& transfer) {
   transfer.report_total(local_size_clock());
@@ -157,7 +163,7 @@ int ssh2::copy_files(const transfer_request& transfer, bool download, std::u16st
       upload_item(source, base, session);
     }
   }
-  if (!download || session.failure.empty()) return 1;
+  if (session.failure.empty()) return 1;
   error_text = mbs_to_wstring(session.failure);
   return 0;
 }
@@ -192,7 +198,7 @@ void ssh2::upload_item(const std::string& source, std::string& remote_base, tran
   if (placed == 0) return;
   // Without a clear "no such file" an existing file could be overwritten: skip instead.
   if (placed < 0) {
-    say("Upload of " + source + " skipped: " + call_error());
+    transfer.fail("Upload of " + source + " skipped: " + call_error());
     return;
   }
   if (!is_folder_path(source)) {
@@ -201,7 +207,7 @@ void ssh2::upload_item(const std::string& source, std::string& remote_base, tran
   }
   std::string folder_path = without_trailing_slashes(target);
   if (libssh2_sftp_mkdir_ex(sftp, folder_path.data(), length_of(folder_path), 0755) != 0) {
-    say("Upload of " + source + " skipped: cannot make " + folder_path + ": " + call_error());
+    transfer.fail("Upload of " + source + " skipped: cannot make " + folder_path + ": " + call_error());
     return;
   }
   local_folder folder(source);
@@ -218,7 +224,7 @@ void ssh2::upload_item(const std::string& source, std::string& remote_base, tran
 void ssh2::upload_file(const std::string& source, const std::string& target, transfer_session& transfer) {
   fd_closer local(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
   if (local.get() < 0) {
-    say("Upload of " + source + " skipped: " + std::strerror(errno));
+    transfer.fail("Upload of " + source + " skipped: " + std::strerror(errno));
     return;
   }
   transfer_progress shown;
@@ -228,7 +234,11 @@ void ssh2::upload_file(const std::string& source, const std::string& target, tra
                                           LIBSSH2_FXF_WRITE | LIBSSH2_FXF_CREAT | LIBSSH2_FXF_EXCL, 0644,
                                           LIBSSH2_SFTP_OPENFILE));
   if (!remote) {
-    say("Upload of " + source + " skipped: cannot open " + target + ": " + call_error());
+    std::string line = "Upload of " + source + " skipped: cannot open " + target + ": " + call_error();
+    // Unless the server refused, it may have made the (empty) file before the session failed.
+    if (libssh2_session_last_errno(session) != LIBSSH2_ERROR_SFTP_PROTOCOL)
+      line += "; " + remove_partial_upload(target, 0);
+    transfer.fail(line);
     return;
   }
   transfer_buffer.resize(transfer_block);
@@ -258,10 +268,21 @@ void ssh2::upload_file(const std::string& source, const std::string& target, tra
   if (remote.close() != 0 && failure.empty() && !transfer.stopped())
     failure = "closing it failed: " + call_error();
   if (failure.empty() && !transfer.stopped()) return;
-  // After a time-out the socket is shut, and the partial file stays.
-  bool removed = libssh2_sftp_unlink_ex(sftp, target.data(), length_of(target)) == 0;
-  if (!failure.empty())
-    say("Upload of " + source + " failed, " + failure + "; " + target + (removed ? " was removed" : " could not be removed"));
+  std::string removal = remove_partial_upload(target, bytes_in(local.get()));
+  if (!failure.empty()) transfer.fail("Upload of " + source + " failed, " + failure + "; " + removal);
+}
+
+std::string ssh2::remove_partial_upload(const std::string& target, uint64_t most) {
+  if (trusted()) {
+    int result = libssh2_sftp_unlink_ex(sftp, target.data(), length_of(target));
+    if (result == 0) return "the partial file " + target + " was removed";
+    // The server refused: trying again later would not help.
+    if (result == LIBSSH2_ERROR_SFTP_PROTOCOL) return "the partial file " + target + " could not be removed: " + call_error();
+  }
+  // The session broke or timed out: it is given up, and the next one removes the file.
+  leftovers.push_back({target, most});
+  abandon_session();
+  return "the partial file " + target + " is removed when the connection is back";
 }
 
 void ssh2::download_item(const std::string& source, std::string& local_base, transfer_session& transfer,
@@ -276,7 +297,7 @@ void ssh2::download_item(const std::string& source, std::string& local_base, tra
     return;
   }
   if (mkdir(target.c_str(), mode | S_IRWXU) != 0) {
-    say("Download of " + source + " skipped: cannot make " + target + ": " + std::strerror(errno));
+    transfer.fail("Download of " + source + " skipped: cannot make " + target + ": " + std::strerror(errno));
     return;
   }
   download_folder(source, local_base, transfer);
@@ -286,7 +307,7 @@ void ssh2::download_item(const std::string& source, std::string& local_base, tra
 void ssh2::download_folder(const std::string& source, std::string& local_base, transfer_session& transfer) {
   remote_folder folder(sftp, source);
   if (!folder.is_open()) {
-    say("Download of " + source + " skipped: " + call_error());
+    transfer.fail("Download of " + source + " skipped: " + call_error());
     return;
   }
   remote_entry entry;
@@ -304,20 +325,24 @@ void ssh2::download_file(const std::string& source, const std::string& target, t
                          unsigned mode) {
   fd_closer local(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
   if (local.get() < 0) {
-    say("Download of " + source + " skipped: cannot make " + target + ": " + std::strerror(errno));
+    transfer.fail("Download of " + source + " skipped: cannot make " + target + ": " + std::strerror(errno));
     return;
   }
   transfer_progress shown;
   shown.file = mbs_to_wstring(source);
   transfer.report(shown);
-  std::string failure;
   sftp_handle remote(
       libssh2_sftp_open_ex(sftp, source.data(), length_of(source), LIBSSH2_FXF_READ, 0, LIBSSH2_SFTP_OPENFILE));
-  // A file that cannot be opened is skipped; one that fails part way fails the download.
-  const bool opened = static_cast<bool>(remote);
-  if (!opened) failure = "it cannot be opened: " + call_error();
+  if (!remote) {
+    std::string why = call_error();
+    local.close();
+    unlink(target.c_str());
+    transfer.fail("Download of " + source + " skipped: it cannot be opened: " + why);
+    return;
+  }
+  std::string failure;
   transfer_buffer.resize(transfer_block);
-  while (remote) {
+  for (;;) {
     ssize_t n = libssh2_sftp_read(remote.get(), transfer_buffer.data(), transfer_buffer.size());
     if (n == 0) break;
     if (n < 0) {
@@ -336,7 +361,5 @@ void ssh2::download_file(const std::string& source, const std::string& target, t
   if (failure.empty() && !transfer.stopped()) return;
   unlink(target.c_str());
   if (failure.empty()) return;
-  std::string line = "Download of " + source + " failed, " + failure + "; the partial file " + target + " was removed";
-  say(line);
-  if (opened && transfer.failure.empty()) transfer.failure = std::move(line);
+  transfer.fail("Download of " + source + " failed, " + failure + "; the partial file " + target + " was removed");
 }

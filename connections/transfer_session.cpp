@@ -1,5 +1,8 @@
 #include "connections/transfer_session.h"
 
+#include <cstdio>
+#include <utility>
+
 #include "platform/worker_thread.h"
 
 transfer_session::transfer_session(bool download, const platform::worker_control& run)
@@ -63,4 +66,9 @@ void transfer_session::add_done(uint64_t bytes, progress_clock& clock) {
   transfer_progress progress;
   progress.percent = transfer_percent(totals.done, totals.total);
   report(progress);
+}
+
+void transfer_session::fail(std::string line) {
+  std::fprintf(stderr, "%s\n", line.c_str());
+  if (failure.empty()) failure = std::move(line);
 }

@@ -35,8 +35,12 @@ class transfer_session {
   // Counts copied bytes; the percent is reported when `clock` is due.
   void add_done(uint64_t bytes, progress_clock& clock);
 
+  // An entry that did not arrive whole or was skipped: `line` (what and why) goes to standard
+  // error, and the first such line becomes the request's failure.
+  void fail(std::string line);
+
   transfer_totals totals;
-  // The first file that failed while being copied, and why; empty while none did.
+  // The first entry that failed or was skipped, and why; empty while none was.
   std::string failure;
 
  private:

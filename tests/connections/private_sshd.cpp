@@ -8,7 +8,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <map>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -47,7 +51,42 @@ bool accepts_connections(uint16_t port) {
   return connected;
 }
 
+// Every process below `root`, from each process's parent in /proc.
+std::vector<pid_t> descendants_of(pid_t root) {
+  std::multimap<pid_t, pid_t> children;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc", ec)) {
+    std::ifstream stat(entry.path() / "stat");
+    std::string line;
+    if (!std::getline(stat, line)) continue;
+    // "pid (name) state ppid ...": the name may hold blanks and parentheses.
+    size_t close = line.rfind(')');
+    if (close == std::string::npos) continue;
+    char state = 0;
+    int parent = 0;
+    if (std::sscanf(line.c_str() + close + 1, " %c %d", &state, &parent) != 2) continue;
+    children.emplace(parent, std::stoi(line));
+  }
+  std::vector<pid_t> found;
+  std::vector<pid_t> open{root};
+  while (!open.empty()) {
+    pid_t parent = open.back();
+    open.pop_back();
+    auto [first, last] = children.equal_range(parent);
+    for (auto it = first; it != last; ++it) {
+      found.push_back(it->second);
+      open.push_back(it->second);
+    }
+  }
+  return found;
+}
+
 }  // namespace
+
+void private_sshd::signal_sessions(int signal) const {
+  if (pid <= 0) return;
+  for (pid_t session : descendants_of(pid)) kill(session, signal);
+}
 
 private_sshd::private_sshd(const std::string& sftp_server, const std::string& user) {
   const std::string key = folder.file("host_ed25519");
@@ -70,6 +109,7 @@ private_sshd::private_sshd(const std::string& sftp_server, const std::string& us
 
 private_sshd::~private_sshd() {
   if (pid <= 0) return;
+  signal_sessions(SIGKILL);
   kill(pid, SIGTERM);
   waitpid(pid, nullptr, 0);
 }

@@ -1,8 +1,8 @@
 #pragma once
 // An OpenSSH sshd of one test's own, on a free loopback port, with a fresh host key and the
 // test user's password login (as tests/peers/start sets it up), whose "sftp" subsystem is the
-// program given: a scripted SFTP server plays what no real file system can hold. It ends when
-// the object goes.
+// program given: a scripted SFTP server plays what no real file system can hold, "internal-sftp"
+// the test user's files. Its sessions can be killed or frozen. It ends when the object goes.
 #include <sys/types.h>
 
 #include <cstdint>
@@ -23,6 +23,9 @@ class private_sshd {
   // It takes connections.
   bool ready() const { return ready_; }
   uint16_t port() const { return port_; }
+  // Sends `signal` to every process serving its connections (those below the listening sshd):
+  // SIGKILL drops them, SIGSTOP freezes them. Frozen ones are killed when the object goes.
+  void signal_sessions(int signal) const;
 
  private:
   test_support::temp_folder folder;

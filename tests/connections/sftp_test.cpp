@@ -1,14 +1,16 @@
 // The explorer's file requests on an SSH2 connection against the loopback sshd of
 // tests/peers/start (internal-sftp with umask 000, so modes are exact): listing, downloads and
 // uploads of files and trees with name collisions, cancel and pause, delete, modify, make
-// folder, failures that remove a partial file, the time-out of a peer that hangs and the new
-// session after it, and (from a scripted SFTP server behind an sshd of the test's own) names no
-// file system holds.
+// folder, failures and skipped entries that fail a transfer and remove a partial file (at once, or
+// with the next session after a drop or a time-out, killed or frozen in an sshd of the test's
+// own), the time-out of a peer that hangs and the new session after it, and (from a scripted
+// SFTP server behind such an sshd) names no file system holds.
 //
 // The remote side is a fresh folder of the test user (test_support::remote_tree) holding names
 // with spaces, non-ASCII and invalid UTF-8 bytes, empty files, a symbolic link loop and a sparse
 // 5 GiB file; what SFTP did is checked on disk.
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <fcntl.h>
@@ -18,7 +20,9 @@
 #include <atomic>
 #include <chrono>
 #include <csignal>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -590,13 +594,136 @@ TEST_F(sftp_requests, an_upload_whose_local_read_fails_removes_the_remote_file) 
   testing::internal::CaptureStderr();
   file_request_result result = transfer(request_upload, {local.file("not-a-file")}, remote.path());
   std::string said = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(result.success, 1);
+  const std::string reason = "Upload of " + local.file("not-a-file") + " failed, the local file cannot be read: " +
+                             "Is a directory; the partial file " + remote.at("not-a-file") + " was removed";
+  EXPECT_EQ(result.success, 0);
+  EXPECT_EQ(wcs_to_string(result.error_text), reason);
   EXPECT_EQ(mode_of(remote.at("not-a-file")), -1);
-  EXPECT_NE(said.find("the local file cannot be read"), std::string::npos) << said;
+  EXPECT_NE(said.find(reason), std::string::npos) << said;
+}
+
+bool starts_with(const std::string& text, const std::string& head) { return text.rfind(head, 0) == 0; }
+bool ends_with(const std::string& text, const std::string& tail) {
+  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// What the next request lists of `folder`.
+std::set<std::string> names_in(const file_request_result& listing) {
+  std::set<std::string> names;
+  for (const auto& entry : listing.listing) names.insert(entry->name);
+  return names;
+}
+
+// The server refuses the file: a folder the test user may not write, and a file system that
+// fills up part way (a tmpfs of 8 MiB mounted in the test user's folder for the test).
+TEST_F(sftp_requests, an_upload_the_server_refuses_fails_with_the_reason_and_leaves_no_file) {
+  remote.make_folder("locked", 0555);
+  remote.make_folder("full");
+  struct stat owner {};
+  ASSERT_EQ(stat(remote.path().c_str(), &owner), 0);
+  const std::string options =
+      "size=8m,mode=0755,uid=" + std::to_string(owner.st_uid) + ",gid=" + std::to_string(owner.st_gid);
+  if (mount("tmpfs", remote.at("full").c_str(), "tmpfs", 0, options.c_str()) != 0)
+    GTEST_SKIP() << "no full file system: a tmpfs cannot be mounted here (" << std::strerror(errno) << ")";
+  struct unmount {
+    std::string path;
+    ~unmount() { umount2(path.c_str(), MNT_DETACH); }
+  } unmounted{remote.at("full")};
+  const std::string big = local.file("big.bin");
+  write_local(big, "");
+  std::filesystem::resize_file(big, 16 << 20);
+  struct row {
+    std::string folder, head, tail;
+  };
+  const row rows[] = {
+      {"locked", "Upload of " + big + " skipped: cannot open " + remote.at("locked/big.bin") + ": ", "(status 3)"},
+      {"full", "Upload of " + big + " failed, the server did not take the data: ",
+       "; the partial file " + remote.at("full/big.bin") + " was removed"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.folder);
+    file_request_result result = transfer(request_upload, {big}, remote.at(r.folder) + "/");
+    std::string text = wcs_to_string(result.error_text);
+    EXPECT_EQ(result.success, 0);
+    EXPECT_TRUE(starts_with(text, r.head)) << text;
+    EXPECT_TRUE(ends_with(text, r.tail)) << text;
+    file_request_result next = run(request_list_folder, remote.at(r.folder));
+    EXPECT_EQ(next.success, 1) << wcs_to_string(next.error_text);
+    EXPECT_EQ(names_in(next), std::set<std::string>{".."});
+    EXPECT_EQ(mode_of(remote.at(r.folder + "/big.bin")), -1);
+  }
+}
+
+// The session goes part way through a file: sshd's processes for the connection are killed (a
+// drop) or stopped (a time-out). The upload fails with the reason, and the partial file, which
+// that session could not remove, goes as soon as the next request has connected again.
+TEST_F(sftp_requests, an_upload_cut_off_mid_file_fails_and_the_next_session_removes_its_partial_file) {
+  private_sshd server("internal-sftp", env("TESSARY_SSH_USER"));
+  ASSERT_TRUE(server.ready()) << "a private sshd could not be started";
+  const std::string big = local.file("big.bin");
+  write_local(big, "");
+  std::filesystem::resize_file(big, 64 << 20);
+  struct row {
+    const char* what;
+    int signal;
+    const char* reason;  // part of the error text
+  };
+  const row rows[] = {{"killed", SIGKILL, "failed, the server did not take the data: "},
+                      {"frozen", SIGSTOP, "failed, the server did not take the data: timed out; reconnecting"}};
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.what);
+    if (connection) connection->release();
+    owner = std::make_shared<recording_owner>();
+    connect(server.port());
+    std::atomic<bool> cut{false};
+    monitor->on_progress = [&](transfer_control&, const transfer_progress& report) {
+      if (report.percent > 0 && !cut.exchange(true)) server.signal_sessions(r.signal);
+    };
+    file_request_result result = transfer(request_upload, {big}, remote.path() + "/");
+    monitor->on_progress = nullptr;
+    ASSERT_TRUE(cut) << "the upload ended before its first percent";
+    std::string text = wcs_to_string(result.error_text);
+    EXPECT_EQ(result.success, 0);
+    EXPECT_TRUE(starts_with(text, "Upload of " + big + " ")) << text;
+    EXPECT_NE(text.find(r.reason), std::string::npos) << text;
+    EXPECT_TRUE(ends_with(text, "; the partial file " + remote.at("big.bin") + " is removed when the connection is back"))
+        << text;
+    file_request_result next = run(request_list_folder, remote.path());
+    EXPECT_EQ(next.success, 1) << wcs_to_string(next.error_text);
+    EXPECT_FALSE(names_in(next).count("big.bin"));
+    EXPECT_EQ(mode_of(remote.at("big.bin")), -1);
+  }
+}
+
+// A remote file the user may not read (mode 0640, another user's): the download fails with the
+// reason and leaves no local file; in a folder, the files that can be read are still copied.
+TEST_F(sftp_requests, a_download_of_a_file_the_user_may_not_read_fails_with_the_reason) {
+  remote.write_file("secret", "secret\n", 0640);
+  remote.make_folder("mixed");
+  remote.write_file("mixed/open.txt", "open\n");
+  remote.write_file("mixed/secret", "secret\n", 0640);
+  for (const char* name : {"secret", "mixed/secret"}) ASSERT_EQ(chown(remote.at(name).c_str(), 0, 0), 0);
+  struct row {
+    std::string source, refused;
+    std::set<std::string> copied;  // below the local folder
+  };
+  const row rows[] = {{remote.at("secret"), remote.at("secret"), {}},
+                      {remote.at("mixed") + "/", remote.at("mixed/secret"), {"mixed/", "mixed/open.txt"}}};
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.source);
+    file_request_result result = transfer(request_download, {r.source}, local.path());
+    std::string text = wcs_to_string(result.error_text);
+    EXPECT_EQ(result.success, 0);
+    EXPECT_TRUE(starts_with(text, "Download of " + r.refused + " skipped: it cannot be opened: ")) << text;
+    EXPECT_TRUE(ends_with(text, "(status 3)")) << text;
+    EXPECT_EQ(tree_of(local.path()), r.copied);
+  }
+  EXPECT_EQ(file_content(local.file("mixed/open.txt")), "open\n");
 }
 
 // A link that appears at a target name while a folder is copied (another program racing the
-// copy) is never written through: the file is skipped and what the link points to is kept.
+// copy) is never written through: the file is skipped (which fails the request) and what the
+// link points to is kept.
 TEST_F(sftp_requests, a_link_placed_at_a_target_name_meanwhile_is_not_written_through) {
   remote.make_folder("down");
   remote.write_file("down/a", "remote a\n");
@@ -630,9 +757,11 @@ TEST_F(sftp_requests, a_link_placed_at_a_target_name_meanwhile_is_not_written_th
     testing::internal::CaptureStderr();
     file_request_result result = transfer(r.kind, {r.source}, r.target);
     std::string said = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(result.success, 1);
+    EXPECT_EQ(result.success, 0);
     EXPECT_TRUE(planted);
-    EXPECT_NE(said.find("skipped"), std::string::npos) << said;
+    std::string text = wcs_to_string(result.error_text);
+    EXPECT_NE(text.find(" skipped: "), std::string::npos) << text;
+    EXPECT_NE(said.find(text), std::string::npos) << said;
   }
   EXPECT_EQ(file_content(local.file("kept.txt")), "kept local\n");
   EXPECT_EQ(file_content(remote.at("kept.txt")), "kept remote\n");
@@ -641,7 +770,8 @@ TEST_F(sftp_requests, a_link_placed_at_a_target_name_meanwhile_is_not_written_th
 // Names far longer than any file system holds (a hostile or odd server) come from a scripted
 // SFTP server behind a real sshd: each is listed in full, in the server's order, and neither
 // ends the listing, the one inside a reply nor the one that begins one. A download of the folder
-// copies what can be made locally and skips the rest.
+// copies what can be made locally and fails, saying which name the local file system could not
+// hold.
 TEST_F(sftp_requests, names_longer_than_any_file_system_holds_do_not_end_a_listing) {
   private_sshd server(SCRIPTED_SFTP_SERVER, env("TESSARY_SSH_USER"));
   ASSERT_TRUE(server.ready());
@@ -663,11 +793,14 @@ TEST_F(sftp_requests, names_longer_than_any_file_system_holds_do_not_end_a_listi
   testing::internal::CaptureStderr();
   result = transfer(request_download, {"/listing/"}, local.path());
   std::string said = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(result.success, 1) << wcs_to_string(result.error_text);
+  EXPECT_EQ(result.success, 0);
+  EXPECT_EQ(wcs_to_string(result.error_text), "Download of /listing/" + long_name + " skipped: cannot make " +
+                                                  local.file("listing/" + long_name) + ": File name too long");
   for (const char* copied : {"first.txt", "middle.txt", "last.txt"})
     EXPECT_EQ(file_content(local.file(std::string("listing/") + copied)), copied);
   EXPECT_EQ(tree_of(local.file("listing")), (std::set<std::string>{"first.txt", "middle.txt", "last.txt"}));
   EXPECT_NE(said.find("Download of /listing/" + long_name + " skipped"), std::string::npos) << said.substr(0, 300);
+  EXPECT_NE(said.find("Download of /listing/" + longer_name + " skipped"), std::string::npos) << said.substr(0, 300);
 }
 
 // A name with a '/' or a NUL can only come from a hostile server; joined to the folder's path it
