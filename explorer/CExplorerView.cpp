@@ -146,7 +146,9 @@ void CExplorerView::OnFileRequestDone() {
       if (auto* folder = std::get_if<std::string>(&result->argument)) m_wndPathBar->SetPath(folder->c_str());
       return;
     case request_upload:
+      // What did arrive is listed, also behind the box of a failed upload.
       Refresh();
+      if (!result->success) break;
       return;
     case request_download:
       if (!result->success) break;

@@ -1,9 +1,9 @@
 // Explorer tabs end to end: a main frame opens an SSH2 host as an explorer against the loopback
 // sshd (tests/peers/start) and the scripted ui acts for the user: browsing with the path bar and
 // double clicks, a failed listing, download and upload with the progress dialog (and its
-// Cancel), new folder, modify and delete, all checked on the remote disk; a peer that hangs
-// answered by an error after the time-out, and a new session once it goes on; and keys and
-// clicks as a window delivers them.
+// Cancel) and the error boxes of failed ones, new folder, modify and delete, all checked on the
+// remote disk; a peer that hangs answered by an error after the time-out, and a new session
+// once it goes on; and keys and clicks as a window delivers them.
 #include <QComboBox>
 #include <QCheckBox>
 #include <QHeaderView>
@@ -12,6 +12,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTreeView>
+
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -212,6 +214,41 @@ TEST_F(ExplorerTab, CancelInTheProgressDialogStopsTheDownloadAndRemovesThePartia
   EXPECT_FALSE(dialog->isVisible());
   EXPECT_TRUE(wait([&] { return idle(); }));
   EXPECT_FALSE(std::filesystem::exists(local.file("huge.bin")));
+}
+
+// Transfers that fail say why in the window: an upload into a folder the user may not write and
+// a download of a file the user may not read (mode 0640, another user's) each show the reason
+// in the error box, and leave nothing behind.
+TEST_F(ExplorerTab, AFailedUploadOrDownloadShowsWhyInTheErrorBox) {
+  test_support::scripted_ui ui;
+  remote.make_folder("locked", 0555);
+  remote.write_file("secret", "secret\n", 0640);
+  ASSERT_EQ(chown(remote.at("secret").c_str(), 0, 0), 0);
+  std::ofstream(local.file("up.txt")) << "uploaded\n";
+  ASSERT_TRUE(open());
+  go_to(remote.at("locked"));
+  ui.expect_open_files(QStringList{QString::fromStdString(local.file("up.txt"))});
+  ui.expect_message(platform::IDOK);
+  command(ID_EXPLORER_UPLOAD);
+  ASSERT_TRUE(wait([&] { return ui.messages().size() == 1 && idle(); }));
+  EXPECT_EQ(ui.messages()[0].caption, "Error");
+  EXPECT_TRUE(ui.messages()[0].text.startsWith(QString::fromStdString(
+      "Upload of " + local.file("up.txt") + " skipped: cannot open " + remote.at("locked/up.txt") + ": ")))
+      << ui.messages()[0].text.toStdString();
+  EXPECT_EQ(mode_of(remote.at("locked/up.txt")), -1);
+
+  go_to(remote.path());
+  select({"secret"});
+  ui.expect_folder(QString::fromStdString(local.path()));
+  ui.expect_message(platform::IDOK);
+  command(ID_EXPLORER_DOWNLOAD);
+  ASSERT_TRUE(wait([&] { return ui.messages().size() == 2 && idle(); }));
+  EXPECT_EQ(ui.messages()[1].caption, "Error");
+  EXPECT_TRUE(ui.messages()[1].text.startsWith(
+      QString::fromStdString("Download of " + remote.at("secret") + " skipped: it cannot be opened: ")))
+      << ui.messages()[1].text.toStdString();
+  EXPECT_FALSE(std::filesystem::exists(local.file("secret")));
+  EXPECT_EQ(ui.left(), 0u);
 }
 
 TEST_F(ExplorerTab, APeerThatHangsGivesAnErrorAfterTheTimeOut) {

@@ -214,6 +214,19 @@ TEST_F(explorer_view, a_failed_request_shows_its_error_and_keeps_the_rows) {
   EXPECT_EQ(ui.messages()[1].text, "Download of /a failed, reading it failed: x; the partial file /tmp/a was removed");
   EXPECT_EQ(ui.messages()[1].caption, "Error");
   EXPECT_EQ(connection->request.state.load(), request_idle);
+  // An upload lists the folder again in any case, and shows its error when it failed.
+  for (int success : {1, 0}) {
+    SCOPED_TRACE(success);
+    connection->request.place(request_upload, transfer_request{{"/tmp/a"}, "/home/u/"});
+    take();
+    if (!success) ui.expect_message(platform::IDOK);
+    finish(success, success ? u"" : u"Upload of /tmp/a skipped: cannot open /home/u/a: x (status 3)");
+    answer_listing("/home/u", {});
+  }
+  ASSERT_EQ(ui.messages().size(), 3u);
+  EXPECT_EQ(ui.messages()[2].text, "Upload of /tmp/a skipped: cannot open /home/u/a: x (status 3)");
+  EXPECT_EQ(ui.messages()[2].caption, "Error");
+  EXPECT_EQ(ui.messages()[2].style, unsigned(platform::MB_OK | platform::MB_ICONERROR));
 }
 
 TEST_F(explorer_view, modify_passes_the_mode_only_when_changed_and_keeps_unchanged_name_bytes) {
