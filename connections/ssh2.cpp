@@ -26,6 +26,26 @@ constexpr unsigned channel_packet = 32768;
 // Bounds the goodbye to a server that no longer answers.
 constexpr long close_timeout_ms = 1000;
 
+// Why a session that a call of this libssh2 error broke cannot go on. (libssh2's own message
+// names the step it was at, often "Timeout waiting for ..." whatever happened.)
+std::string broken_reason(int code) {
+  switch (code) {
+    case LIBSSH2_ERROR_TIMEOUT:
+      return "timed out; reconnecting";
+    case LIBSSH2_ERROR_SOCKET_SEND:
+    case LIBSSH2_ERROR_SOCKET_RECV:
+    case LIBSSH2_ERROR_SOCKET_DISCONNECT:
+    case LIBSSH2_ERROR_BAD_SOCKET:
+    case LIBSSH2_ERROR_CHANNEL_CLOSED:
+    case LIBSSH2_ERROR_CHANNEL_EOF_SENT:
+      return "the connection was lost; reconnecting";
+    case LIBSSH2_ERROR_CHANNEL_PACKET_EXCEEDED:
+      return "the server's reply was too large; reconnecting";
+    default:
+      return "the connection failed (error " + std::to_string(code) + "); reconnecting";
+  }
+}
+
 void initialise_library() {
   static std::once_flag once;
   std::call_once(once, [] { libssh2_init(0); });
@@ -141,11 +161,14 @@ bool ssh2::reconnect(const platform::worker_control& run) {
 }
 
 bool ssh2::trusted() {
-  if (!timed_out && session && libssh2_session_last_errno(session) == LIBSSH2_ERROR_TIMEOUT) {
-    timed_out = true;
-    socket.shutdown();
-  }
-  return !timed_out;
+  if (!broken.empty() || !session) return broken.empty();
+  int code = libssh2_session_last_errno(session);
+  // A server's refusal (an SFTP status) leaves the session as it was, and a blocking call that
+  // waited leaves "would block" behind; anything else means the session cannot go on.
+  if (code == LIBSSH2_ERROR_NONE || code == LIBSSH2_ERROR_EAGAIN || code == LIBSSH2_ERROR_SFTP_PROTOCOL) return true;
+  broken = broken_reason(code);
+  socket.shutdown();
+  return false;
 }
 
 bool ssh2::establish(const platform::worker_control& run) {
@@ -172,7 +195,8 @@ bool ssh2::establish(const platform::worker_control& run) {
 }
 
 void ssh2::abandon_session() {
-  timed_out = true;
+  // A session that still looks sound is given up all the same, with libssh2's last error as why.
+  if (trusted()) broken = broken_reason(session ? libssh2_session_last_errno(session) : LIBSSH2_ERROR_SOCKET_DISCONNECT);
   socket.shutdown();
 }
 
@@ -219,7 +243,7 @@ int ssh2::close() {
   socket.close();
   last_rows = -1;
   last_columns = -1;
-  timed_out = false;
+  broken.clear();
   return 1;
 }
 

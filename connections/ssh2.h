@@ -5,10 +5,12 @@
 // an SFTP session.
 //
 // A call that times out (explorer mode) leaves libssh2 waiting for its reply, which may still
-// come and would be taken as the reply to the next call of the same kind. From then on the
-// session is not trusted: its socket is shut at once (so no later call of the request reads
-// anything), the request fails saying "timed out; reconnecting", the session is closed, and the
-// next request connects again.
+// come and would be taken as the reply to the next call of the same kind; a call that fails for
+// any other reason than the server's refusal (the connection dropped, a reply larger than
+// libssh2 takes) leaves a session that cannot go on. From then on the session is not trusted:
+// its socket is shut at once (so no later call of the request reads anything), the request fails
+// with the reason ("timed out; reconnecting", "the connection failed (<why>); reconnecting"), the
+// session is closed, and the next request connects again.
 //
 // An upload that did not arrive whole leaves no file: its partial copy is removed at once, or,
 // when the session broke or timed out before it could be, the session is given up in the same
@@ -71,8 +73,9 @@ class ssh2 : public protocol {
   bool start_sftp();
   void ask_home_folder();
 
-  // False once a call of this session timed out; the socket is shut then. Called after each
-  // call that may have timed out and before each call that could take a late reply.
+  // False once a call of this session timed out or broke it (see above); the socket is shut
+  // then. Called after each call that may have failed so and before each call that could take
+  // a late reply.
   bool trusted();
   // The session is not used again, as after a time-out: the request ends and the next one
   // connects again.
@@ -82,12 +85,12 @@ class ssh2 : public protocol {
   void remove_leftovers();
   // One of them, unless another file is at its name now.
   void remove_leftover(const leftover& item);
-  // libssh2's last error, with the SFTP status when the server refused; after a time-out
-  // "timed out; reconnecting".
+  // libssh2's last error, with the SFTP status when the server refused; once the session is not
+  // trusted, why (see above).
   std::string call_error();
-  // "<what><path> (<code>)", or "<what><path>: timed out; reconnecting".
+  // "<what><path> (<code>)", or "<what><path>: <why the session is not trusted>".
   std::u16string failure_text(const char* what, const std::string& path, long code);
-  // "Failed to list the folder (<SFTP status>)", or "...: timed out; reconnecting".
+  // "Failed to list the folder (<SFTP status>)", or "...: <why the session is not trusted>".
   std::u16string list_failure_text();
   int run_file_request(int32_t kind, const file_request_argument& argument, std::u16string& error_text,
                        const platform::worker_control& run);
@@ -124,8 +127,8 @@ class ssh2 : public protocol {
   LIBSSH2_SFTP* sftp = nullptr;
   int32_t last_rows = -1;
   int32_t last_columns = -1;
-  // A call of the session timed out, or the session was given up (see above).
-  bool timed_out = false;
+  // Why the session is not trusted (see above); empty while it is.
+  std::string broken;
   // One block of a transfer, made at the first transfer.
   std::vector<char> transfer_buffer;
   // A partial upload that a broken session could not remove, and the most bytes it can hold.

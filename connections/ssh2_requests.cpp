@@ -15,15 +15,10 @@
 #include "connections/sftp_handles.h"
 #include "connections/ssh2.h"
 
-namespace {
-
-constexpr char timed_out_text[] = "timed out; reconnecting";
-
-}  // namespace
-
 int ssh2::run_request(std::u16string& error_text, const platform::worker_control& run) {
   error_text.clear();
-  // After a time-out the session was closed: this request connects again.
+  // After a time-out or a failure that broke the session it was closed: this request connects
+  // again.
   if (!sftp && !reconnect(run)) {
     error_text = u"Failed to reconnect";
     return 0;
@@ -33,7 +28,7 @@ int ssh2::run_request(std::u16string& error_text, const platform::worker_control
   if (trusted()) return success;
   close();
   if (error_text.empty())
-    error_text = kind == request_list_folder ? list_failure_text() : u"The connection " + mbs_to_wstring(timed_out_text);
+    error_text = kind == request_list_folder ? list_failure_text() : mbs_to_wstring("The request failed: " + broken);
   return 0;
 }
 
@@ -64,7 +59,7 @@ int ssh2::run_file_request(int32_t kind, const file_request_argument& argument, 
 }
 
 std::string ssh2::call_error() {
-  if (!trusted()) return timed_out_text;
+  if (!trusted()) return broken;
   char* message = nullptr;
   int code = libssh2_session_last_error(session, &message, nullptr, 0);
   std::string text = message ? message : "unknown error";
@@ -74,12 +69,12 @@ std::string ssh2::call_error() {
 
 // The path's bytes kept through the lossless codec.
 std::u16string ssh2::failure_text(const char* what, const std::string& path, long code) {
-  std::string tail = trusted() ? " (" + std::to_string(code) + ")" : std::string(": ") + timed_out_text;
+  std::string tail = trusted() ? " (" + std::to_string(code) + ")" : ": " + broken;
   return mbs_to_wstring(what) + mbs_to_wstring(path) + mbs_to_wstring(tail);
 }
 
 std::u16string ssh2::list_failure_text() {
-  if (!trusted()) return mbs_to_wstring(std::string("Failed to list the folder: ") + timed_out_text);
+  if (!trusted()) return mbs_to_wstring("Failed to list the folder: " + broken);
   return mbs_to_wstring("Failed to list the folder (" + std::to_string(libssh2_sftp_last_error(sftp)) + ")");
 }
 
@@ -92,8 +87,8 @@ int ssh2::list_folder(const std::string& folder, std::u16string& error_text) {
   std::vector<std::unique_ptr<file_entry>> listing;
   remote_entry entry;
   bool any_entry = false;
-  // An error part way ends the listing with what came so far.
-  while (reader.next(entry) > 0) {
+  int got = 0;
+  while ((got = reader.next(entry)) > 0) {
     any_entry = true;
     if (entry.name == ".") continue;
     auto row = std::make_unique<file_entry>();
@@ -105,6 +100,11 @@ int ssh2::list_folder(const std::string& folder, std::u16string& error_text) {
     }
     read_long_entry(entry.long_entry, *row);
     listing.push_back(std::move(row));
+  }
+  // A listing that did not reach the folder's end is never shown as the whole folder.
+  if (got < 0) {
+    error_text = list_failure_text();
+    return 0;
   }
   // A folder that may be read but not searched opens, yet the server can look up none of its
   // entries (not even "." and "..") and sends none: whether the folder can be searched tells an

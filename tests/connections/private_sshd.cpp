@@ -83,9 +83,12 @@ std::vector<pid_t> descendants_of(pid_t root) {
 
 }  // namespace
 
-void private_sshd::signal_sessions(int signal) const {
-  if (pid <= 0) return;
-  for (pid_t session : descendants_of(pid)) kill(session, signal);
+int private_sshd::signal_sessions(int signal) const {
+  if (pid <= 0) return 0;
+  // All are found first: a child that loses its parent is handed to another one.
+  std::vector<pid_t> sessions = descendants_of(pid);
+  for (pid_t session : sessions) kill(session, signal);
+  return static_cast<int>(sessions.size());
 }
 
 private_sshd::private_sshd(const std::string& sftp_server, const std::string& user) {

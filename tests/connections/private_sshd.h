@@ -14,7 +14,8 @@ namespace connection_test {
 
 class private_sshd {
  public:
-  // `sftp_server`: the subsystem's program, run as the test user. `user`: the only user let in.
+  // `sftp_server`: the subsystem's program, run as the test user ("internal-sftp" for sshd's
+  // own). `user`: the only user let in.
   private_sshd(const std::string& sftp_server, const std::string& user);
   ~private_sshd();
   private_sshd(const private_sshd&) = delete;
@@ -24,8 +25,9 @@ class private_sshd {
   bool ready() const { return ready_; }
   uint16_t port() const { return port_; }
   // Sends `signal` to every process serving its connections (those below the listening sshd):
-  // SIGKILL drops them, SIGSTOP freezes them. Frozen ones are killed when the object goes.
-  void signal_sessions(int signal) const;
+  // SIGKILL drops them (as a session process that crashed), SIGSTOP freezes them; the listener
+  // takes new ones. Frozen ones are killed when the object goes. The number of processes signalled.
+  int signal_sessions(int signal) const;
 
  private:
   test_support::temp_folder folder;

@@ -1,9 +1,11 @@
-// An SFTP server (protocol version 3, on standard input and output) that serves one scripted
-// folder instead of a file system, for what no real file system holds: sshd runs it as its
+// An SFTP server (protocol version 3, on standard input and output) that serves scripted
+// folders instead of a file system, for what no real file system holds: sshd runs it as its
 // "sftp" subsystem. The folder /listing holds, in this order, "first.txt", a name of 5,000
 // bytes, "middle.txt", a name of 100,000 bytes and "last.txt" (each file's content is its name),
-// sent in two NAME replies so that a long name comes both inside a reply and at its start.
-// Anything else is not there.
+// sent in two NAME replies so that a long name comes both inside a reply and at its start. The
+// folder /oversized holds 3,000 files, "entry-0000..." to "entry-2999...", sent as a reply of
+// the first 100 and one of the rest that is larger than any SFTP packet a client need take
+// (about 770 KiB). Anything else is not there.
 #include <unistd.h>
 
 #include <cstdint>
@@ -34,19 +36,41 @@ enum : uint32_t { fx_ok = 0, fx_eof = 1, fx_no_such_file = 2, fx_op_unsupported 
 
 constexpr uint32_t attr_size = 1, attr_permissions = 4, attr_acmodtime = 8;
 constexpr uint32_t folder_mode = 040755, file_mode = 0100644;
-const std::string folder = "/listing";
 
 struct entry {
   std::string name;
   bool is_folder;
 };
 
-// The replies to the READDIR requests, in order.
-const std::vector<std::vector<entry>> batches = {
-    {{".", true}, {"..", true}, {"first.txt", false}, {std::string(5000, 'a') + ".txt", false},
-     {"middle.txt", false}},
-    {{std::string(100000, 'b') + ".txt", false}, {"last.txt", false}},
+// A folder's path and its replies to the READDIR requests, in order.
+struct folder_script {
+  std::string path;
+  std::vector<std::vector<entry>> batches;
 };
+
+// "entry-<n>", padded with dots to 100 bytes, for the n from `first` up to `end`.
+std::vector<entry> numbered_entries(int first, int end) {
+  std::vector<entry> made;
+  for (int n = first; n < end; ++n) {
+    std::string name = "entry-" + std::string(4 - std::to_string(n).size(), '0') + std::to_string(n);
+    made.push_back({name + std::string(100 - name.size(), '.'), false});
+  }
+  return made;
+}
+
+const std::vector<folder_script> folders = {
+    {"/listing",
+     {{{".", true}, {"..", true}, {"first.txt", false}, {std::string(5000, 'a') + ".txt", false}, {"middle.txt", false}},
+      {{std::string(100000, 'b') + ".txt", false}, {"last.txt", false}}}},
+    {"/oversized", {numbered_entries(0, 100), numbered_entries(100, 3000)}},
+};
+
+// The scripted folder at the path (with or without a trailing '/' or "/."), if any.
+const folder_script* folder_at(const std::string& path) {
+  for (const folder_script& folder : folders)
+    if (path == folder.path || path == folder.path + "/" || path == folder.path + "/.") return &folder;
+  return nullptr;
+}
 
 std::string u32(uint32_t v) {
   return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8), static_cast<char>(v)};
@@ -111,15 +135,18 @@ class fields {
 
 // The file of that name in the listing, if any.
 const entry* file_named(const std::string& path) {
-  for (const auto& batch : batches)
-    for (const entry& e : batch)
-      if (!e.is_folder && path == folder + "/" + e.name) return &e;
+  for (const folder_script& folder : folders)
+    for (const auto& batch : folder.batches)
+      for (const entry& e : batch)
+        if (!e.is_folder && path == folder.path + "/" + e.name) return &e;
   return nullptr;
 }
 
 }  // namespace
 
 int main() {
+  // The folder opened last, and how many of its replies were sent.
+  const folder_script* opened = nullptr;
   size_t batches_sent = 0;
   for (;;) {
     char head[5];
@@ -137,8 +164,9 @@ int main() {
     std::string id = u32(request.number());
     switch (type) {
       case fxp_opendir: {
-        std::string path = request.string();
-        if (path == folder || path == folder + "/") {
+        const folder_script* folder = folder_at(request.string());
+        if (folder) {
+          opened = folder;
           batches_sent = 0;
           send(fxp_handle, id + text("dir"));
         } else {
@@ -147,11 +175,11 @@ int main() {
         break;
       }
       case fxp_readdir:
-        if (batches_sent == batches.size()) {
+        if (!opened || batches_sent == opened->batches.size()) {
           status(id, fx_eof);
           break;
         } else {
-          const auto& batch = batches[batches_sent++];
+          const auto& batch = opened->batches[batches_sent++];
           std::string names = id + u32(static_cast<uint32_t>(batch.size()));
           for (const entry& e : batch) {
             uint64_t size = e.is_folder ? 4096 : e.name.size();
@@ -165,7 +193,7 @@ int main() {
       case fxp_stat:
       case fxp_lstat: {
         std::string path = request.string();
-        if (path == folder || path == folder + "/" || path == folder + "/.")
+        if (folder_at(path))
           send(fxp_attrs, id + attributes(true, 4096));
         else if (const entry* e = file_named(path))
           send(fxp_attrs, id + attributes(false, e->name.size()));

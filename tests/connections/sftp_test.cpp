@@ -158,6 +158,14 @@ class sftp_requests : public ::testing::Test {
     return result ? std::move(*result) : file_request_result{};
   }
 
+  // The states reported since `before` show a session of its own: connecting, then connected.
+  void expect_new_session(const std::vector<connection_state>& before) {
+    std::vector<connection_state> after = owner->states();
+    ASSERT_GE(after.size(), before.size() + 2);
+    EXPECT_EQ(after[before.size()], state_connecting);
+    EXPECT_EQ(after.back(), state_connected);
+  }
+
   file_request_result transfer(int32_t kind, std::vector<std::string> sources, std::string target) {
     return run(kind, transfer_request{std::move(sources), std::move(target)});
   }
@@ -803,6 +811,64 @@ TEST_F(sftp_requests, names_longer_than_any_file_system_holds_do_not_end_a_listi
   EXPECT_NE(said.find("Download of /listing/" + longer_name + " skipped"), std::string::npos) << said.substr(0, 300);
 }
 
+// A folder-read reply larger than libssh2 takes: the listing did not reach the folder's end, so
+// it fails instead of showing the first reply's entries as the whole folder. What is left of the
+// reply breaks the session, so the next request connects again and works.
+TEST_F(sftp_requests, a_listing_whose_reply_exceeds_the_packet_limit_fails_and_the_next_request_works) {
+  private_sshd server(SCRIPTED_SFTP_SERVER, env("TESSARY_SSH_USER"));
+  ASSERT_TRUE(server.ready());
+  connect(server.port());
+  file_request_result result = run(request_list_folder, std::string("/oversized"));
+  EXPECT_EQ(result.success, 0);
+  EXPECT_TRUE(result.listing.empty());
+  EXPECT_EQ(result.error_text, u"Failed to list the folder: the server's reply was too large; reconnecting");
+
+  std::vector<connection_state> before = owner->states();
+  result = run(request_list_folder, std::string("/listing"));
+  ASSERT_EQ(result.success, 1) << wcs_to_string(result.error_text);
+  EXPECT_EQ(result.listing.size(), 6u);
+  expect_new_session(before);
+}
+
+// A session that drops while no request runs (its process on the server killed, or the TCP
+// connection closed) fails the next request with the reason; the request after it connects
+// again and works.
+TEST_F(sftp_requests, after_a_dropped_session_the_next_request_connects_again) {
+  remote.write_file("here.txt", "here\n");
+  private_sshd server("internal-sftp", env("TESSARY_SSH_USER"));
+  ASSERT_TRUE(server.ready());
+  test_support::freezing_proxy proxy(env("TESSARY_SSH_HOST"), static_cast<uint16_t>(std::stoi(env("TESSARY_SSH_PORT"))));
+  ASSERT_TRUE(proxy.valid());
+  struct row {
+    const char* what;
+    uint16_t port;
+    std::function<void()> drop;
+  };
+  const row rows[] = {
+      {"session process killed", server.port(), [&] { EXPECT_GT(server.signal_sessions(SIGKILL), 0); }},
+      {"connection closed", proxy.port(), [&] { proxy.cut(); }},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.what);
+    if (connection) connection->release();
+    owner = std::make_shared<recording_owner>();
+    connect(r.port);
+    ASSERT_EQ(run(request_list_folder, remote.path()).success, 1);
+    r.drop();
+    file_request_result failed = run(request_list_folder, remote.path());
+    EXPECT_EQ(failed.success, 0);
+    EXPECT_EQ(failed.error_text, u"Failed to list the folder: the connection was lost; reconnecting");
+
+    std::vector<connection_state> before = owner->states();
+    file_request_result next = run(request_list_folder, remote.path());
+    ASSERT_EQ(next.success, 1) << wcs_to_string(next.error_text);
+    std::set<std::string> names;
+    for (const auto& entry : next.listing) names.insert(entry->name);
+    EXPECT_EQ(names, (std::set<std::string>{"..", "here.txt"}));
+    expect_new_session(before);
+  }
+}
+
 // A name with a '/' or a NUL can only come from a hostile server; joined to the folder's path it
 // would send a download, a size count or a delete outside the folder, so folder walks pass it
 // over. Every other byte is a name's own.
@@ -909,11 +975,7 @@ TEST_F(sftp_requests, after_a_time_out_the_next_request_acts_on_what_it_names) {
     file_request_result next = run(r.kind, r.next);
     EXPECT_EQ(next.success, 1) << wcs_to_string(next.error_text);
     r.check(next);
-    // A session of its own: the connection went to connecting and back.
-    std::vector<connection_state> after = owner->states();
-    ASSERT_GE(after.size(), before.size() + 2);
-    EXPECT_EQ(after[before.size()], state_connecting);
-    EXPECT_EQ(after.back(), state_connected);
+    expect_new_session(before);
     monitor->on_progress = nullptr;
   }
 }
