@@ -96,7 +96,10 @@ bool ssh2::log_in(const platform::worker_control& run) {
                                      static_cast<unsigned>(param.password.size()), nullptr) == 0)
       return true;
     // Only a refused password is worth another try; a broken connection is not.
-    if (libssh2_session_last_errno(session) != LIBSSH2_ERROR_AUTHENTICATION_FAILED) return false;
+    if (libssh2_session_last_errno(session) != LIBSSH2_ERROR_AUTHENTICATION_FAILED) {
+      say_connect_failure("The login", run);
+      return false;
+    }
     get_params(shown);
     if (!ask_login_question(login_question_kind::auth_failed, shown, session_uuid, run)) return false;
     param.password.clear();
@@ -107,13 +110,20 @@ LIBSSH2_CHANNEL* ssh2::open_session_channel() {
   return libssh2_channel_open_ex(session, "session", 7, channel_window, channel_packet, nullptr, 0);
 }
 
-bool ssh2::start_shell() {
+bool ssh2::start_shell(const platform::worker_control& run) {
   channel = open_session_channel();
-  if (!channel) return false;
-  if (libssh2_channel_request_pty_ex(channel, terminal_type.data(), static_cast<unsigned>(terminal_type.size()),
-                                     nullptr, 0, 80, 24, 0, 0) != 0)
+  bool started = channel &&
+                 libssh2_channel_request_pty_ex(channel, terminal_type.data(),
+                                                static_cast<unsigned>(terminal_type.size()), nullptr, 0, 80, 24, 0,
+                                                0) == 0 &&
+                 libssh2_channel_process_startup(channel, "shell", 5, nullptr, 0) == 0;
+  if (!started) {
+    say_connect_failure("Starting the shell", run);
     return false;
-  return libssh2_channel_process_startup(channel, "shell", 5, nullptr, 0) == 0;
+  }
+  // The running shell waits for its peer as long as that takes; a stop breaks the wait.
+  libssh2_session_set_timeout(session, 0);
+  return true;
 }
 
 void ssh2::ask_home_folder() {
@@ -171,19 +181,35 @@ bool ssh2::trusted() {
   return false;
 }
 
+void ssh2::say_connect_failure(const char* step, const platform::worker_control& run) {
+  if (run.stop_requested()) return;
+  char* message = nullptr;
+  int code = session ? libssh2_session_last_error(session, &message, nullptr, 0) : LIBSSH2_ERROR_NONE;
+  std::string reason = message ? message : "unknown error";
+  if (code == LIBSSH2_ERROR_TIMEOUT) reason = "no answer within " + std::to_string(login_step_timeout_ms / 1000) + " s";
+  std::fprintf(stderr, "%s with %s failed: %s\n", step, param.hostname.c_str(), reason.c_str());
+}
+
 bool ssh2::establish(const platform::worker_control& run) {
   initialise_library();
   bool opened = connect_socket(run);
   if (opened) {
     session = libssh2_session_init_ex(nullptr, nullptr, nullptr, nullptr);
-    opened = session && libssh2_session_handshake(session, socket.fd()) == 0;
+    opened = session != nullptr;
+  }
+  if (opened) {
+    // A server that accepts the connection and then says nothing (or only its banner) ends
+    // the session instead of holding it at "connecting".
+    libssh2_session_set_timeout(session, login_step_timeout_ms);
+    opened = libssh2_session_handshake(session, socket.fd()) == 0;
+    if (!opened) say_connect_failure("The SSH handshake", run);
   }
   // The key is checked before the password goes out.
   if (opened) {
     host_key_verdict verdict = check_host_key(session, param.hostname, param.port);
     opened = verdict == host_key_verdict::known || verdict == host_key_verdict::added;
   }
-  opened = opened && log_in(run) && (mode == session_view_explorer ? start_sftp() : start_shell());
+  opened = opened && log_in(run) && (mode == session_view_explorer ? start_sftp() : start_shell(run));
   if (!opened) {
     close();
     return false;

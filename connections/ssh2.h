@@ -4,12 +4,15 @@
 // a pseudo-terminal of the session's terminal type, in explorer mode the remote home folder and
 // an SFTP session.
 //
+// The handshake and each step of the login give up after `login_step_timeout_ms`; the session
+// then ends, and standard error says why.
+//
 // A call that times out (explorer mode) leaves libssh2 waiting for its reply, which may still
 // come and would be taken as the reply to the next call of the same kind; a call that fails for
 // any other reason than the server's refusal (the connection dropped, a reply larger than
 // libssh2 takes) leaves a session that cannot go on. From then on the session is not trusted:
 // its socket is shut at once (so no later call of the request reads anything), the request fails
-// with the reason ("timed out; reconnecting", "the connection failed (<why>); reconnecting"), the
+// with the reason ("timed out; reconnecting", "the connection was lost; reconnecting"), the
 // session is closed, and the next request connects again.
 //
 // An upload that did not arrive whole leaves no file: its partial copy is removed at once, or,
@@ -33,6 +36,9 @@ class ssh2 : public protocol {
  public:
   // Every blocking call of an explorer session gives up after this long.
   static constexpr long explorer_timeout_ms = 3000;
+  // The handshake and each login step (each password tried; in terminal mode each step of
+  // starting the shell) give up after this long.
+  static constexpr long login_step_timeout_ms = 30000;
   // Bytes moved per SFTP read or write call of a transfer; libssh2 splits a call into many
   // requests that are in flight together.
   static constexpr size_t transfer_block = 1024 * 1024;
@@ -69,7 +75,7 @@ class ssh2 : public protocol {
   bool connect_socket(const platform::worker_control& run);
   bool log_in(const platform::worker_control& run);
   LIBSSH2_CHANNEL* open_session_channel();
-  bool start_shell();
+  bool start_shell(const platform::worker_control& run);
   bool start_sftp();
   void ask_home_folder();
 
@@ -92,6 +98,9 @@ class ssh2 : public protocol {
   std::u16string failure_text(const char* what, const std::string& path, long code);
   // "Failed to list the folder (<SFTP status>)", or "...: <why the session is not trusted>".
   std::u16string list_failure_text();
+  // Writes to standard error why a step of connecting failed, unless the session is being
+  // stopped: "<step> with <host> failed: <libssh2's reason>".
+  void say_connect_failure(const char* step, const platform::worker_control& run);
   int run_file_request(int32_t kind, const file_request_argument& argument, std::u16string& error_text,
                        const platform::worker_control& run);
 

@@ -1,7 +1,7 @@
 // The SSH2 connection against the real sshd of tests/peers/start: login with and without the
 // record's credentials, a refused password and its retry, the terminal type and size the shell
 // sees, the last bytes before the end, host keys, stopping during a login question, and
-// explorer mode up to SFTP.
+// explorer mode up to SFTP; and servers that stop answering while the session connects.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -11,6 +11,8 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "config/session_record.h"
 #include "connections/host_key_check.h"
@@ -188,6 +190,104 @@ TEST_F(ssh2_server, explorer_mode_reports_the_home_folder_and_serves_requests) {
   EXPECT_EQ(connection->home_folder, env("TESSARY_SSH_HOME"));
   ASSERT_EQ(connection->queue_list_folder("/"), 0);
   EXPECT_TRUE(wait_until([&] { return owner->requests_done() == 1; }));
+}
+
+// A server that takes one connection, sends `greeting` (if any) and then nothing more, holding
+// the connection open until it goes.
+class mute_server {
+ public:
+  explicit mute_server(std::string greeting)
+      : greeter([this, greeting] {
+          int fd = listener.accept_one();
+          if (fd >= 0 && !greeting.empty()) send_all(fd, greeting);
+          peer.store(fd);
+        }) {}
+  ~mute_server() {
+    greeter.join();
+    if (peer.load() >= 0) close(peer.load());
+  }
+  uint16_t port() const { return listener.port(); }
+  // The connection came and was greeted.
+  bool greeted() const { return peer.load() >= 0; }
+
+ private:
+  loopback_listener listener;
+  std::atomic<int> peer{-1};
+  std::thread greeter;
+};
+
+// The handshake is bounded: a server that says nothing, or only its banner, ends the session in
+// the disconnected state once the bound passed, terminal and explorer alike, and standard error
+// says why. A stop while the handshake waits still ends the session at once, and quietly. All
+// sessions wait at the same time, so the test takes the bound once.
+TEST(ssh2_login_bound, a_server_that_stops_answering_ends_the_session_after_the_bound) {
+  struct row {
+    const char* name;
+    std::string greeting;
+    int mode;
+  };
+  const std::string banner = "SSH-2.0-OpenSSH_9.2p1 Debian-2\r\n";
+  const row rows[] = {
+      {"silent, terminal", "", session_view_terminal},
+      {"silent, explorer", "", session_view_explorer},
+      {"banner only, terminal", banner, session_view_terminal},
+      {"banner only, explorer", banner, session_view_explorer},
+  };
+  struct session {
+    std::unique_ptr<mute_server> server;
+    std::shared_ptr<recording_owner> owner = std::make_shared<recording_owner>();
+    std::shared_ptr<ssh2> connection;
+  };
+  auto open_session = [](const std::string& greeting, int mode) {
+    session made;
+    made.server = std::make_unique<mute_server>(greeting);
+    ssh2_param param;
+    param.hostname = "127.0.0.1";
+    param.port = made.server->port();
+    param.username = "nobody";
+    param.password = "secret";
+    made.connection = std::make_shared<ssh2>("uuid-mute", param);
+    made.connection->mode = mode;
+    made.connection->set_owner(made.owner);
+    made.connection->set_terminal(std::make_shared<capture_link>());
+    made.connection->start();
+    return made;
+  };
+  const auto bound = std::chrono::milliseconds(ssh2::login_step_timeout_ms);
+  testing::internal::CaptureStderr();
+  auto began = std::chrono::steady_clock::now();
+  std::vector<session> sessions;
+  for (const row& r : rows) sessions.push_back(open_session(r.greeting, r.mode));
+  session stopped = open_session("", session_view_terminal);
+
+  ASSERT_TRUE(wait_until([&] { return stopped.server->greeted(); }));
+  auto stopping = std::chrono::steady_clock::now();
+  stopped.connection->stop();
+  EXPECT_LT(std::chrono::steady_clock::now() - stopping, protocol::stop_grace + std::chrono::seconds(5));
+  EXPECT_EQ(stopped.connection->state.load(), state_disconnected);
+
+  // None ends before the bound (which libssh2 counts in whole seconds).
+  ASSERT_TRUE(wait_until(
+      [&] {
+        for (const session& s : sessions)
+          if (s.connection->state.load() == state_disconnected) return true;
+        return false;
+      },
+      bound + std::chrono::seconds(30)));
+  EXPECT_GE(std::chrono::steady_clock::now() - began, bound - std::chrono::seconds(1));
+  for (size_t i = 0; i < sessions.size(); ++i) {
+    SCOPED_TRACE(rows[i].name);
+    EXPECT_TRUE(sessions[i].owner->wait_for_state(state_disconnected, std::chrono::seconds(30)));
+    EXPECT_EQ(sessions[i].owner->states(), (std::vector<connection_state>{state_connecting, state_disconnected}));
+    EXPECT_TRUE(sessions[i].server->greeted());
+  }
+  for (session& s : sessions) s.connection->release();
+  stopped.connection->release();
+  std::string said = testing::internal::GetCapturedStderr();
+  const std::string reason = "The SSH handshake with 127.0.0.1 failed: no answer within 30 s\n";
+  size_t count = 0;
+  for (size_t at = said.find(reason); at != std::string::npos; at = said.find(reason, at + 1)) ++count;
+  EXPECT_EQ(count, sessions.size()) << said;
 }
 
 }  // namespace
