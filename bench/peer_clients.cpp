@@ -45,13 +45,18 @@ uint16_t free_loopback_port(int type) {
   return ntohs(address.sin_port);
 }
 
-std::vector<std::string> openssh_login(const char* port_flag) {
-  return {"-i", env("TESSARY_SSH_CLIENT_KEY"),
-          "-o", "UserKnownHostsFile=" + env("TESSARY_SSH_KNOWN_HOSTS"),
-          "-o", "BatchMode=yes",
-          "-o", "StrictHostKeyChecking=yes",
-          port_flag, env("TESSARY_SSH_PORT"),
-          env("TESSARY_SSH_USER") + "@" + env("TESSARY_SSH_HOST")};
+std::vector<std::string> openssh_login(const char* port_flag, uint16_t via_port) {
+  std::vector<std::string> words = {"-i", env("TESSARY_SSH_CLIENT_KEY"),
+                                    "-o", "UserKnownHostsFile=" + env("TESSARY_SSH_KNOWN_HOSTS"),
+                                    "-o", "BatchMode=yes",
+                                    "-o", "StrictHostKeyChecking=yes",
+                                    port_flag, env("TESSARY_SSH_PORT")};
+  if (via_port) {
+    words.back() = std::to_string(via_port);
+    words.insert(words.end(), {"-o", "HostKeyAlias=[" + env("TESSARY_SSH_HOST") + "]:" + env("TESSARY_SSH_PORT")});
+  }
+  words.push_back(env("TESSARY_SSH_USER") + "@" + env("TESSARY_SSH_HOST"));
+  return words;
 }
 
 double run_quietly(std::vector<std::string> words) {

@@ -1,0 +1,197 @@
+#include "bench/delay_relay.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <deque>
+#include <memory>
+#include <vector>
+
+namespace bench {
+
+namespace {
+
+using relay_clock = std::chrono::steady_clock;
+
+// Bytes taken from one side, passed on once due.
+struct held {
+  relay_clock::time_point due;
+  std::string bytes;
+  size_t sent = 0;
+};
+
+// One direction of a relayed connection: what `from` sends waits in `queue` until due, then goes
+// to `to`. Once `from` has ended and the queue is empty, `to` is shut for writing, so an end
+// arrives as late as the bytes before it.
+struct direction {
+  int from = -1;
+  int to = -1;
+  std::deque<held> queue;
+  bool source_ended = false;
+  bool shut = false;
+  bool failed = false;
+
+  // Sends what is due while the socket takes it.
+  void pass_on(relay_clock::time_point now) {
+    while (!queue.empty() && queue.front().due <= now) {
+      held& front = queue.front();
+      ssize_t n = send(to, front.bytes.data() + front.sent, front.bytes.size() - front.sent, MSG_NOSIGNAL);
+      if (n < 0) {
+        if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) failed = true;
+        return;
+      }
+      front.sent += static_cast<size_t>(n);
+      if (front.sent < front.bytes.size()) return;
+      queue.pop_front();
+    }
+  }
+  // Takes what arrived, to be passed on after `delay`.
+  void take(std::vector<char>& buffer, std::chrono::microseconds delay) {
+    ssize_t n = recv(from, buffer.data(), buffer.size(), 0);
+    if (n > 0) {
+      queue.push_back({relay_clock::now() + delay, std::string(buffer.data(), static_cast<size_t>(n))});
+      return;
+    }
+    if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) source_ended = true;
+  }
+  bool done() const { return failed || shut; }
+};
+
+struct relayed {
+  direction up;    // client to target
+  direction down;  // target to client
+  relayed(int client, int target) {
+    up.from = down.to = client;
+    up.to = down.from = target;
+  }
+  ~relayed() {
+    close(up.from);
+    close(up.to);
+  }
+  relayed(const relayed&) = delete;
+  relayed& operator=(const relayed&) = delete;
+  bool finished() const { return up.failed || down.failed || (up.done() && down.done()); }
+};
+
+// Bytes go out as soon as they are due: a small reply held back for coalescing (Nagle) would add
+// a delay of the relay's own.
+void send_at_once(int fd) {
+  int on = 1;
+  setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+}
+
+int connect_to(const std::string& host, uint16_t port) {
+  int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(port);
+  inet_pton(AF_INET, host.c_str(), &address.sin_addr);
+  if (fd >= 0 && connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    close(fd);
+    return -1;
+  }
+  if (fd >= 0) {
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+    send_at_once(fd);
+  }
+  return fd;
+}
+
+}  // namespace
+
+delay_relay::delay_relay(const std::string& target_host, uint16_t target_port, std::chrono::microseconds one_way)
+    : target_host(target_host), target_port(target_port), one_way(one_way) {
+  listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  if (listener < 0 || bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+      listen(listener, 8) != 0 || getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    if (listener >= 0) close(listener);
+    listener = -1;
+    return;
+  }
+  listen_port = ntohs(address.sin_port);
+  worker = std::thread([this] { serve(); });
+}
+
+delay_relay::~delay_relay() {
+  ending = true;
+  wake.signal();
+  if (worker.joinable()) worker.join();
+  if (listener >= 0) close(listener);
+}
+
+void delay_relay::serve() {
+  std::vector<std::unique_ptr<relayed>> links;
+  std::vector<char> buffer(256 * 1024);
+  struct role {
+    direction* way;
+    bool reading;
+  };
+  while (!ending) {
+    const auto now = relay_clock::now();
+    std::vector<pollfd> waits{{wake.fd(), POLLIN, 0}, {listener, POLLIN, 0}};
+    std::vector<role> roles;
+    auto next = relay_clock::time_point::max();
+    for (auto& link : links) {
+      for (direction* way : {&link->up, &link->down}) {
+        if (!way->source_ended) {
+          waits.push_back({way->from, POLLIN, 0});
+          roles.push_back({way, true});
+        }
+        if (way->queue.empty()) continue;
+        if (way->queue.front().due <= now) {
+          waits.push_back({way->to, POLLOUT, 0});
+          roles.push_back({way, false});
+        } else {
+          next = std::min(next, way->queue.front().due);
+        }
+      }
+    }
+    timespec wait_time{};
+    timespec* bound = nullptr;
+    if (next != relay_clock::time_point::max()) {
+      const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(next - now).count();
+      wait_time.tv_sec = static_cast<time_t>(left / 1000000000);
+      wait_time.tv_nsec = static_cast<long>(left % 1000000000);
+      bound = &wait_time;
+    }
+    if (ppoll(waits.data(), waits.size(), bound, nullptr) < 0) continue;
+    if (waits[0].revents) wake.clear();
+    if (waits[1].revents & POLLIN) {
+      int client = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+      int target = client >= 0 ? connect_to(target_host, target_port) : -1;
+      if (target >= 0) {
+        send_at_once(client);
+        links.push_back(std::make_unique<relayed>(client, target));
+      } else if (client >= 0) {
+        close(client);
+      }
+    }
+    for (size_t i = 0; i < roles.size(); ++i) {
+      if (!waits[i + 2].revents) continue;
+      if (roles[i].reading) roles[i].way->take(buffer, one_way);
+      else roles[i].way->pass_on(relay_clock::now());
+    }
+    for (auto& link : links) {
+      for (direction* way : {&link->up, &link->down}) {
+        if (way->source_ended && way->queue.empty() && !way->shut) {
+          shutdown(way->to, SHUT_WR);
+          way->shut = true;
+        }
+      }
+    }
+    std::erase_if(links, [](const std::unique_ptr<relayed>& link) { return link->finished(); });
+  }
+}
+
+}  // namespace bench
