@@ -138,7 +138,8 @@ class ssh2 : public protocol {
   int32_t last_columns = -1;
   // Why the session is not trusted (see above); empty while it is.
   std::string broken;
-  // One block of a transfer, made at the first transfer.
+  // The buffer of a transfer (one block of a download, the sliding window of an upload), made at
+  // the first transfer.
   std::vector<char> transfer_buffer;
   // A partial upload that a broken session could not remove, and the most bytes it can hold.
   struct leftover {

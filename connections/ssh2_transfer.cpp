@@ -31,6 +31,7 @@
 #include "config/text_convert.h"
 #include "connections/local_files.h"
 #include "connections/sftp_handles.h"
+#include "connections/sftp_upload.h"
 #include "connections/ssh2.h"
 #include "connections/transfer_session.h"
 
@@ -241,30 +242,13 @@ void ssh2::upload_file(const std::string& source, const std::string& target, tra
     transfer.fail(line);
     return;
   }
-  transfer_buffer.resize(transfer_block);
-  std::string failure;
-  for (;;) {
-    long n = read_some(local.get(), transfer_buffer.data(), transfer_buffer.size());
-    if (n == 0) break;
-    if (n < 0) {
-      failure = std::string("the local file cannot be read: ") + std::strerror(errno);
-      break;
-    }
-    const char* piece = transfer_buffer.data();
-    size_t left = static_cast<size_t>(n);
-    while (left > 0) {
-      ssize_t taken = libssh2_sftp_write(remote.get(), piece, left);
-      // A write that takes nothing would be repeated for ever: it is an error like any other.
-      if (taken <= 0) {
-        failure = "the server did not take the data: " + call_error();
-        break;
-      }
-      piece += taken;
-      left -= static_cast<size_t>(taken);
-      transfer.add_done(static_cast<uint64_t>(taken), upload_clock());
-    }
-    if (!failure.empty() || !transfer.go_on(upload_pause)) break;
-  }
+  std::string failure = write_to_remote(
+      remote.get(), local.get(), transfer_buffer,
+      [&](uint64_t taken) {
+        transfer.add_done(taken, upload_clock());
+        return transfer.go_on(upload_pause);
+      },
+      [this] { return call_error(); });
   if (remote.close() != 0 && failure.empty() && !transfer.stopped())
     failure = "closing it failed: " + call_error();
   if (failure.empty() && !transfer.stopped()) return;

@@ -413,6 +413,69 @@ TEST_F(sftp_requests, pause_holds_the_copy_until_resumed) {
   EXPECT_EQ(file_content(remote.at("data.bin")), data);
 }
 
+// An upload keeps blocks in flight and reads on behind them: a file of many blocks paused or
+// cancelled mid-file keeps every byte in its place once resumed, and after a cancel the session
+// is still in step for the next request.
+TEST_F(sftp_requests, an_upload_stopped_mid_file_keeps_its_bytes_in_place_and_the_session_in_step) {
+  std::string data(40 * ssh2::transfer_block + 4321, '\0');
+  for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 7 + i / 4096 + i / 1000003);
+  write_local(local.file("data.bin"), data);
+  write_local(local.file("after.txt"), "after\n");
+  test_support::freezing_proxy proxy(env("TESSARY_SSH_HOST"), static_cast<uint16_t>(std::stoi(env("TESSARY_SSH_PORT"))));
+  ASSERT_TRUE(proxy.valid());
+  connect(proxy.port());
+  const size_t states = owner->states().size();
+  auto size_of = [](const std::string& path) {
+    std::error_code ec;
+    uintmax_t size = std::filesystem::file_size(path, ec);
+    return ec ? uintmax_t{0} : size;
+  };
+  for (bool cancel : {false, true}) {
+    const std::string folder = cancel ? "cancelled" : "paused";
+    SCOPED_TRACE(folder);
+    remote.make_folder(folder);
+    const std::string target = remote.at(folder + "/data.bin");
+    ASSERT_TRUE(connection->request.place(request_upload,
+                                          transfer_request{{local.file("data.bin")}, remote.at(folder) + "/"}));
+    ASSERT_TRUE(wait_until([&] { return size_of(target) >= 2 * ssh2::transfer_block; }));
+    // Held still for a moment (well inside the time-out), the upload fills the server's window
+    // and waits with requests half sent.
+    proxy.freeze();
+    std::this_thread::sleep_for(300ms);
+    {
+      std::lock_guard<std::mutex> guard(monitor->lock);
+      if (cancel) monitor->current->cancel();
+      else monitor->current->set_paused(true);
+    }
+    proxy.thaw();
+    if (!cancel) {
+      // What was in flight lands; then the file stays as it is until the copy goes on.
+      uintmax_t held = 0;
+      ASSERT_TRUE(wait_until([&] {
+        uintmax_t before = size_of(target);
+        std::this_thread::sleep_for(500ms);
+        held = size_of(target);
+        return held == before;
+      }));
+      EXPECT_LT(held, data.size());
+      EXPECT_EQ(connection->request.state.load(), request_running);
+      std::lock_guard<std::mutex> guard(monitor->lock);
+      monitor->current->set_paused(false);
+    }
+    ASSERT_TRUE(wait_until([&] { return connection->request.state.load() == request_done; }));
+    EXPECT_EQ(connection->request.collect()->success, 1);
+    if (cancel) {
+      EXPECT_EQ(mode_of(target), -1);
+      EXPECT_EQ(transfer(request_upload, {local.file("after.txt")}, remote.at(folder) + "/").success, 1);
+      EXPECT_EQ(file_content(remote.at(folder + "/after.txt")), "after\n");
+    } else {
+      EXPECT_TRUE(file_content(target) == data);
+    }
+  }
+  // One session did it all: none timed out and was replaced.
+  EXPECT_EQ(owner->states().size(), states);
+}
+
 // The reports while copying are throttled and may lag behind; a pause shows what is done at
 // once, and says so, until the copy goes on.
 TEST_F(sftp_requests, a_pause_shows_the_fraction_done_at_once_and_going_on_brings_the_action_back) {
