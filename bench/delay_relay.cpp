@@ -1,6 +1,5 @@
 #include "bench/delay_relay.h"
 
-#include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -13,6 +12,8 @@
 #include <deque>
 #include <memory>
 #include <vector>
+
+#include "tests/support/relay_sockets.h"
 
 namespace bench {
 
@@ -87,16 +88,9 @@ void send_at_once(int fd) {
   setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
 }
 
-int connect_to(const std::string& host, uint16_t port) {
-  int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(port);
-  inet_pton(AF_INET, host.c_str(), &address.sin_addr);
-  if (fd >= 0 && connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-    close(fd);
-    return -1;
-  }
+// The connection to the target, sending without delay and never blocking the relay's thread.
+int connect_to_target(const std::string& host, uint16_t port) {
+  int fd = test_support::connect_to(host, port);
   if (fd >= 0) {
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
     send_at_once(fd);
@@ -108,18 +102,8 @@ int connect_to(const std::string& host, uint16_t port) {
 
 delay_relay::delay_relay(const std::string& target_host, uint16_t target_port, std::chrono::microseconds one_way)
     : target_host(target_host), target_port(target_port), one_way(one_way) {
-  listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  if (listener < 0 || bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-      listen(listener, 8) != 0 || getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-    if (listener >= 0) close(listener);
-    listener = -1;
-    return;
-  }
-  listen_port = ntohs(address.sin_port);
+  listener = test_support::listen_on_free_loopback_port(listen_port);
+  if (listener < 0) return;
   worker = std::thread([this] { serve(); });
 }
 
@@ -169,7 +153,7 @@ void delay_relay::serve() {
     if (waits[0].revents) wake.clear();
     if (waits[1].revents & POLLIN) {
       int client = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-      int target = client >= 0 ? connect_to(target_host, target_port) : -1;
+      int target = client >= 0 ? connect_to_target(target_host, target_port) : -1;
       if (target >= 0) {
         send_at_once(client);
         links.push_back(std::make_unique<relayed>(client, target));

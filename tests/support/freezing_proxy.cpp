@@ -1,7 +1,5 @@
 #include "tests/support/freezing_proxy.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -11,39 +9,14 @@
 #include <deque>
 #include <vector>
 
+#include "tests/support/relay_sockets.h"
+
 namespace test_support {
-
-namespace {
-
-int connect_to(const std::string& host, uint16_t port) {
-  int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(port);
-  inet_pton(AF_INET, host.c_str(), &address.sin_addr);
-  if (fd >= 0 && connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-    close(fd);
-    fd = -1;
-  }
-  return fd;
-}
-
-}  // namespace
 
 freezing_proxy::freezing_proxy(const std::string& target_host, uint16_t target_port, std::chrono::milliseconds delay)
     : target_host(target_host), target_port(target_port), delay(delay) {
-  listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  if (listener < 0 || bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-      listen(listener, 8) != 0 || getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-    if (listener >= 0) close(listener);
-    listener = -1;
-    return;
-  }
-  listen_port = ntohs(address.sin_port);
+  listener = listen_on_free_loopback_port(listen_port);
+  if (listener < 0) return;
   worker = std::thread([this] { serve(); });
 }
 
