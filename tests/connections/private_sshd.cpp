@@ -3,7 +3,6 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,32 +12,15 @@
 #include <fstream>
 #include <map>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "tests/connections/connection_test_support.h"
-
-extern char** environ;
+#include "tests/support/peer_env.h"
+#include "tests/support/spawn.h"
 
 namespace connection_test {
 
 namespace {
-
-// Starts a program given by its full path; its process id, 0 when it could not start.
-pid_t start_program(std::vector<std::string> arguments) {
-  std::vector<char*> argv;
-  for (std::string& argument : arguments) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-  pid_t child = 0;
-  return posix_spawn(&child, argv[0], nullptr, nullptr, argv.data(), environ) == 0 ? child : 0;
-}
-
-// Runs a program to its end; true when it exited with 0.
-bool run_program(std::vector<std::string> arguments) {
-  pid_t child = start_program(std::move(arguments));
-  int status = 0;
-  return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
 
 bool accepts_connections(uint16_t port) {
   int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -91,23 +73,40 @@ int private_sshd::signal_sessions(int signal) const {
   return static_cast<int>(sessions.size());
 }
 
-private_sshd::private_sshd(const std::string& sftp_server, const std::string& user) {
+private_sshd::private_sshd(const std::string& sftp_server, const std::string& user)
+    : failure_(start(sftp_server, user)) {}
+
+std::string private_sshd::start(const std::string& sftp_server, const std::string& user) {
+  // A program of the build tree may lie in a folder the test user cannot enter, so it runs a
+  // copy; a name sshd knows itself ("internal-sftp") goes as it is.
+  std::string program = sftp_server;
+  if (sftp_server.starts_with('/')) {
+    program = folder.file(std::filesystem::path(sftp_server).filename().string());
+    std::error_code copy_error;
+    std::filesystem::copy_file(sftp_server, program, copy_error);
+    if (copy_error) return "cannot copy " + sftp_server + " to " + program + ": " + copy_error.message();
+    if (std::string unreachable = test_support::test_user_cannot_reach(program); !unreachable.empty())
+      return unreachable;
+  }
   const std::string key = folder.file("host_ed25519");
-  if (!run_program({"/usr/bin/ssh-keygen", "-q", "-t", "ed25519", "-N", "", "-f", key})) return;
+  if (test_support::run_program({"/usr/bin/ssh-keygen", "-q", "-t", "ed25519", "-N", "", "-f", key}) != 0)
+    return "ssh-keygen could not make a host key";
   {
     // A port the kernel found free; sshd takes it over at once.
     loopback_listener probe;
-    if (!probe.valid()) return;
+    if (!probe.valid()) return "no free loopback port";
     port_ = probe.port();
   }
   const std::string config = folder.file("sshd_config");
   std::ofstream(config) << "Port " << port_ << "\nListenAddress 127.0.0.1\nHostKey " << key
                         << "\nPidFile none\nPasswordAuthentication yes\nKbdInteractiveAuthentication no\n"
                            "PubkeyAuthentication no\nUsePAM no\nPermitRootLogin no\nAllowUsers "
-                        << user << "\nStrictModes no\nSubsystem sftp " << sftp_server << "\nLogLevel ERROR\n";
-  pid = start_program({"/usr/sbin/sshd", "-D", "-e", "-f", config});
-  if (pid <= 0) return;
-  ready_ = wait_until([&] { return accepts_connections(port_); });
+                        << user << "\nStrictModes no\nSubsystem sftp " << program << "\nLogLevel ERROR\n";
+  pid = test_support::start_program({"/usr/sbin/sshd", "-D", "-e", "-f", config});
+  if (pid <= 0) return "sshd could not be started";
+  if (!wait_until([&] { return accepts_connections(port_); }))
+    return "sshd does not accept connections on port " + std::to_string(port_);
+  return "";
 }
 
 private_sshd::~private_sshd() {

@@ -2,7 +2,9 @@
 // An OpenSSH sshd of one test's own, on a free loopback port, with a fresh host key and the
 // test user's password login (as tests/peers/start sets it up), whose "sftp" subsystem is the
 // program given: a scripted SFTP server plays what no real file system can hold, "internal-sftp"
-// the test user's files. Its sessions can be killed or frozen. It ends when the object goes.
+// the test user's files. A program is copied into the sshd's own folder, which the test user
+// reaches wherever the checkout lives. Its sessions can be killed or frozen. It ends when the
+// object goes.
 #include <sys/types.h>
 
 #include <cstdint>
@@ -22,7 +24,10 @@ class private_sshd {
   private_sshd& operator=(const private_sshd&) = delete;
 
   // It takes connections.
-  bool ready() const { return ready_; }
+  bool ready() const { return failure_.empty(); }
+  // What kept it from serving (the test user cannot run the program, sshd did not start...),
+  // empty when it is ready.
+  const std::string& failure() const { return failure_; }
   uint16_t port() const { return port_; }
   // Sends `signal` to every process serving its connections (those below the listening sshd):
   // SIGKILL drops them (as a session process that crashed), SIGSTOP freezes them; the listener
@@ -30,10 +35,13 @@ class private_sshd {
   int signal_sessions(int signal) const;
 
  private:
-  test_support::temp_folder folder;
+  // Starts sshd; what kept it from serving, empty when it serves.
+  std::string start(const std::string& sftp_server, const std::string& user);
+
+  test_support::temp_folder folder{test_support::temp_folder::reach::everyone};
   pid_t pid = 0;
   uint16_t port_ = 0;
-  bool ready_ = false;
+  std::string failure_;
 };
 
 }  // namespace connection_test

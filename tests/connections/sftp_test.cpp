@@ -730,7 +730,7 @@ TEST_F(sftp_requests, an_upload_the_server_refuses_fails_with_the_reason_and_lea
 // that session could not remove, goes as soon as the next request has connected again.
 TEST_F(sftp_requests, an_upload_cut_off_mid_file_fails_and_the_next_session_removes_its_partial_file) {
   private_sshd server("internal-sftp", env("TESSARY_SSH_USER"));
-  ASSERT_TRUE(server.ready()) << "a private sshd could not be started";
+  ASSERT_TRUE(server.ready()) << "a private sshd could not be started: " << server.failure();
   const std::string big = local.file("big.bin");
   write_local(big, "");
   std::filesystem::resize_file(big, 64 << 20);
@@ -845,7 +845,7 @@ TEST_F(sftp_requests, a_link_placed_at_a_target_name_meanwhile_is_not_written_th
 // hold.
 TEST_F(sftp_requests, names_longer_than_any_file_system_holds_do_not_end_a_listing) {
   private_sshd server(SCRIPTED_SFTP_SERVER, env("TESSARY_SSH_USER"));
-  ASSERT_TRUE(server.ready());
+  ASSERT_TRUE(server.ready()) << server.failure();
   connect(server.port());
   const std::string long_name = std::string(5000, 'a') + ".txt";
   const std::string longer_name = std::string(100000, 'b') + ".txt";

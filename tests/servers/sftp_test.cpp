@@ -25,6 +25,7 @@
 #include "tests/servers/loopback.h"
 #include "tests/servers/tftp_fixture.h"
 #include "tests/support/peer_env.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -147,12 +148,12 @@ TEST_F(sftp_peer, the_http_server_serves_an_sftp_home) {
   EXPECT_EQ(server_test::curl_fetch(http_port, "/sub"), "404");
 }
 
-// Names of 5,000 and 100,000 bytes, one inside a reply and one at its start: each is listed in
-// full, and neither ends the listing.
-TEST(sftp_back_end, names_longer_than_any_file_system_holds_do_not_end_a_listing) {
+// Names of 5,000 and 100,000 bytes, one inside a reply and one at its start, from the scripted
+// SFTP server `program`: each is listed in full, and neither ends the listing.
+void expect_long_names_listed(const std::string& program) {
   REQUIRE_PEER(!env("TESSARY_SSH_USER").empty(), "the test user of tests/peers/start");
-  connection_test::private_sshd server(SCRIPTED_SFTP_SERVER, env("TESSARY_SSH_USER"));
-  ASSERT_TRUE(server.ready());
+  connection_test::private_sshd server(program, env("TESSARY_SSH_USER"));
+  ASSERT_TRUE(server.ready()) << server.failure();
   quarro::location where;
   where.scheme = quarro::SCHEME_SFTP;
   where.host = "127.0.0.1";
@@ -176,6 +177,22 @@ TEST(sftp_back_end, names_longer_than_any_file_system_holds_do_not_end_a_listing
     EXPECT_EQ(entry.size, static_cast<int64_t>(entry.name.size()));
     EXPECT_TRUE(entry.line.ends_with(" " + entry.name));
   }
+}
+
+TEST(sftp_back_end, names_longer_than_any_file_system_holds_do_not_end_a_listing) {
+  expect_long_names_listed(SCRIPTED_SFTP_SERVER);
+}
+
+// The same from a checkout in a folder that the test user cannot enter: the scripted server
+// is built there and the tests' temporary folders lie there too.
+TEST(sftp_back_end, long_names_are_listed_from_a_checkout_in_a_private_folder) {
+  test_support::private_checkout checkout;
+  ASSERT_FALSE(test_support::test_user_cannot_reach(checkout.path()).empty()) << "the test user enters " << checkout.path();
+  const std::filesystem::path build = checkout.path() + "/build-tests";
+  std::filesystem::create_directories(build);
+  const std::filesystem::path program = build / std::filesystem::path(SCRIPTED_SFTP_SERVER).filename();
+  std::filesystem::copy_file(SCRIPTED_SFTP_SERVER, program);
+  expect_long_names_listed(program.string());
 }
 
 TEST(sftp_back_end, a_silent_server_fails_within_the_time_out) {
