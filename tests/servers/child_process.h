@@ -30,14 +30,15 @@ class child_process {
 };
 
 // A peer that a test suite starts once, in a folder of its own and on a free port; it ends
-// with the object.
+// with the object. The folder is open to all, wherever the checkout lives: a peer may serve it
+// as another user (vsftpd as the user who logs in).
 struct suite_peer {
   // Starts the program (its output in "peer.log" of the folder) and waits until it serves:
   // until its TCP port accepts, or, for a UDP peer, until a socket is bound to its port. False
   // when it ended first or did not serve within half a minute.
   bool run(const std::vector<std::string>& argv, bool tcp);
 
-  test_support::temp_folder folder;
+  test_support::temp_folder folder{test_support::temp_folder::reach::everyone};
   child_process process;
   uint16_t port = 0;
 };

@@ -392,6 +392,7 @@ TEST_F(vsftpd_peer, anonymous_size_read_and_list) {
 TEST_F(vsftpd_peer, a_user_logs_in_with_the_query_password) {
   const std::string user = test_support::env("TESSARY_SSH_USER");
   REQUIRE_PEER(!user.empty(), "the test user of tests/peers/start");
+  ASSERT_TEST_USER_REACHES(peer->folder.file("user/files/b.txt"));
   quarro::handle handle;
   auto where = ftp_location(port, "/files/b.txt", user, test_support::env("TESSARY_SSH_PASSWORD"));
   ASSERT_TRUE(handle.create_backend(&where));
