@@ -92,6 +92,9 @@ void log_writer_thread(log_writer& writer) {
         const std::string& bytes = batch[end].bytes;
         if (stream && !bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), stream);
       }
+      // What the run wrote reaches the file now, while logging goes on: a crash or a kill
+      // loses at most the batch being written, and the user can read the log as it grows.
+      if (stream) std::fflush(stream);
       std::lock_guard<std::mutex> guard(writer.lock_);
       if (log) {
         log->pending_ -= static_cast<int>(end - next);

@@ -75,5 +75,6 @@ class log_writer {
 };
 
 // The writer thread's procedure: takes all pending writes as one batch and writes them in
-// order, each file's entries in their push order; a file being closed goes first. Runs forever.
+// order, each file's entries in their push order; a file being closed goes first. What it
+// writes is flushed to the file before it takes the next batch. Runs forever.
 void log_writer_thread(log_writer& writer);

@@ -13,6 +13,7 @@
 
 #include "platform/atomic_file.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/wait_until.h"
 
 namespace {
 
@@ -44,6 +45,25 @@ TEST_F(log_writer_test, keeps_the_order_and_drops_empty_entries) {
   writer.close_file(log);
   EXPECT_EQ(log->file, nullptr);
   EXPECT_EQ(contents(folder.file("one.log")), std::string("first\r\nsecond\r\nth\0rd\r\n", 22));
+}
+
+// A log being written can be read as it grows (and survives a crash of the program): what
+// the writer took reaches the file without waiting for the log to be stopped.
+TEST_F(log_writer_test, the_file_holds_the_first_lines_while_logging_goes_on) {
+  const std::string path = folder.file("live.log");
+  const auto log = log_file::open(path);
+  ASSERT_TRUE(log);
+  writer.push(log, "login: root\r\n");
+  writer.push(log, "# uptime\r\n");
+  const std::string first = "login: root\r\n# uptime\r\n";
+  std::string seen;
+  EXPECT_TRUE(test_support::wait_until([&] { return platform::read_file(path, seen) && seen == first; }))
+      << "the file holds \"" << seen << "\"";
+  writer.push(log, "up 3 days\r\n");
+  EXPECT_TRUE(test_support::wait_until([&] { return platform::read_file(path, seen) && seen == first + "up 3 days\r\n"; }))
+      << "the file holds \"" << seen << "\"";
+  writer.close_file(log);
+  EXPECT_EQ(contents(path), first + "up 3 days\r\n");
 }
 
 TEST_F(log_writer_test, two_sessions_each_get_their_own_lines) {
