@@ -58,6 +58,8 @@ namespace {
 
 constexpr int status_size_delay_ms = 200;
 constexpr int active_child_delay_ms = 50;
+// How long a note on the status bar stays when no other session comes to the front first.
+constexpr int status_note_ms = 10000;
 constexpr int command_ui_interval_ms = 250;
 
 // The commands this frame carries a handler for; every other id is either a session command
@@ -420,6 +422,8 @@ void CMainFrame::terminal_resized(int rows, int cols) {
   m_timerStatusSize.start(status_size_delay_ms);
 }
 
+void CMainFrame::show_status(const QString& text) { statusBar()->showMessage(text, status_note_ms); }
+
 CBaseView* CMainFrame::active_view() { return m_pActiveChild ? m_pActiveChild->GetActiveView() : nullptr; }
 
 bool CMainFrame::open_session(const session_record& record) { return ::open_session(record); }
@@ -440,8 +444,15 @@ bool CMainFrame::app_closing() const { return ::app_closing; }
 int CMainFrame::screen_dpi_y() const { return ::screen_dpi_y > 0 ? ::screen_dpi_y : 96; }
 
 void CMainFrame::child_activation_changed(CChildFrame* frame, bool active) {
-  if (active) m_pActiveChild = frame;
-  else if (m_pActiveChild == frame) m_pActiveChild = nullptr;
+  // A note on the status bar is about the session that was in front; it goes when another one
+  // comes there (not when the same one is activated again after a dialog).
+  if (active) {
+    if (frame != m_pFrontChild) statusBar()->clearMessage();
+    m_pFrontChild = frame;
+    m_pActiveChild = frame;
+  } else if (m_pActiveChild == frame) {
+    m_pActiveChild = nullptr;
+  }
   m_timerActiveChild.start(active_child_delay_ms);
   UpdateCommandUI();
 }

@@ -6,6 +6,7 @@
 // questions, and is what the session windows know of their host.
 #include <QIcon>
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 
 #include <map>
@@ -68,6 +69,7 @@ class CMainFrame : public QMainWindow, public session_frame, public child_frame_
   QIcon state_icon(connection_state state) const override;
   clipboard_access* clipboard() override { return &m_clipboard; }
   void terminal_resized(int rows, int cols) override;
+  void show_status(const QString& text) override;
   CBaseView* active_view() override;
   bool open_session(const session_record& record) override;
   bool edit_session_options(session_record& record, int lock_mask) override;
@@ -143,6 +145,9 @@ class CMainFrame : public QMainWindow, public session_frame, public child_frame_
   QTimer m_timerCommandUI;
   // The dialog showing a transfer, or null.
   CProgressDlg* ProgressDialogOf(const transfer_control* transfer) const;
+
+  // The session frame last activated, kept while it lives (null once it is gone).
+  QPointer<CChildFrame> m_pFrontChild;
 
   std::shared_ptr<gui_login_prompter> m_prompter;
   std::shared_ptr<gui_transfer_monitor> m_transferMonitor;

@@ -36,6 +36,18 @@ CTerminalView* active_terminal_view() {
   return dynamic_cast<CTerminalView*>(frame ? frame->active_view() : nullptr);
 }
 
+// Tells the user on the status bar why a press sent nothing.
+void tell(const QString& text) {
+  if (session_frame* frame = session_frame::instance()) frame->show_status(text);
+}
+
+// The status bar's note for a template that failed: the reason's first line, as the button
+// editor's Test shows it in full.
+QString script_failed_message(const std::string& error) {
+  const std::string reason = error.substr(0, error.find('\n'));
+  return QStringLiteral("Run script failed! ") + platform::to_qstring(mbs_to_wstring(reason));
+}
+
 std::u16string without_carriage_returns(std::u16string text) {
   size_t at = 0;
   while ((at = text.find(u"\r\n", at)) != std::u16string::npos) text.erase(at, 1);
@@ -203,13 +215,23 @@ void CButtonBar::ShowOverflowMenu() {
 }
 
 void CButtonBar::RunButton(const button_item& button) {
-  if (!active_terminal_view()) return;
+  if (!active_terminal_view()) {
+    tell(session_frame::no_terminal_message);
+    return;
+  }
   const std::string script = wcs_to_string(without_carriage_returns(button.script));
   std::string expansion;
-  if (script_runner::instance().expand_template(this, script, expansion) != 0) return;
+  script_runner& runner = script_runner::instance();
+  if (runner.expand_template(this, script, expansion) != 0) {
+    tell(script_failed_message(runner.error));
+    return;
+  }
   // A form shown by the script runs the event loop: the session may have gone meanwhile.
   CTerminalView* view = active_terminal_view();
-  if (!view) return;
+  if (!view) {
+    tell(session_frame::no_terminal_message);
+    return;
+  }
   // A full queue drops the text; the item, and its buffer, go with it.
   view->SendQueue().push(send_item::heap_buffer(expansion));
 }

@@ -2,7 +2,7 @@
 // The "Button Bar" pane: a drop-down list of the button categories, the buttons of the shown
 // category side by side, and ">>" with a menu of the buttons that did not fit. Releasing the
 // mouse over a button expands its template and types the result into the active terminal
-// session. The context menu creates, edits, moves, copies, pastes and deletes buttons and
+// session; a press that sends nothing says why on the status bar. The context menu creates, edits, moves, copies, pastes and deletes buttons and
 // categories. The pane edits the "ButtonBar" settings node directly and arms the deferred save
 // after every change.
 #include <QDockWidget>
@@ -47,8 +47,9 @@ class CButtonBar : public QDockWidget {
   // Places the combo box and the shown category's buttons in the pane's client area.
   void LayoutButtons();
   // Expands the button's template and pushes the result into the active terminal view's send
-  // queue. Nothing happens without an active terminal view, when the template fails, or when
-  // the queue is full.
+  // queue. Nothing is sent without an active terminal view or when the template fails, and the
+  // status bar says which ("Run script failed! " and the reason's first line); a full queue
+  // drops the text.
   void RunButton(const button_item& button);
   // Opens the context menu for the screen point `global`.
   void OnContextMenu(QPoint global);

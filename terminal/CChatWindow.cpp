@@ -1,8 +1,6 @@
 #include "terminal/CChatWindow.h"
 
 #include <QKeyEvent>
-#include <QMainWindow>
-#include <QStatusBar>
 #include <QTextBlock>
 #include <QTextLayout>
 
@@ -76,7 +74,7 @@ void CChatWindow::Send() {
   auto* view = dynamic_cast<CTerminalView*>(frame ? frame->active_view() : nullptr);
   if (!view) {
     // Nothing takes the text: it stays to be sent once a terminal is active.
-    if (auto* main = qobject_cast<QMainWindow*>(window())) main->statusBar()->showMessage(no_terminal_message);
+    if (frame) frame->show_status(session_frame::no_terminal_message);
     return;
   }
   // Sent whatever the session's state; a full queue drops the text.

@@ -13,9 +13,6 @@ class CChatWindow : public QPlainTextEdit {
   Q_OBJECT
 
  public:
-  // Shown on the main window's status bar when Enter finds no active terminal.
-  static constexpr const char* no_terminal_message = "No terminal is active: the text was not sent.";
-
   explicit CChatWindow(QWidget* parent = nullptr);
 
   QFont m_font;

@@ -1,13 +1,15 @@
 #pragma once
 // What the session windows need from the main frame that hosts them: the tab icons of the three
-// connection states, the clipboard object, the status bar's terminal size, the active session
-// (for the chat window), opening a session (Clone), the Session Options dialog with the host
-// manager's stored copy, whether close-all is under way, and the screen's DPI.
+// connection states, the clipboard object, the status bar's terminal size and notes, the active
+// session (for the chat window and the button bar), opening a session (Clone), the Session
+// Options dialog with the host manager's stored copy, whether close-all is under way, and the
+// screen's DPI.
 //
 // The main frame implements it and installs itself for its lifetime; tests install a double.
 // With none installed the windows do without (no icon, no status, no clipboard, no clone).
 // GUI thread only.
 #include <QIcon>
+#include <QString>
 
 #include "connections/connection_state.h"
 
@@ -18,6 +20,9 @@ struct session_record;
 class session_frame {
  public:
   virtual ~session_frame() = default;
+
+  // The note of the chat window and the button bar when they find no terminal to send to.
+  static constexpr const char* no_terminal_message = "No terminal is active: the text was not sent.";
 
   // The frame in use, or null.
   static session_frame* instance();
@@ -32,6 +37,9 @@ class session_frame {
   // A terminal view's size changed: stores it (`m_nStatusRows`, `m_nStatusCols`) and shows it
   // on the status bar 200 ms later.
   virtual void terminal_resized(int rows, int cols) = 0;
+  // Tells the user on the status bar why something they did sent nothing (no active terminal,
+  // a failed script). The note goes after a while, or when another session comes to the front.
+  virtual void show_status(const QString& text) = 0;
   // The view of the active session tab, or null.
   virtual CBaseView* active_view() = 0;
   // `open_session` with a copy of the record.

@@ -13,6 +13,8 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <array>
+#include <chrono>
 #include <functional>
 #include <string>
 #include <utility>
@@ -39,6 +41,8 @@
 #include "terminal/CTerminalView.h"
 #include "terminal/CBaseView.h"
 #include "scripting/CButtonBar.h"
+#include "config/button_bar_param.h"
+#include "terminal/send_queue.h"
 
 namespace {
 
@@ -117,7 +121,53 @@ TEST_F(FrameTest, ChatTextWithAnExplorerInFrontIsKeptAndTheStatusBarSaysWhy) {
   QTest::keyClicks(chat, "uptime");
   QTest::keyClick(chat, Qt::Key_Return);
   EXPECT_EQ(chat->toPlainText(), "uptime");
-  EXPECT_EQ(frame->statusBar()->currentMessage(), CChatWindow::no_terminal_message);
+  EXPECT_EQ(frame->statusBar()->currentMessage(), session_frame::no_terminal_message);
+}
+
+// What a terminal's send queue holds; its refused session never takes it.
+std::string queued(CTerminalView* view) {
+  std::string out;
+  std::array<char, send_queue::fetch_size> buffer;
+  for (int n; (n = view->SendQueue().fetch_send_data(buffer, std::chrono::milliseconds(0))) > 0;)
+    out.append(buffer.data(), static_cast<size_t>(n));
+  return out;
+}
+
+// A button press that sends nothing says why on the status bar, with an explorer in front and
+// with a template that fails; the note goes when another tab comes to the front, or after a
+// while.
+TEST_F(FrameTest, AButtonPressThatSendsNothingSaysWhyUntilAnotherTabComesToTheFront) {
+  open_session(refused_session("terminal"));
+  CChildFrame* terminal_frame = frame->SessionFrames()[0];
+  auto* terminal = dynamic_cast<CTerminalView*>(terminal_frame->GetActiveView());
+  ASSERT_NE(terminal, nullptr);
+  session_record record = refused_session("explorer");
+  record.view = session_view_explorer;
+  open_session(record);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dynamic_cast<CExplorerView*>(frame->active_view()) != nullptr; }, wait_bound_ms));
+  // The new tab takes the focus once its posted opening is handled; it must not come to the
+  // front again after the switch below.
+  QCoreApplication::processEvents();
+
+  button_item good;
+  good.script = u"uptime\r\n";
+  frame->m_wndButtonBar->RunButton(good);
+  EXPECT_EQ(frame->statusBar()->currentMessage(), session_frame::no_terminal_message);
+  frame->m_wndMdiArea->setActiveSubWindow(terminal_frame);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frame->active_view() == terminal; }, wait_bound_ms));
+  EXPECT_EQ(frame->statusBar()->currentMessage(), "");
+  EXPECT_EQ(queued(terminal), "");
+
+  button_item broken;
+  broken.script = u"<% nprint('x' .. undefinedvar) %>";
+  frame->m_wndButtonBar->RunButton(broken);
+  const QString note = frame->statusBar()->currentMessage();
+  EXPECT_TRUE(note.startsWith("Run script failed! ")) << note.toStdString();
+  EXPECT_TRUE(note.contains("undefinedvar")) << note.toStdString();
+  EXPECT_EQ(queued(terminal), "");
+  // With no other tab coming to the front, the note goes after a while.
+  EXPECT_FALSE(QTest::qWaitFor([&] { return frame->statusBar()->currentMessage().isEmpty(); }, 1000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return frame->statusBar()->currentMessage().isEmpty(); }, wait_bound_ms));
 }
 
 // A tab shows its host's name as written, an "&" included, also after the tabs are made again.

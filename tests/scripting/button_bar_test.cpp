@@ -158,6 +158,42 @@ TEST_F(ButtonBarTest, PressingAButtonTypesItsExpansionIntoTheActiveTerminal) {
   EXPECT_EQ(sent(), std::string(send_queue::capacity - 1, 'z'));
 }
 
+// A press that sends nothing tells why on the status bar: no terminal in front, or a template
+// that failed, named by the first line of Lua's message.
+TEST_F(ButtonBarTest, APressThatSendsNothingSaysWhyOnTheStatusBar) {
+  add(u"good", u"uptime\r\n");
+  add(u"undefined", u"<% nprint('x' .. undefinedvar) %>");
+  add(u"two lines", u"before <% error('first line\\nsecond line', 0) %>");
+  make_pane();
+  open();
+  struct press_case {
+    size_t button;
+    bool terminal_in_front;
+    QString note;
+  };
+  const press_case cases[] = {
+      {0, false, session_frame::no_terminal_message},
+      {1, false, session_frame::no_terminal_message},
+      {1, true,
+       "Run script failed! [string \" nprint('x' .. undefinedvar) \"]:1: attempt to concatenate a nil value "
+       "(global 'undefinedvar')"},
+      {2, true, "Run script failed! first line"},
+  };
+  for (const press_case& c : cases) {
+    frame.active = c.terminal_in_front ? view.get() : nullptr;
+    frame.notes.clear();
+    press(control(c.button));
+    EXPECT_EQ(frame.notes, (std::vector<QString>{c.note})) << c.button;
+    frame.active = view.get();
+    EXPECT_EQ(sent(), "") << c.button;
+  }
+  // A press that sends leaves no note.
+  frame.notes.clear();
+  press(control(0));
+  EXPECT_EQ(sent(), "uptime\n");
+  EXPECT_TRUE(frame.notes.empty());
+}
+
 TEST_F(ButtonBarTest, OverflowEntriesPastTheHundredthRun) {
   for (int i = 0; i < 150; ++i) {
     const std::string n = std::to_string(i);

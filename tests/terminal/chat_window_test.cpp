@@ -88,6 +88,7 @@ TEST_F(chat_window_test, text_is_sent_in_any_state_and_kept_while_no_terminal_is
   EXPECT_EQ(sent(), "");
   EXPECT_EQ(chat.toPlainText(), QStringLiteral("kept"));
   EXPECT_EQ(chat.m_history.size(), 1u);
+  EXPECT_EQ(frame.notes, (std::vector<QString>{session_frame::no_terminal_message}));
   frame.active = view.get();
   key(Qt::Key_Return);
   EXPECT_EQ(sent(), "kept\n");

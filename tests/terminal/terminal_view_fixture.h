@@ -37,6 +37,7 @@ class test_frame : public session_frame {
   QIcon state_icon(connection_state state) const override;
   clipboard_access* clipboard() override { return &board; }
   void terminal_resized(int rows, int cols) override { sizes.push_back({rows, cols}); }
+  void show_status(const QString& text) override { notes.push_back(text); }
   CBaseView* active_view() override { return active; }
   bool open_session(const session_record& record) override;
   bool edit_session_options(session_record& record, int lock_mask) override;
@@ -49,6 +50,8 @@ class test_frame : public session_frame {
 
   clipboard_access board;
   std::vector<std::pair<int, int>> sizes;
+  // The status bar notes, oldest first.
+  std::vector<QString> notes;
   CBaseView* active = nullptr;
   std::vector<session_record> opened;
   std::vector<int> lock_masks;
