@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "app/CHostPropertySheet.h"
+#include "app/login_prompts.h"
 #include "app/open_session.h"
 #include "app/quick_connect_rules.h"
 #include "config/configuration.h"
@@ -334,8 +335,7 @@ bool CHostView::AddHost(const session_record& record) {
 bool CHostView::UpdateCredentials(const std::string& uuid, const std::string* username, const std::string* password) {
   session_record* host = LastHostWithUuid(uuid);
   if (!host) return true;
-  if (username) host->connection.ssh2.username = *username;
-  if (password) host->connection.ssh2.password = *password;
+  keep_credentials(host->connection.ssh2, username, password);
   m_bModified = true;
   return true;
 }

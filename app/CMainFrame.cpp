@@ -154,7 +154,7 @@ CMainFrame::CMainFrame(QWidget* parent)
 
   m_prompter = std::make_shared<gui_login_prompter>(
       this, [this](const std::string& uuid, const std::string* username, const std::string* password) {
-        m_wndHostView->UpdateCredentials(uuid, username, password);
+        SaveCredentials(uuid, username, password);
       });
   set_login_prompter(m_prompter);
   m_dlgProgress = new CProgressDlg(this);
@@ -455,6 +455,16 @@ void CMainFrame::child_activation_changed(CChildFrame* frame, bool active) {
   }
   m_timerActiveChild.start(active_child_delay_ms);
   UpdateCommandUI();
+}
+
+void CMainFrame::SaveCredentials(const std::string& uuid, const std::string* username, const std::string* password) {
+  if (!m_wndHostView->LastHostWithUuid(uuid)) return;
+  m_wndHostView->UpdateCredentials(uuid, username, password);
+  // The open sessions of that host keep it too: they are what close-all remembers and what
+  // Clone copies, so those log in with it as a new Connect of the host does.
+  for (CChildFrame* child : SessionFrames())
+    if (CBaseDoc* document = child->GetDocument(); document && document->m_session.uuid == uuid)
+      keep_credentials(document->m_session.connection.ssh2, username, password);
 }
 
 void CMainFrame::FocusNextPane(bool forward) {

@@ -120,6 +120,10 @@ class CMainFrame : public QMainWindow, public session_frame, public child_frame_
   // F6 and Shift+F6: the Host View, the active session, the Button Bar and the Output pane, in
   // this cycle.
   void FocusNextPane(bool forward);
+  // "Save username" or "Save password" at a login prompt: the saved host with the session's
+  // uuid and the open sessions of that host keep the answer. Without such a host nothing keeps
+  // it (the answer serves the one login).
+  void SaveCredentials(const std::string& uuid, const std::string* username, const std::string* password);
   void OnActiveChildTimer();
   void OnStatusSizeTimer();
   void ShowWindowManager();

@@ -26,6 +26,11 @@ bool run_question_dialog(QDialog& dialog, const login_question& question) {
 
 }  // namespace
 
+void keep_credentials(ssh2_param& params, const std::string* username, const std::string* password) {
+  if (username) params.username = *username;
+  if (password) params.password = *password;
+}
+
 void answer_login_question(QWidget* parent, login_question& question, const credential_saver& save) {
   const ssh2_param& shown = question.shown.ssh2;
   switch (question.kind) {

@@ -19,6 +19,10 @@
 using credential_saver =
     std::function<void(const std::string& uuid, const std::string* username, const std::string* password)>;
 
+// Puts a saved answer into a record's SSH2 parameters: the user name, the password, or both
+// (null leaves it alone).
+void keep_credentials(ssh2_param& params, const std::string* username, const std::string* password);
+
 // Runs the dialog of `question` with `parent` as its owner and answers the question: the user
 // name without trailing blanks, the password as typed, or whether to try again. "Save username"
 // and "Save password" go to `save`.

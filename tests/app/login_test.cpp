@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "app/CHostView.h"
+#include "app/command_ids.h"
 #include "app/open_session.h"
 #include "config/host_param.h"
 #include "config/password_scramble.h"
@@ -18,6 +19,7 @@
 #include "tests/app/app_fixture.h"
 #include "tests/support/peer_env.h"
 #include "tests/support/scripted_ui.h"
+#include "terminal/CBaseDoc.h"
 #include "terminal/CBaseView.h"
 
 namespace {
@@ -30,10 +32,7 @@ class Login : public FrameTest {
     REQUIRE_PEER(!env("TESSARY_SSH_PORT").empty(),
                  "the loopback sshd is not running (tests/peers/start)");
     FrameTest::SetUp();
-    record.connection.protocol = protocol_ssh2;
-    record.connection.ssh2.hostname = env("TESSARY_SSH_HOST");
-    record.connection.ssh2.port = static_cast<uint16_t>(std::stoi(env("TESSARY_SSH_PORT")));
-    record.name = u"loopback";
+    record = loopback_ssh2_record(u"loopback");
     user = env("TESSARY_SSH_USER");
     password = env("TESSARY_SSH_PASSWORD");
   }
@@ -44,15 +43,6 @@ class Login : public FrameTest {
     return frames.empty() ? nullptr : frames.back()->GetActiveView();
   }
 
-  static std::function<void(QDialog&)> answer(const char* title, int edit, std::string text, bool save) {
-    return [title, edit, text, save](QDialog& dialog) {
-      EXPECT_EQ(dialog.windowTitle().toStdString(), title);
-      type_into(control<QLineEdit>(dialog, edit), QString::fromStdString(text));
-      if (save) control<QCheckBox>(dialog, 1009)->setChecked(true);
-      control<QPushButton>(dialog, 1)->click();
-    };
-  }
-
   session_record record;
   std::string user;
   std::string password;
@@ -61,8 +51,8 @@ class Login : public FrameTest {
 TEST_F(Login, MissingUserAndPasswordAreAskedAndSavedScrambled) {
   frame->m_wndHostView->AddHost(record);
   test_support::scripted_ui ui;
-  ui.expect_modal(answer("Enter SSH2 Username", 1001, user + "  ", true));
-  ui.expect_modal(answer("Enter SSH2 Password", 1000, password, true));
+  ui.expect_modal(answer_login("Enter SSH2 Username", 1001, user + "  ", true));
+  ui.expect_modal(answer_login("Enter SSH2 Password", 1000, password, true));
   CBaseView* view = open();
   ASSERT_NE(view, nullptr);
   EXPECT_TRUE(QTest::qWaitFor([&] { return view->ConnectionState() == state_connected; }, 20000));
@@ -82,6 +72,41 @@ TEST_F(Login, MissingUserAndPasswordAreAskedAndSavedScrambled) {
   EXPECT_NE(text.str().find(wcs_to_string(scramble_password(password))), std::string::npos);
 }
 
+// The open session keeps what "Save password" stored in its host, so a clone of its tab logs in
+// without asking again; a password typed without "Save password" stays with its one login.
+TEST_F(Login, ClonesOfATabWhosePasswordWasSavedLogInWithoutAsking) {
+  record.connection.ssh2.username = user;
+  frame->m_wndHostView->AddHost(record);
+  session_record other = loopback_ssh2_record(u"typed");
+  other.connection.ssh2.username = user;
+  frame->m_wndHostView->AddHost(other);
+  test_support::scripted_ui ui;
+  ui.expect_modal(answer_login("Enter SSH2 Password", 1000, password, true));
+  CBaseView* saved = open();
+  ASSERT_NE(saved, nullptr);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return saved->ConnectionState() == state_connected; }, 20000));
+  EXPECT_EQ(saved->GetDocument()->m_session.connection.ssh2.password, password);
+
+  ui.expect_modal(answer_login("Enter SSH2 Password", 1000, password, false));
+  std::swap(record, other);
+  CBaseView* typed = open();
+  ASSERT_NE(typed, nullptr);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return typed->ConnectionState() == state_connected; }, 20000));
+  EXPECT_EQ(ui.left(), 0u);
+  EXPECT_EQ(typed->GetDocument()->m_session.connection.ssh2.password, "");
+
+  // Clone Explorer and Clone Terminal of the saved one: no dialog may come.
+  for (int command : {int(ID_CLONE_EXPLORER), int(ID_CLONE_TERMINAL)}) {
+    const size_t before = frame->SessionFrames().size();
+    saved->OnCommand(command);
+    auto frames = frame->SessionFrames();
+    ASSERT_EQ(frames.size(), before + 1) << command;
+    CBaseView* clone = frames.back()->GetActiveView();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return clone->ConnectionState() == state_connected; }, 20000)) << command;
+  }
+  EXPECT_EQ(ui.left(), 0u);
+}
+
 TEST_F(Login, RefusedPasswordOffersTheRetry) {
   record.connection.ssh2.username = user;
   record.connection.ssh2.password = "not-the-password";
@@ -90,7 +115,7 @@ TEST_F(Login, RefusedPasswordOffersTheRetry) {
     EXPECT_EQ(dialog.windowTitle(), "SSH2 Login Failed");
     control<QPushButton>(dialog, 1)->click();
   });
-  ui.expect_modal(answer("Enter SSH2 Password", 1000, password, false));
+  ui.expect_modal(answer_login("Enter SSH2 Password", 1000, password, false));
   CBaseView* view = open();
   ASSERT_NE(view, nullptr);
   EXPECT_TRUE(QTest::qWaitFor([&] { return view->ConnectionState() == state_connected; }, 30000));

@@ -1,5 +1,6 @@
 // Start-up and shutdown with the test's own APPDATA: the built-in defaults without a file, the
-// last sessions opened again, and the pending save written at exit.
+// last sessions opened again (SSH2 ones against the loopback sshd, tests/peers/start), and the
+// pending save written at exit.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -12,15 +13,22 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/CHostView.h"
 #include "app/CMainFrame.h"
 #include "app/CTessaryApp.h"
+#include "app/open_session.h"
 #include "config/configuration.h"
 #include "config/default_session_param.h"
+#include "config/password_scramble.h"
 #include "config/terminal_appearance_param.h"
+#include "config/text_convert.h"
 #include "platform/clock.h"
 #include "platform/folders.h"
+#include "tests/app/app_fixture.h"
+#include "tests/support/peer_env.h"
 #include "tests/support/scripted_ui.h"
 #include "terminal/CBaseDoc.h"
+#include "terminal/CBaseView.h"
 
 namespace {
 
@@ -130,6 +138,67 @@ TEST_F(StartUp, LastSessionsOpenAgainAndArePendingUntilExit) {
   ASSERT_EQ(after.default_session->last_sessions.size(), 1u);
   EXPECT_EQ(after.default_session->last_sessions[0]->name, u"second");
   EXPECT_EQ(after.default_session->session_type, default_session_last);
+}
+
+// Waits until every open session is connected.
+bool all_connected() {
+  return QTest::qWaitFor(
+      [] {
+        for (CChildFrame* child : the_app.m_pMainWnd->SessionFrames())
+          if (child->GetActiveView()->ConnectionState() != state_connected) return false;
+        return true;
+      },
+      30000);
+}
+
+// A password that "Save password" stored at the login prompt goes with its open session into
+// the last sessions, scrambled as in the saved host, so the next start logs in without asking;
+// a password typed without "Save password" is written nowhere and is asked for again.
+TEST_F(StartUp, LastSessionsKeepAPasswordSavedAtThePrompt) {
+  REQUIRE_PEER(!test_support::env("TESSARY_SSH_PORT").empty(), "the loopback sshd is not running (tests/peers/start)");
+  const std::string password = test_support::env("TESSARY_SSH_PASSWORD");
+  // No sessions an earlier case left to open.
+  std::filesystem::remove(settings_file());
+  std::filesystem::remove(settings_file() + ".bak");
+  ASSERT_TRUE(the_app.InitInstance());
+  ASSERT_TRUE(open_names().empty());
+  configuration::instance().default_session->session_type = default_session_last;
+  std::vector<session_record> hosts = {loopback_ssh2_record(u"saved"), loopback_ssh2_record(u"typed")};
+  test_support::scripted_ui ui;
+  for (session_record& host : hosts) {
+    host.connection.ssh2.username = test_support::env("TESSARY_SSH_USER");
+    the_app.m_pMainWnd->m_wndHostView->AddHost(host);
+    ui.expect_modal(answer_login("Enter SSH2 Password", 1000, password, &host == &hosts[0]));
+    ASSERT_TRUE(open_session(host));
+    ASSERT_TRUE(all_connected());
+  }
+  ui.expect_message(platform::IDOK);
+  close_frame();
+  the_app.ExitInstance(0);
+
+  const std::string text = read_text(settings_file());
+  EXPECT_EQ(text.find(password), std::string::npos);
+  const std::string scrambled = wcs_to_string(scramble_password(password));
+  size_t copies = 0;
+  for (size_t at = text.find(scrambled); at != std::string::npos; at = text.find(scrambled, at + 1)) ++copies;
+  EXPECT_EQ(copies, 2u);  // in the saved host and in its last session
+  configuration written(settings_file(), platform::real_clock());
+  ASSERT_TRUE(written.load());
+  ASSERT_EQ(written.default_session->last_sessions.size(), 2u);
+  EXPECT_EQ(written.default_session->last_sessions[0]->connection.ssh2.password, password);
+  EXPECT_EQ(written.default_session->last_sessions[1]->connection.ssh2.password, "");
+
+  // The next start: only the session whose password was typed asks for it.
+  app_closing = false;
+  configuration::instance().default_session->last_sessions.clear();
+  ui.expect_modal(answer_login("Enter SSH2 Password", 1000, password, false));
+  ASSERT_TRUE(the_app.InitInstance());
+  EXPECT_EQ(open_names(), (std::vector<std::u16string>{u"saved", u"typed"}));
+  EXPECT_TRUE(all_connected());
+  EXPECT_EQ(ui.left(), 0u);
+  ui.expect_message(platform::IDOK);
+  close_frame();
+  the_app.ExitInstance(0);
 }
 
 TEST_F(StartUp, CancelAtCloseKeepsTheSessionsAndTheFile) {
