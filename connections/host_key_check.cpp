@@ -5,9 +5,9 @@
 #include <unistd.h>
 
 #include <array>
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <mutex>
 #include <string_view>
 
 #include "platform/atomic_file.h"
@@ -57,6 +57,10 @@ bool remember_key(LIBSSH2_SESSION* session, const std::string& host, uint16_t po
                   const char* key, size_t key_length, int type_mask) {
   known_hosts own(libssh2_knownhost_init(session), &libssh2_knownhost_free);
   if (!own) return false;
+  // Connections and the HTTP server's storage check keys on their own threads: one reads and
+  // rewrites the file at a time, so that no new key is lost to another's rewrite.
+  static std::mutex file_lock;
+  const std::lock_guard hold(file_lock);
   std::string path = tessary_known_hosts_path();
   std::string text;
   platform::read_file(path, text);
@@ -75,8 +79,8 @@ bool remember_key(LIBSSH2_SESSION* session, const std::string& host, uint16_t po
   return platform::write_file_atomically(path, text, 0600);
 }
 
-host_key_verdict cannot_check(const std::string& host) {
-  std::fprintf(stderr, "The host key of %s cannot be checked; refusing to connect\n", host.c_str());
+host_key_verdict cannot_check(const std::string& host, std::string& reason) {
+  reason = "The host key of " + host + " cannot be checked; refusing to connect";
   return host_key_verdict::failed;
 }
 
@@ -97,14 +101,16 @@ std::string user_known_hosts_path() {
 
 std::string tessary_known_hosts_path() { return platform::configuration_folder() + "/known_hosts"; }
 
-host_key_verdict check_host_key(LIBSSH2_SESSION* session, const std::string& host, uint16_t port) {
+host_key_verdict check_host_key(LIBSSH2_SESSION* session, const std::string& host, uint16_t port,
+                                std::string& reason) {
+  reason.clear();
   size_t key_length = 0;
   int key_type = 0;
   const char* key = libssh2_session_hostkey(session, &key_length, &key_type);
   int type_mask = key_type_mask(key_type);
-  if (!key || type_mask == LIBSSH2_KNOWNHOST_KEY_UNKNOWN) return cannot_check(host);
+  if (!key || type_mask == LIBSSH2_KNOWNHOST_KEY_UNKNOWN) return cannot_check(host, reason);
   known_hosts stored(libssh2_knownhost_init(session), &libssh2_knownhost_free);
-  if (!stored) return cannot_check(host);
+  if (!stored) return cannot_check(host, reason);
   read_known_hosts(stored.get(), user_known_hosts_path());
   read_known_hosts(stored.get(), tessary_known_hosts_path());
   int mask = LIBSSH2_KNOWNHOST_TYPE_PLAIN | LIBSSH2_KNOWNHOST_KEYENC_RAW | type_mask;
@@ -113,17 +119,14 @@ host_key_verdict check_host_key(LIBSSH2_SESSION* session, const std::string& hos
       return host_key_verdict::known;
     case LIBSSH2_KNOWNHOST_CHECK_NOTFOUND:
       if (!remember_key(session, host, port, key, key_length, mask))
-        std::fprintf(stderr, "The host key of %s could not be added to %s\n", host.c_str(),
-                     tessary_known_hosts_path().c_str());
+        reason = "The host key of " + host + " could not be added to " + tessary_known_hosts_path();
       return host_key_verdict::added;
     case LIBSSH2_KNOWNHOST_CHECK_MISMATCH:
-      std::fprintf(stderr,
-                   "The host key of %s has changed; refusing to connect (someone may be listening in; "
-                   "remove the old key from %s or %s to accept the new one)\n",
-                   entry_name(host, port).c_str(), user_known_hosts_path().c_str(),
-                   tessary_known_hosts_path().c_str());
+      reason = "The host key of " + entry_name(host, port) +
+               " has changed; refusing to connect (someone may be listening in; remove the old key from " +
+               user_known_hosts_path() + " or " + tessary_known_hosts_path() + " to accept the new one)";
       return host_key_verdict::changed;
     default:
-      return cannot_check(host);
+      return cannot_check(host, reason);
   }
 }

@@ -15,9 +15,17 @@ enum class host_key_verdict {
   failed,   // the session has no host key, or it cannot be checked: refuse
 };
 
-// Checks the key of the handshaken `session` for `host`:`port`. When the verdict refuses, a
-// line saying why is written to the standard error stream.
-host_key_verdict check_host_key(LIBSSH2_SESSION* session, const std::string& host, uint16_t port);
+// Checks the key of the handshaken `session` for `host`:`port`. `reason` gets a line saying
+// why the key is refused, or why a new key could not be remembered; it is emptied otherwise.
+// The terminal and explorer connections and the HTTP server's SFTP storage share this check, so
+// all of them trust and refuse the same keys.
+host_key_verdict check_host_key(LIBSSH2_SESSION* session, const std::string& host, uint16_t port,
+                                std::string& reason);
+
+// True for the verdicts that let the log-in go on.
+inline bool host_key_trusted(host_key_verdict verdict) {
+  return verdict == host_key_verdict::known || verdict == host_key_verdict::added;
+}
 
 // The two files consulted: the user's OpenSSH file, and Tessary's own file (the one written).
 std::string user_known_hosts_path();

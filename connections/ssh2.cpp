@@ -206,8 +206,9 @@ bool ssh2::establish(const platform::worker_control& run) {
   }
   // The key is checked before the password goes out.
   if (opened) {
-    host_key_verdict verdict = check_host_key(session, param.hostname, param.port);
-    opened = verdict == host_key_verdict::known || verdict == host_key_verdict::added;
+    std::string reason;
+    opened = host_key_trusted(check_host_key(session, param.hostname, param.port, reason));
+    if (!reason.empty()) std::fprintf(stderr, "%s\n", reason.c_str());
   }
   opened = opened && log_in(run) && (mode == session_view_explorer ? start_sftp() : start_shell(run));
   if (!opened) {

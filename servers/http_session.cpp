@@ -31,6 +31,11 @@ int content_type_of(const std::string& name) {
   return extension == "HTML" ? TYPE_HTML : TYPE_BINARY;
 }
 
+// The reason a back end gave in words for refusing (a changed host key), as its own line.
+void log_refusal(httpd& server, const quarro::handle& storage) {
+  if (!storage.refusal.empty()) server.log(LOG_ERROR, "%s", printable(storage.refusal).c_str());
+}
+
 }  // namespace
 
 http_session::http_session(httpd& owner, std::unique_ptr<net_socket> connection, int64_t now, int64_t deadline)
@@ -84,6 +89,7 @@ void http_session::open_file(int& status, int64_t& length) {
   if (!opened) {
     length = 0;
     server->log(LOG_ERROR, "access file '%s' failed!", printable(name).c_str());
+    log_refusal(*server, *file);
     return;
   }
   status = STATUS_OK;
@@ -101,6 +107,7 @@ void http_session::build_directory_page(int& status, std::string& page) {
   }
   if (!listed) {
     server->log(LOG_ERROR, "read path %s failed!", printable(folder).c_str());
+    log_refusal(*server, lister);
     status = STATUS_NOT_FOUND;
     page.clear();
     return;

@@ -1,5 +1,7 @@
 #include "servers/storage/base.h"
 
+#include <utility>
+
 #include "servers/storage/handle.h"
 
 namespace quarro {
@@ -16,6 +18,10 @@ bool base::list(std::vector<entry>&) { return false; }
 
 void base::fail(uint32_t code) {
   if (owner) owner->last_error = code;
+}
+
+void base::refuse(std::string why) {
+  if (owner) owner->refusal = std::move(why);
 }
 
 }  // namespace quarro

@@ -4,8 +4,10 @@
 // server's worker thread and is deleted with it, so nothing is kept between requests.
 //
 // Failures are results: false, -1 or a negative count, with a last-error number left in the
-// owning handle (FTP 0x1000000 + n, TFTP 0x2000000 + n, local 0x3000000).
+// owning handle (FTP 0x1000000 + n, TFTP 0x2000000 + n, local 0x3000000), and where a number
+// would not tell the user why, a refusal in words.
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "servers/storage/entry.h"
@@ -46,6 +48,8 @@ class base {
  protected:
   // Leaves `code` as the owning handle's last error.
   void fail(uint32_t code);
+  // Leaves `why` as the owning handle's refusal.
+  void refuse(std::string why);
 };
 
 }  // namespace quarro

@@ -3,6 +3,7 @@
 // it is open, and holds the last error that the back end or the handle itself left.
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "servers/storage/base.h"
 
@@ -41,6 +42,9 @@ class handle {
   std::unique_ptr<quarro::base> backend;
   uint32_t open_flags = 0;
   uint32_t last_error = ERROR_NONE;
+  // Why the back end refused, in words, where a number would not tell the user (a server whose
+  // host key changed); empty otherwise.
+  std::string refusal;
 };
 
 }  // namespace quarro

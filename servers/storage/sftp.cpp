@@ -4,8 +4,11 @@
 
 #include <algorithm>
 #include <mutex>
+#include <string>
+#include <utility>
 
 #include "config/net_socket.h"
+#include "connections/host_key_check.h"
 #include "connections/sftp_folder_entry.h"
 #include "servers/storage/waits.h"
 
@@ -46,8 +49,18 @@ bool sftp::connect() {
   }
   libssh2_session_set_blocking(session, 1);
   libssh2_session_set_timeout(session, transfer_timeout_ms);
+  if (libssh2_session_handshake(session, socket) != 0) {
+    disconnect();
+    return false;
+  }
+  // The password goes only to a server whose key we trust, as the explorer's connection does.
+  std::string reason;
+  if (!host_key_trusted(check_host_key(session, location.host, location.port, reason))) {
+    refuse(std::move(reason));
+    disconnect();
+    return false;
+  }
   const bool ready =
-      libssh2_session_handshake(session, socket) == 0 &&
       libssh2_userauth_password_ex(session, location.username.c_str(),
                                    static_cast<unsigned>(location.username.size()), location.password.c_str(),
                                    static_cast<unsigned>(location.password.size()), nullptr) == 0 &&

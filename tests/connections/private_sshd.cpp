@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -73,10 +74,10 @@ int private_sshd::signal_sessions(int signal) const {
   return static_cast<int>(sessions.size());
 }
 
-private_sshd::private_sshd(const std::string& sftp_server, const std::string& user)
-    : failure_(start(sftp_server, user)) {}
+private_sshd::private_sshd(const std::string& sftp_server, const std::string& user, uint16_t port, bool logged)
+    : port_(port), failure_(start(sftp_server, user, logged)) {}
 
-std::string private_sshd::start(const std::string& sftp_server, const std::string& user) {
+std::string private_sshd::start(const std::string& sftp_server, const std::string& user, bool logged) {
   // A program of the build tree may lie in a folder the test user cannot enter, so it runs a
   // copy; a name sshd knows itself ("internal-sftp") goes as it is.
   std::string program = sftp_server;
@@ -91,7 +92,7 @@ std::string private_sshd::start(const std::string& sftp_server, const std::strin
   const std::string key = folder.file("host_ed25519");
   if (test_support::run_program({"/usr/bin/ssh-keygen", "-q", "-t", "ed25519", "-N", "", "-f", key}) != 0)
     return "ssh-keygen could not make a host key";
-  {
+  if (port_ == 0) {
     // A port the kernel found free; sshd takes it over at once.
     loopback_listener probe;
     if (!probe.valid()) return "no free loopback port";
@@ -101,12 +102,20 @@ std::string private_sshd::start(const std::string& sftp_server, const std::strin
   std::ofstream(config) << "Port " << port_ << "\nListenAddress 127.0.0.1\nHostKey " << key
                         << "\nPidFile none\nPasswordAuthentication yes\nKbdInteractiveAuthentication no\n"
                            "PubkeyAuthentication no\nUsePAM no\nPermitRootLogin no\nAllowUsers "
-                        << user << "\nStrictModes no\nSubsystem sftp " << program << "\nLogLevel ERROR\n";
-  pid = test_support::start_program({"/usr/sbin/sshd", "-D", "-e", "-f", config});
+                        << user << "\nStrictModes no\nSubsystem sftp " << program << "\nLogLevel "
+                        << (logged ? "DEBUG1" : "ERROR") << "\n";
+  std::vector<std::string> command{"/usr/sbin/sshd", "-D", "-e", "-f", config};
+  if (logged) command = {"/usr/sbin/sshd", "-D", "-E", folder.file("sshd.log"), "-f", config};
+  pid = test_support::start_program(command);
   if (pid <= 0) return "sshd could not be started";
   if (!wait_until([&] { return accepts_connections(port_); }))
     return "sshd does not accept connections on port " + std::to_string(port_);
   return "";
+}
+
+std::string private_sshd::log() const {
+  std::ifstream in(folder.file("sshd.log"));
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 private_sshd::~private_sshd() {

@@ -1,9 +1,11 @@
 #pragma once
-// An OpenSSH sshd of one test's own, on a free loopback port, with a fresh host key and the
-// test user's password login (as tests/peers/start sets it up), whose "sftp" subsystem is the
-// program given: a scripted SFTP server plays what no real file system can hold, "internal-sftp"
-// the test user's files. A program is copied into the sshd's own folder, which the test user
-// reaches wherever the checkout lives. Its sessions can be killed or frozen. It ends when the
+// An OpenSSH sshd of one test's own, on a free loopback port (or the one given), with a fresh
+// host key and the test user's password login (as tests/peers/start sets it up), whose "sftp"
+// subsystem is the program given: a scripted SFTP server plays what no real file system can
+// hold, "internal-sftp" the test user's files. A program is copied into the sshd's own folder,
+// which the test user reaches wherever the checkout lives. Its sessions can be killed or frozen.
+// On request it logs at the DEBUG1 level to a file of its own, so a test can read what clients
+// tried. It ends when the
 // object goes.
 #include <sys/types.h>
 
@@ -17,8 +19,9 @@ namespace connection_test {
 class private_sshd {
  public:
   // `sftp_server`: the subsystem's program, run as the test user ("internal-sftp" for sshd's
-  // own). `user`: the only user let in.
-  private_sshd(const std::string& sftp_server, const std::string& user);
+  // own). `user`: the only user let in. `port`: 0 for a free one. `logged`: what clients try is
+  // kept for log().
+  private_sshd(const std::string& sftp_server, const std::string& user, uint16_t port = 0, bool logged = false);
   ~private_sshd();
   private_sshd(const private_sshd&) = delete;
   private_sshd& operator=(const private_sshd&) = delete;
@@ -33,10 +36,12 @@ class private_sshd {
   // SIGKILL drops them (as a session process that crashed), SIGSTOP freezes them; the listener
   // takes new ones. Frozen ones are killed when the object goes. The number of processes signalled.
   int signal_sessions(int signal) const;
+  // What the server has logged so far (with `logged`).
+  std::string log() const;
 
  private:
   // Starts sshd; what kept it from serving, empty when it serves.
-  std::string start(const std::string& sftp_server, const std::string& user);
+  std::string start(const std::string& sftp_server, const std::string& user, bool logged);
 
   test_support::temp_folder folder{test_support::temp_folder::reach::everyone};
   pid_t pid = 0;

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "config/httpd_param.h"
+#include "connections/host_key_check.h"
 #include "servers/httpd.h"
 #include "servers/storage/handle.h"
 #include "servers/storage/sftp.h"
@@ -26,6 +27,7 @@
 #include "tests/servers/tftp_fixture.h"
 #include "tests/support/peer_env.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/wait_until.h"
 
 namespace {
 
@@ -193,6 +195,54 @@ TEST(sftp_back_end, long_names_are_listed_from_a_checkout_in_a_private_folder) {
   const std::filesystem::path program = build / std::filesystem::path(SCRIPTED_SFTP_SERVER).filename();
   std::filesystem::copy_file(SCRIPTED_SFTP_SERVER, program);
   expect_long_names_listed(program.string());
+}
+
+// A second server with another host key at the port of the first, as a machine in the middle
+// would be: the first one's key is remembered, and the second is refused before any password
+// goes out. Its files and folders answer 404, the trace says why, and the second server's log
+// shows no password tried (the first server's log shows what such a try looks like).
+TEST(sftp_back_end, a_changed_host_key_is_refused_before_any_password) {
+  REQUIRE_PEER(!env("TESSARY_SSH_USER").empty(), "the test user of tests/peers/start");
+  // The user's own known_hosts takes no part.
+  test_support::temp_folder home;
+  setenv("HOME", home.path().c_str(), 1);
+  const auto password_tried = [](const std::string& log) { return log.find("method password") != std::string::npos; };
+  const char* const targets[] = {"/first.txt", "/"};
+
+  httpd server;
+  httpd_param settings;
+  uint16_t sftp_port = 0;
+  uint16_t http_port = 0;
+  {
+    connection_test::private_sshd first(SCRIPTED_SFTP_SERVER, env("TESSARY_SSH_USER"), 0, true);
+    ASSERT_TRUE(first.ready());
+    sftp_port = first.port();
+    http_port = server_test::start_loopback_httpd(
+        server,
+        "sftp://127.0.0.1:" + std::to_string(sftp_port) + "/listing?username=" + env("TESSARY_SSH_USER") +
+            "&password=" + env("TESSARY_SSH_PASSWORD"),
+        settings);
+    ASSERT_NE(http_port, 0);
+    for (const char* target : targets) EXPECT_EQ(server_test::curl_fetch(http_port, target), "200") << target;
+    EXPECT_TRUE(password_tried(first.log())) << first.log();
+  }
+  const std::string known = test_support::read_file(tessary_known_hosts_path());
+  EXPECT_NE(known.find("[127.0.0.1]:" + std::to_string(sftp_port) + " ssh-ed25519 "), std::string::npos) << known;
+
+  connection_test::private_sshd second(SCRIPTED_SFTP_SERVER, env("TESSARY_SSH_USER"), sftp_port, true);
+  ASSERT_TRUE(second.ready());
+  server.level = LOG_ERROR;
+  server_test::take_trace();
+  for (const char* target : targets) {
+    EXPECT_EQ(server_test::curl_fetch(http_port, target), "404") << target;
+    const std::string trace = server_test::take_trace();
+    EXPECT_NE(trace.find("[httpd] The host key of [127.0.0.1]:" + std::to_string(sftp_port) + " has changed"),
+              std::string::npos)
+        << trace;
+  }
+  EXPECT_TRUE(test_support::wait_until([&] { return second.log().find("Connection closed") != std::string::npos; }))
+      << second.log();
+  EXPECT_FALSE(password_tried(second.log())) << second.log();
 }
 
 TEST(sftp_back_end, a_silent_server_fails_within_the_time_out) {
