@@ -46,11 +46,17 @@ bool name_allowed(const std::string& name) {
 
 tftp_transfer::~tftp_transfer() { close_file(); }
 
-void tftp_transfer::close_file() {
+bool tftp_transfer::close_file() {
   if (file >= 0) ::close(file);
   file = -1;
-  if (!finished && !path.empty()) ::unlink(path.c_str());
+  bool removed = true;
+  if (!finished && !path.empty()) {
+    struct stat named {};
+    removed = ::lstat(path.c_str(), &named) == 0 && named.st_dev == file_device && named.st_ino == file_inode;
+    if (removed) ::unlink(path.c_str());
+  }
   path.clear();
+  return removed;
 }
 
 ssize_t tftp_transfer::read_block(uint8_t* out) {
@@ -229,6 +235,7 @@ void tftpd::handle_packet(int slot, const uint8_t* data, size_t length, const so
   }
   if (opcode == TFTP_DATA && !transfer.is_read) handle_data(slot, data, length);
   else if (opcode == TFTP_ACK && transfer.is_read) handle_ack(slot, read_u16(data + 2));
+  else if (opcode == TFTP_ERROR) handle_client_error(slot, data, length);
 }
 
 std::unique_ptr<tftp_transfer> tftpd::new_transfer(const sockaddr_in& sender) {
@@ -300,7 +307,11 @@ std::unique_ptr<tftp_transfer> tftpd::make_transfer(const uint8_t* data, size_t 
       transfer->error = errno == EEXIST ? TFTP_FILE_EXISTS : TFTP_ACCESS_VIOLATION;
       return transfer;
     }
+    struct stat created {};
+    ::fstat(transfer->file, &created);
     transfer->path = path;
+    transfer->file_device = created.st_dev;
+    transfer->file_inode = created.st_ino;
     transfer->block = 0;
   }
   return transfer;
@@ -402,9 +413,33 @@ void tftpd::give_up(int slot) {
     free_slot(slot);
     return;
   }
-  log(LOG_ERROR, "Upload of %s timed out at block %u, partial file removed", printable(transfer.path).c_str(),
-      static_cast<unsigned>(transfer.block));
-  fail(slot, TFTP_NOT_DEFINED);
+  abandon_upload(slot, "timed out", true);
+}
+
+void tftpd::handle_client_error(int slot, const uint8_t* data, size_t length) {
+  const tftp_transfer& transfer = *transfers[slot];
+  const char* text = reinterpret_cast<const char*>(data + 4);
+  const std::string message(text, strnlen(text, length - 4));
+  const std::string why = "ended by the client's ERROR " + std::to_string(read_u16(data + 2)) + " '" + message + "'";
+  if (transfer.is_read || transfer.finished) {
+    log(LOG_INFORMATION, "%s %s", transfer.is_read ? "Download" : "Upload", printable(why).c_str());
+    free_slot(slot);
+    return;
+  }
+  abandon_upload(slot, why, false);
+}
+
+void tftpd::abandon_upload(int slot, const std::string& why, bool tell_client) {
+  tftp_transfer& transfer = *transfers[slot];
+  const std::string path = transfer.path;
+  const bool removed = transfer.close_file();
+  log(LOG_ERROR, "Upload of %s %s at block %u, %s", printable(path).c_str(), printable(why).c_str(),
+      static_cast<unsigned>(transfer.block),
+      removed ? "partial file removed" : "partial file moved away and left alone");
+  if (tell_client)
+    fail(slot, TFTP_NOT_DEFINED);
+  else
+    free_slot(slot);
 }
 
 void tftpd::free_slot(int slot) {

@@ -8,8 +8,8 @@
 // Every datagram is hostile until checked: names that could leave the served folder are
 // refused, a transfer listens only to its own client, a refused request holds no slot, a
 // request repeated by a client already served starts nothing, and an upload never replaces or
-// follows an existing file. An upload that does not complete leaves no file behind: a partial
-// file would pass for the whole one.
+// follows an existing file. An upload that does not complete (the client goes silent or sends
+// an ERROR) leaves no file behind: a partial file would pass for the whole one.
 #include <netinet/in.h>
 #include <sys/types.h>
 
@@ -58,8 +58,11 @@ struct tftp_transfer {
   net_socket socket;       // its own socket; remote_address is the client
   bool is_read = false;    // RRQ: the server sends DATA; WRQ: it sends ACK
   int file = -1;
-  // An upload's file, created by this transfer; removed when the upload does not finish.
+  // An upload's file, created by this transfer; removed when the upload does not finish. Its
+  // device and inode tell whether the name still leads to it.
   std::string path;
+  dev_t file_device = 0;
+  ino_t file_inode = 0;
   // An upload whose last block is written and its file closed: the slot stays one time-out
   // longer, to acknowledge the last block again should the client not have got that ACK.
   bool finished = false;
@@ -78,8 +81,10 @@ struct tftp_transfer {
   bool write_block(const uint8_t* data, size_t count);
   // Writes what the chunk holds; false on an error.
   bool flush();
-  // Closes the file; an upload that did not finish has its file removed.
-  void close_file();
+  // Closes the file. An upload that did not finish has its file removed, but only while its
+  // name still leads to the file this upload wrote: one moved away (and whatever took its name)
+  // is left alone. False when such a moved file was left.
+  bool close_file();
 
  private:
   std::vector<uint8_t> chunk;  // read ahead (download) or not yet written (upload)
@@ -132,8 +137,13 @@ class tftpd final : public server {
   // first).
   void fail(int slot, int32_t code);
   // Ends a transfer whose client stayed silent too long: a download or a finished upload just
-  // goes, an unfinished upload is failed.
+  // goes, an unfinished upload is abandoned with an ERROR to the client.
   void give_up(int slot);
+  // Ends a transfer at once on its client's ERROR; the client gets no answer to it.
+  void handle_client_error(int slot, const uint8_t* data, size_t length);
+  // Ends an unfinished upload: its partial file is removed, the trace says `why` it ended and
+  // what became of the file, and the client gets an ERROR when `tell_client` is set.
+  void abandon_upload(int slot, const std::string& why, bool tell_client);
   void free_slot(int slot);
   // Resends or drops the transfers whose time-out passed; the wait until the next one is due.
   int64_t check_timeouts();

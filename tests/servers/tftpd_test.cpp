@@ -317,6 +317,99 @@ TEST_F(tftpd_test, a_failed_write_ends_the_upload_with_an_error) {
   EXPECT_EQ(::access((upload + "/big.bin").c_str(), F_OK), -1) << "the partial file stayed";
 }
 
+// --- Transfers ended early ---------------------------------------------------------------------
+
+// A transfer under way, as a client sees it: its port and the blocks it has sent or received.
+struct started_transfer {
+  uint16_t tid = 0;
+  bool ok = false;
+};
+
+// Starts a download of `name` (taking DATA 1), or an upload of `name` that sends `blocks` full
+// blocks, each acknowledged.
+started_transfer start_transfer(const udp_probe& probe, uint16_t port, uint16_t opcode, const std::string& name,
+                                int blocks) {
+  started_transfer started;
+  probe.send_to(port, tftp_request(opcode, name));
+  auto first = probe.receive();
+  if (!first || first->opcode != (opcode == TFTP_RRQ ? TFTP_DATA : TFTP_ACK)) return started;
+  started.tid = first->from_port;
+  for (int block = 1; block <= blocks; ++block) {
+    probe.send_to(started.tid, tftp_packet(TFTP_DATA, static_cast<uint16_t>(block), patterned_bytes(512)));
+    auto ack = probe.receive();
+    if (!ack || ack->opcode != TFTP_ACK || ack->number != block) return started;
+  }
+  started.ok = true;
+  return started;
+}
+
+const std::string client_error = tftp_packet(TFTP_ERROR, 0, std::string("cancelled") + '\0');
+
+struct client_error_case {
+  const char* what;
+  uint16_t opcode;
+  int blocks;         // full blocks an upload sent before its ERROR
+  const char* trace;  // after the upload folder's path, or alone for a download
+};
+
+class tftpd_client_errors : public tftp_fixture, public ::testing::WithParamInterface<client_error_case> {};
+
+// The client's ERROR ends its transfer at once, long before a time-out could, and gets no
+// answer: an unfinished upload's file is gone, a download's port falls silent.
+TEST_P(tftpd_client_errors, end_the_transfer_at_once) {
+  const client_error_case& c = GetParam();
+  write_file(download + "/d.bin", patterned_bytes(2000));
+  start_server();
+  udp_probe probe;
+  const started_transfer transfer = start_transfer(probe, port, c.opcode, c.opcode == TFTP_RRQ ? "d.bin" : "u.bin", c.blocks);
+  ASSERT_TRUE(transfer.ok);
+  const auto sent = std::chrono::steady_clock::now();
+  probe.send_to(transfer.tid, client_error);
+  const std::string line = c.opcode == TFTP_RRQ ? c.trace : "Upload of " + upload + "/u.bin" + c.trace;
+  EXPECT_TRUE(trace_shows(line)) << trace();
+  EXPECT_LT(std::chrono::steady_clock::now() - sent, std::chrono::seconds(settings.timeout));
+  EXPECT_EQ(::access((upload + "/u.bin").c_str(), F_OK), -1) << "the partial file stayed";
+  EXPECT_FALSE(probe.receive(300)) << "the ERROR was answered";
+  probe.send_to(transfer.tid, c.opcode == TFTP_RRQ ? tftp_packet(TFTP_ACK, 1) : tftp_packet(TFTP_DATA, 1, "x"));
+  EXPECT_FALSE(probe.receive(300)) << "the transfer went on";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    early, tftpd_client_errors,
+    ::testing::Values(
+        client_error_case{"upload_before_any_data", TFTP_WRQ, 0,
+                          " ended by the client's ERROR 0 'cancelled' at block 0, partial file removed"},
+        client_error_case{"upload_mid_file", TFTP_WRQ, 2,
+                          " ended by the client's ERROR 0 'cancelled' at block 2, partial file removed"},
+        client_error_case{"download", TFTP_RRQ, 0, "Download ended by the client's ERROR 0 'cancelled'"}),
+    [](const ::testing::TestParamInfo<client_error_case>& info) { return std::string(info.param.what); });
+
+class tftpd_moved_partial : public tftp_fixture, public ::testing::WithParamInterface<bool> {};
+
+// A partial file moved away while its upload runs, and another file put under its name: when
+// the upload ends unfinished (by the client's ERROR or by its silence) neither is removed.
+TEST_P(tftpd_moved_partial, is_left_alone_and_so_is_the_file_that_took_its_name) {
+  const bool by_error = GetParam();
+  settings.timeout = 1;
+  start_server();
+  udp_probe probe;
+  const started_transfer transfer = start_transfer(probe, port, TFTP_WRQ, "m.bin", 1);
+  ASSERT_TRUE(transfer.ok);
+  const std::string name = upload + "/m.bin";
+  ASSERT_EQ(::rename(name.c_str(), folder.file("moved.bin").c_str()), 0);
+  write_file(name, "another file");
+  if (by_error) probe.send_to(transfer.tid, client_error);
+  const std::string why = by_error ? " ended by the client's ERROR 0 'cancelled'" : " timed out";
+  EXPECT_TRUE(trace_shows("Upload of " + name + why + " at block 1, partial file moved away and left alone")) << trace();
+  EXPECT_EQ(read_file(name), "another file");
+  EXPECT_EQ(::access(folder.file("moved.bin").c_str(), F_OK), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(early, tftpd_moved_partial, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return std::string(info.param ? "client_error" : "time_out");
+                         });
+
 TEST_F(tftpd_test, a_data_packet_on_a_download_or_an_ack_on_an_upload_is_ignored) {
   write_file(download + "/r.bin", patterned_bytes(2000));
   start_server();
