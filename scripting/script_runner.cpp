@@ -2,6 +2,10 @@
 
 #include <lua.hpp>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
 #include "scripting/lua_dialog.h"
 #include "scripting/lua_output.h"
 
@@ -13,25 +17,36 @@ constexpr std::string_view end_mark = "%>";
 // The count hook runs every this many instructions; cheap enough not to show in a profile.
 constexpr int hook_interval = 100'000;
 
+// What a script past its memory cap is told.
+constexpr const char* memory_stop_format = "script stopped: it needed more than %d MiB of memory";
+constexpr int memory_limit_mib = static_cast<int>(script_runner::memory_limit >> 20);
+
 // Lives in the frame of expand_template; the states point at it through their extra space
-// (which every coroutine copies from the main thread, so all of them share one budget). A new
-// coroutine also takes its creator's hook, and scripts cannot change hooks (`debug.sethook` is
-// taken away), so every thread of a script counts against this one budget.
-struct instruction_budget {
+// (which every coroutine copies from the main thread, so all of them share one budget) and
+// through their allocator. A new coroutine also takes its creator's hook, and scripts cannot
+// change hooks (`debug.sethook` is taken away), so every thread of a script counts against this
+// one budget.
+struct script_budget {
   uint64_t used = 0;
   uint64_t limit = 0;
+  // Bytes the state holds, garbage not yet collected included; growth past the cap is refused,
+  // and from the first refusal on the script is stopped.
+  size_t memory_used = 0;
+  bool memory_exceeded = false;
+  // The state itself, whose hook a stop sets from wherever it comes.
+  lua_State* main_thread = nullptr;
 };
 
-instruction_budget*& budget_of(lua_State* state) {
-  return *static_cast<instruction_budget**>(lua_getextraspace(state));
+script_budget*& budget_of(lua_State* state) {
+  return *static_cast<script_budget**>(lua_getextraspace(state));
 }
 
 // Everything below that Lua calls, or that runs inside a protected call, keeps no object with a
 // destructor in its frame: a Lua error longjmps through it.
 
 void count_hook(lua_State* state, lua_Debug*) {
-  instruction_budget* budget = budget_of(state);
-  if (budget->used < budget->limit) {
+  script_budget* budget = budget_of(state);
+  if (!budget->memory_exceeded && budget->used < budget->limit) {
     budget->used += hook_interval;
     if (budget->used < budget->limit) return;
   }
@@ -39,10 +54,37 @@ void count_hook(lua_State* state, lua_Debug*) {
   // the script cannot swallow the stop: the first instruction after it raises again, until the
   // script is left. A coroutine that resumed this one stops at its own next count.
   lua_sethook(state, count_hook, LUA_MASKCOUNT, 1);
-  lua_rawgeti(state, LUA_REGISTRYINDEX, LUA_RIDX_MAINTHREAD);
-  lua_sethook(lua_tothread(state, -1), count_hook, LUA_MASKCOUNT, 1);
-  lua_pop(state, 1);
+  lua_sethook(budget->main_thread, count_hook, LUA_MASKCOUNT, 1);
+  if (budget->memory_exceeded) luaL_error(state, memory_stop_format, memory_limit_mib);
   luaL_error(state, "script stopped: it ran more than %I instructions", static_cast<lua_Integer>(budget->limit));
+}
+
+// The state's allocator: the C library's, counted against the cap. Freeing and shrinking never
+// fail, as Lua requires.
+void* capped_allocate(void* budget_pointer, void* block, size_t old_size, size_t new_size) {
+  auto* budget = static_cast<script_budget*>(budget_pointer);
+  // Without a block, old_size tells the kind of object, not a size.
+  const size_t held = block ? old_size : 0;
+  if (new_size == 0) {
+    std::free(block);
+    budget->memory_used -= held;
+    return nullptr;
+  }
+  const size_t room = script_runner::memory_limit - std::min(budget->memory_used, script_runner::memory_limit);
+  if (new_size > held && new_size - held > room) {
+    if (!budget->memory_exceeded) {
+      // The main thread stops at its next instruction rather than at its next count: a script
+      // that catches each failure would otherwise make Lua collect all its garbage on every
+      // turn until then. (Setting a hook is safe at any moment; Lua's own interpreter does it
+      // from a signal handler.)
+      lua_sethook(budget->main_thread, count_hook, LUA_MASKCOUNT, 1);
+    }
+    budget->memory_exceeded = true;
+    return nullptr;
+  }
+  void* moved = std::realloc(block, new_size);
+  if (moved) budget->memory_used = budget->memory_used - held + new_size;
+  return moved;
 }
 
 // Takes the place of `debug.sethook`: a script that cleared or replaced the count hook could
@@ -116,14 +158,20 @@ std::string take_error(lua_State* state) {
   return text;
 }
 
-// A state with the libraries, print, nprint, dialog and the count hook; null (with `error` set)
-// when it cannot be made.
-lua_State* new_state(instruction_budget& budget, std::string& error) {
+// A state with the libraries, print, nprint, dialog, the count hook and the capped allocator;
+// null (with `error` set) when it cannot be made.
+lua_State* new_state(script_budget& budget, std::string& error) {
   lua_State* state = luaL_newstate();
   if (!state) {
     error = "not enough memory";
     return nullptr;
   }
+  // From here on the budget counts every byte: it starts with what the new state holds, which
+  // the same C library allocated.
+  budget.memory_used = static_cast<size_t>(lua_gc(state, LUA_GCCOUNT, 0)) * 1024 +
+                       static_cast<size_t>(lua_gc(state, LUA_GCCOUNTB, 0));
+  budget.main_thread = state;
+  lua_setallocf(state, capped_allocate, &budget);
   budget_of(state) = &budget;
   lua_sethook(state, count_hook, LUA_MASKCOUNT, hook_interval);
   lua_pushcfunction(state, open_libraries);
@@ -177,7 +225,7 @@ int script_runner::expand_template(QWidget* parent_window, std::string_view text
 
   parent = parent_window;
   std::string expansion;
-  instruction_budget budget{0, instruction_limit};
+  script_budget budget{0, instruction_limit};
   lua_State* state = nullptr;
   bool succeeded = true;
   size_t position = 0;
@@ -201,6 +249,15 @@ int script_runner::expand_template(QWidget* parent_window, std::string_view text
     expansion += output;
   }
   if (state) lua_close(state);
+  if (budget.memory_exceeded) {
+    // Also a script that caught the failed allocation and ended before its next count fails;
+    // whatever it was told last (Lua's own "not enough memory", or its own error), the reason
+    // is the cap.
+    char text[96];
+    std::snprintf(text, sizeof text, memory_stop_format, memory_limit_mib);
+    error = text;
+    succeeded = false;
+  }
   if (!succeeded) return -1;
   expansion.append(text.substr(position));
   result = std::move(expansion);

@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -40,6 +41,11 @@ class script_runner {
   // call holds the GUI thread until it returns.
   static constexpr uint64_t default_instruction_limit = 400'000'000;
   uint64_t instruction_limit = default_instruction_limit;
+
+  // How much memory one expansion's Lua state may hold. A script that needs more is ended with
+  // an error (also one that catches the failed allocation with pcall), long before a growing
+  // table could take the machine's memory.
+  static constexpr size_t memory_limit = size_t{256} << 20;
 
  private:
   script_runner() = default;

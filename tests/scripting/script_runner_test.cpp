@@ -173,6 +173,45 @@ INSTANTIATE_TEST_SUITE_P(
                       "local co = coroutine.create(function() while true do end end) pcall(debug.sethook, co)"
                       " coroutine.resume(co) nprint('after')"));
 
+// The most this process has held in memory so far (its peak resident size), in bytes.
+size_t peak_resident_bytes() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.rfind("VmHWM:", 0) == 0) return std::stoull(line.substr(6)) * 1024;
+  ADD_FAILURE() << "no VmHWM in /proc/self/status";
+  return 0;
+}
+
+// Beyond what the script holds: the C library's bookkeeping, and with AddressSanitizer its
+// quarantine of freed blocks (256 MiB), red zones and shadow memory.
+#ifdef __SANITIZE_ADDRESS__
+constexpr size_t memory_slack = size_t{640} << 20;
+#else
+constexpr size_t memory_slack = size_t{128} << 20;
+#endif
+
+// A script that keeps taking memory is stopped at the cap, also when it catches the failed
+// allocation and goes on or ends, or asks for more than the cap at once: the process grows by
+// little more than the cap, and the runner is usable again afterwards.
+class MemoryHog : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(MemoryHog, IsStoppedAtTheCap) {
+  const size_t before = peak_resident_bytes();
+  const expansion got = ours(std::string("before <% ") + GetParam() + " %> after");
+  EXPECT_EQ(got, failed("script stopped: it needed more than 256 MiB of memory"));
+  EXPECT_LT(peak_resident_bytes() - before, script_runner::memory_limit + memory_slack);
+  EXPECT_EQ(ours("<% nprint('again') %>"), ok("again"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ScriptRunner, MemoryHog,
+    ::testing::Values("local t = {} while true do t[#t + 1] = ('x'):rep(1000) end",
+                      "local t = {} pcall(function() while true do t[#t + 1] = ('x'):rep(1000) end end)"
+                      " t = nil nprint('caught')",
+                      "local t = {} while true do pcall(function() t[#t + 1] = ('x'):rep(1000) end) end",
+                      "local s = ('x'):rep(300 * 1024 * 1024) nprint(#s)"));
+
 TEST(ScriptRunner, ScriptsCannotReplaceTheCountHookButKeepTheRestOfDebug) {
   const expansion got = ours("<% debug.sethook() while true do end %>");
   EXPECT_EQ(got, failed("[string \" debug.sethook() while true do end \"]:1: "
