@@ -1,7 +1,7 @@
 // The template runner: a table of templates, each expanded by the runner and by the stock Lua 5.3
 // interpreter (reference_expand.lua), so print formatting, number conversion and Lua's messages
 // are the real Lua's; plus what the table cannot show: a state per expansion, the error text
-// kept, a runaway script stopped, and the output hook.
+// kept, a runaway script stopped, one that takes too much memory stopped, and the output hook.
 #include <gtest/gtest.h>
 
 #include <cstdio>

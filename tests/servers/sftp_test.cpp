@@ -1,8 +1,8 @@
 // The SFTP back end against the loopback sshd (tests/peers/start): size, read and a sorted
 // listing, also of a folder as large as a listing takes; a missing file, a folder and a refused
 // log-in; a server that never speaks, which must not hold the back end longer than its
-// time-out; and (from a scripted SFTP server behind an sshd of the test's own) names no file
-// system holds.
+// time-out; and (from a scripted SFTP server behind sshds of the test's own) names no file
+// system holds, and a second server with another host key that must get no password.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>

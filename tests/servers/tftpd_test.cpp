@@ -1,8 +1,9 @@
 // The TFTP server against the real clients users have (tftp-hpa, curl, busybox), crafted
-// requests with the answer each must get, the lock-step exchange block by block, and the
-// hostile clients of tftp_client.py (lost ACKs, a stranger's packets, short packets, more
-// readers than slots, block numbers past 65535, uploads with repeated blocks and pauses, a lost
-// final ACK, a client that falls silent).
+// requests with the answer each must get, the lock-step exchange block by block, transfers a
+// client ends with an ERROR or whose partial file is moved away, and the hostile clients of
+// tftp_client.py (lost ACKs, a stranger's packets, short packets, more readers than slots,
+// block numbers past 65535, uploads with repeated blocks and pauses, a lost final ACK, a client
+// that falls silent).
 #include <gtest/gtest.h>
 
 #include <signal.h>
