@@ -201,13 +201,15 @@ bool ssh2::establish(const platform::worker_control& run) {
     // A server that accepts the connection and then says nothing (or only its banner) ends
     // the session instead of holding it at "connecting".
     libssh2_session_set_timeout(session, login_step_timeout_ms);
+    prefer_known_host_keys(session, param.hostname, param.port);
     opened = libssh2_session_handshake(session, socket.fd()) == 0;
     if (!opened) say_connect_failure("The SSH handshake", run);
   }
-  // The key is checked before the password goes out.
+  // The key is checked before the password goes out. The user sees a session go on with a key
+  // that could not be remembered, and standard error says why it was not.
   if (opened) {
     std::string reason;
-    opened = host_key_trusted(check_host_key(session, param.hostname, param.port, reason));
+    opened = host_key_trusted(check_host_key(session, param.hostname, param.port, reason), true);
     if (!reason.empty()) std::fprintf(stderr, "%s\n", reason.c_str());
   }
   opened = opened && log_in(run) && (mode == session_view_explorer ? start_sftp() : start_shell(run));

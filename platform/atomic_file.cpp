@@ -94,9 +94,15 @@ bool write_file_atomically(const std::string& path, std::string_view data, unsig
   ok = ok && ::fsync(fd) == 0;
   // Renamed while still locked, so no clean-up takes it for a dead writer's file.
   ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
-  if (!ok) ::unlink(temp.c_str());
-  ok = (::close(fd) == 0) && ok;
-  if (!ok) return false;
+  if (!ok) {
+    // The clean-up leaves errno saying why the step failed.
+    const int why = errno;
+    ::unlink(temp.c_str());
+    ::close(fd);
+    errno = why;
+    return false;
+  }
+  if (::close(fd) != 0) return false;
   sync_folder(folder_of(target));
   return true;
 }

@@ -7,7 +7,8 @@ namespace platform {
 
 // Writes `data` to a temporary file beside `path`, flushes and fsyncs it, then renames it over
 // `path`. The file gets `mode` (0600 by default: settings hold scrambled passwords). True only
-// when every step succeeded; on failure `path` is untouched and the temporary file removed.
+// when every step succeeded; on failure `path` is untouched, the temporary file removed, and errno
+// says why.
 // When `path` is a symbolic link the file it leads to is replaced and the link stays (a
 // settings file kept among a user's dotfiles). The temporary file is named `path` followed by
 // ".saving-" and six letters or digits, and is locked while it is written.

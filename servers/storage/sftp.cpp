@@ -49,13 +49,18 @@ bool sftp::connect() {
   }
   libssh2_session_set_blocking(session, 1);
   libssh2_session_set_timeout(session, transfer_timeout_ms);
+  prefer_known_host_keys(session, location.host, location.port);
   if (libssh2_session_handshake(session, socket) != 0) {
     disconnect();
     return false;
   }
-  // The password goes only to a server whose key we trust, as the explorer's connection does.
+  // The password goes only to a server whose key we trust, as the explorer's connection does;
+  // and, as no one watches this session, only to one whose key is remembered, so that the next
+  // request cannot be taken in by another key.
   std::string reason;
-  if (!host_key_trusted(check_host_key(session, location.host, location.port, reason))) {
+  const host_key_verdict verdict = check_host_key(session, location.host, location.port, reason);
+  if (!host_key_trusted(verdict, false)) {
+    if (verdict == host_key_verdict::unremembered) reason += "; refusing to connect";
     refuse(std::move(reason));
     disconnect();
     return false;

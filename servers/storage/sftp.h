@@ -1,7 +1,9 @@
 #pragma once
 // The back end for an "sftp" location: an SFTP client over libssh2 with a password log-in,
 // given only to a server whose host key is trusted (the known_hosts rules of the SSH2
-// connections: a new host's key is remembered, a changed key refuses the request).
+// connections: a new host's key is remembered, a changed key refuses the request, and so does a
+// key of a type not known for the host). Unlike a session the user watches, a new key that
+// cannot be remembered refuses the request too.
 // size and list connect, work and disconnect; open connects and keeps the connection until
 // close. Every libssh2 call is bounded by the session's time-out, and the TCP connection by
 // connect_timeout_ms, so a silent server cannot hold the HTTP server for ever.

@@ -64,7 +64,26 @@ std::vector<pid_t> descendants_of(pid_t root) {
   return found;
 }
 
+// Makes a host key of `type` at `path` (its public half at `path`.pub); false when ssh-keygen cannot.
+bool make_host_key(const std::string& path, const std::string& type) {
+  return test_support::run_program({"/usr/bin/ssh-keygen", "-q", "-t", type, "-N", "", "-f", path}) == 0;
+}
+
+// "<key type name> <base64>" of the public key at `path`, without its comment.
+std::string public_key(const std::string& path) {
+  std::ifstream in(path);
+  std::string name, key;
+  in >> name >> key;
+  return key.empty() ? "" : name + " " + key;
+}
+
 }  // namespace
+
+std::string stranger_host_key(const std::string& type) {
+  test_support::temp_folder folder;
+  const std::string key = folder.file("host_" + type);
+  return make_host_key(key, type) ? public_key(key + ".pub") : "";
+}
 
 int private_sshd::signal_sessions(int signal) const {
   if (pid <= 0) return 0;
@@ -74,10 +93,12 @@ int private_sshd::signal_sessions(int signal) const {
   return static_cast<int>(sessions.size());
 }
 
-private_sshd::private_sshd(const std::string& sftp_server, const std::string& user, uint16_t port, bool logged)
-    : port_(port), failure_(start(sftp_server, user, logged)) {}
+private_sshd::private_sshd(const std::string& sftp_server, const std::string& user, uint16_t port, bool logged,
+                           const std::vector<std::string>& key_types)
+    : port_(port), failure_(start(sftp_server, user, logged, key_types)) {}
 
-std::string private_sshd::start(const std::string& sftp_server, const std::string& user, bool logged) {
+std::string private_sshd::start(const std::string& sftp_server, const std::string& user, bool logged,
+                                const std::vector<std::string>& key_types) {
   // A program of the build tree may lie in a folder the test user cannot enter, so it runs a
   // copy; a name sshd knows itself ("internal-sftp") goes as it is.
   std::string program = sftp_server;
@@ -89,9 +110,14 @@ std::string private_sshd::start(const std::string& sftp_server, const std::strin
     if (std::string unreachable = test_support::test_user_cannot_reach(program); !unreachable.empty())
       return unreachable;
   }
-  const std::string key = folder.file("host_ed25519");
-  if (test_support::run_program({"/usr/bin/ssh-keygen", "-q", "-t", "ed25519", "-N", "", "-f", key}) != 0)
-    return "ssh-keygen could not make a host key";
+  std::string host_keys;
+  for (const std::string& type : key_types) {
+    const std::string key = folder.file("host_" + type);
+    if (!make_host_key(key, type)) return "ssh-keygen could not make a host key of type " + type;
+    host_keys += "HostKey " + key + "\n";
+    // This libssh2 signs with RSA keys only as ssh-rsa, which sshd no longer offers by itself.
+    if (type == "rsa") host_keys += "HostKeyAlgorithms +ssh-rsa\n";
+  }
   if (port_ == 0) {
     // A port the kernel found free; sshd takes it over at once.
     loopback_listener probe;
@@ -99,8 +125,8 @@ std::string private_sshd::start(const std::string& sftp_server, const std::strin
     port_ = probe.port();
   }
   const std::string config = folder.file("sshd_config");
-  std::ofstream(config) << "Port " << port_ << "\nListenAddress 127.0.0.1\nHostKey " << key
-                        << "\nPidFile none\nPasswordAuthentication yes\nKbdInteractiveAuthentication no\n"
+  std::ofstream(config) << "Port " << port_ << "\nListenAddress 127.0.0.1\n" << host_keys
+                        << "PidFile none\nPasswordAuthentication yes\nKbdInteractiveAuthentication no\n"
                            "PubkeyAuthentication no\nUsePAM no\nPermitRootLogin no\nAllowUsers "
                         << user << "\nStrictModes no\nSubsystem sftp " << program << "\nLogLevel "
                         << (logged ? "DEBUG1" : "ERROR") << "\n";
@@ -116,6 +142,10 @@ std::string private_sshd::start(const std::string& sftp_server, const std::strin
 std::string private_sshd::log() const {
   std::ifstream in(folder.file("sshd.log"));
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string private_sshd::host_key(const std::string& type) const {
+  return public_key(folder.file("host_" + type + ".pub"));
 }
 
 private_sshd::~private_sshd() {

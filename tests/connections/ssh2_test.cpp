@@ -1,7 +1,9 @@
 // The SSH2 connection against the real sshd of tests/peers/start: login with and without the
 // record's credentials, a refused password and its retry, the terminal type and size the shell
-// sees, the last bytes before the end, host keys, stopping during a login question, and
-// explorer mode up to SFTP; and servers that stop answering while the session connects.
+// sees, the last bytes before the end, host keys (also of other types than the known one, from
+// sshds of the test's own, and a key that cannot be remembered), stopping during a login
+// question, and explorer mode up to SFTP; and servers that stop answering while the session
+// connects.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -18,6 +20,8 @@
 #include "connections/host_key_check.h"
 #include "connections/ssh2.h"
 #include "tests/connections/connection_test_support.h"
+#include "tests/connections/private_sshd.h"
+#include "tests/support/read_only_mount.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -157,6 +161,77 @@ TEST_F(ssh2_server, a_changed_host_key_is_refused_before_any_password) {
   EXPECT_NE(said.find("has changed"), std::string::npos) << said;
   EXPECT_TRUE(prompter->asked().empty());
   EXPECT_EQ(owner->states(), (std::vector<connection_state>{state_connecting, state_disconnected}));
+}
+
+// Keys of other types than the one known for the host. A server that offers only other types
+// is refused as a changed key is, before any password (none is asked), and the new key is not
+// added; a server that has the known type among others is asked for it and answers with it, so
+// the session connects and nothing is added.
+TEST_F(ssh2_server, a_key_of_a_type_not_known_for_the_host_is_refused_and_the_known_type_is_asked_for) {
+  REQUIRE_PEER(!user().empty(), "the test user of tests/peers/start");
+  struct row {
+    const char* name;
+    std::vector<std::string> server_keys;  // as ssh-keygen names the types
+    std::string known;                     // the type of the key stored for the host
+    bool known_is_the_servers;             // else it is another server's key, as after a change
+    int mode;
+  };
+  const row rows[] = {
+      {"only RSA where ECDSA is known, terminal", {"rsa"}, "ecdsa", false, session_view_terminal},
+      {"only ECDSA where Ed25519 is known, explorer", {"ecdsa"}, "ed25519", false, session_view_explorer},
+      {"ECDSA and RSA where RSA is known, terminal", {"ecdsa", "rsa"}, "rsa", true, session_view_terminal},
+      {"ECDSA and Ed25519 where Ed25519 is known, explorer", {"ecdsa", "ed25519"}, "ed25519", true,
+       session_view_explorer},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.name);
+    private_sshd server("internal-sftp", user(), 0, false, r.server_keys);
+    ASSERT_TRUE(server.ready()) << server.failure();
+    port = std::to_string(server.port());
+    const std::string key = r.known_is_the_servers ? server.host_key(r.known) : stranger_host_key(r.known);
+    ASSERT_FALSE(key.empty());
+    const std::string known = "[127.0.0.1]:" + port + " " + key + "\n";
+    std::ofstream(tessary_known_hosts_path()) << known;
+    owner = std::make_shared<recording_owner>();
+    testing::internal::CaptureStderr();
+    make(user(), r.known_is_the_servers ? password() : "", r.mode)->start();
+    const connection_state end = r.known_is_the_servers ? state_connected : state_disconnected;
+    const bool ended = owner->wait_for_state(end);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(ended) << said;
+    EXPECT_EQ(owner->states(), (std::vector<connection_state>{state_connecting, end})) << said;
+    EXPECT_EQ(said.find("has changed") != std::string::npos, !r.known_is_the_servers) << said;
+    if (!r.known_is_the_servers) {
+      EXPECT_NE(said.find("only keys of type " + key.substr(0, key.find(' ')) + " are known"), std::string::npos)
+          << said;
+    }
+    EXPECT_TRUE(prompter->asked().empty());
+    EXPECT_EQ(file_text(tessary_known_hosts_path()), known);
+    connection->release();
+    connection.reset();
+  }
+}
+
+// Tessary's known_hosts cannot be written (its folder is on a read-only file system, which root
+// cannot write either): a new host's session goes on, as OpenSSH's does, and standard error says
+// that the key could not be remembered, where, and why.
+TEST_F(ssh2_server, a_key_that_cannot_be_remembered_is_said_and_the_session_goes_on) {
+  test_support::read_only_mount read_only(appdata.path());
+  ASSERT_EQ(read_only.failure(), "");
+  const std::string said_why = "The new host key of [127.0.0.1]:" + port + " could not be remembered in " +
+                               tessary_known_hosts_path() + ": Read-only file system\n";
+  for (int mode : {session_view_terminal, session_view_explorer}) {
+    SCOPED_TRACE(mode);
+    owner = std::make_shared<recording_owner>();
+    testing::internal::CaptureStderr();
+    make(user(), password(), mode)->start();
+    const bool connected = owner->wait_for_state(state_connected);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(connected) << said;
+    EXPECT_NE(said.find(said_why), std::string::npos) << said;
+    connection->release();
+    connection.reset();
+  }
 }
 
 TEST_F(ssh2_server, the_key_in_the_users_known_hosts_is_trusted) {

@@ -2,7 +2,9 @@
 // listing, also of a folder as large as a listing takes; a missing file, a folder and a refused
 // log-in; a server that never speaks, which must not hold the back end longer than its
 // time-out; and (from a scripted SFTP server behind sshds of the test's own) names no file
-// system holds, and a second server with another host key that must get no password.
+// system holds, a second server with another host key, and one with only another type of key,
+// that must get no password; a server with several keys that answers with the known one; and a
+// new host's key that cannot be remembered, which must get no password either.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -13,6 +15,8 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +30,7 @@
 #include "tests/servers/loopback.h"
 #include "tests/servers/tftp_fixture.h"
 #include "tests/support/peer_env.h"
+#include "tests/support/read_only_mount.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/wait_until.h"
 
@@ -197,6 +202,48 @@ TEST(sftp_back_end, long_names_are_listed_from_a_checkout_in_a_private_folder) {
   expect_long_names_listed(program.string());
 }
 
+const char* const key_targets[] = {"/first.txt", "/"};
+
+// The home of an HTTP server: the scripted SFTP server's folder behind a private sshd.
+std::string listing_home(uint16_t sftp_port) {
+  return "sftp://127.0.0.1:" + std::to_string(sftp_port) + "/listing?username=" + env("TESSARY_SSH_USER") +
+         "&password=" + env("TESSARY_SSH_PASSWORD");
+}
+
+size_t count_of(const std::string& text, const std::string& part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
+// Each of the targets answers `status` from the HTTP server `server` at `http_port`, whose home
+// `sshd` serves. Served (200): the sshd's log shows the password tried, and the trace names no
+// host key. Refused (404): each request leaves `refusal` in an ERROR line of the trace, and the
+// sshd's log shows every connection closed without a password tried.
+void expect_each_target(httpd& server, uint16_t http_port, const connection_test::private_sshd& sshd,
+                        const std::string& status, const std::string& refusal) {
+  const auto password_tried = [&] { return sshd.log().find("method password") != std::string::npos; };
+  server.level = LOG_ERROR;
+  server_test::take_trace();
+  for (const char* target : key_targets) {
+    EXPECT_EQ(server_test::curl_fetch(http_port, target), status) << target;
+    const std::string trace = server_test::take_trace();
+    if (refusal.empty()) {
+      EXPECT_EQ(trace.find("host key"), std::string::npos) << trace;
+    } else {
+      EXPECT_NE(trace.find("[httpd] " + refusal), std::string::npos) << trace;
+    }
+  }
+  if (status == "200") {
+    EXPECT_TRUE(password_tried()) << sshd.log();
+    return;
+  }
+  EXPECT_TRUE(test_support::wait_until(
+      [&] { return count_of(sshd.log(), "Connection closed") >= std::size(key_targets); }))
+      << sshd.log();
+  EXPECT_FALSE(password_tried()) << sshd.log();
+}
+
 // A second server with another host key at the port of the first, as a machine in the middle
 // would be: the first one's key is remembered, and the second is refused before any password
 // goes out. Its files and folders answer 404, the trace says why, and the second server's log
@@ -206,8 +253,6 @@ TEST(sftp_back_end, a_changed_host_key_is_refused_before_any_password) {
   // The user's own known_hosts takes no part.
   test_support::temp_folder home;
   setenv("HOME", home.path().c_str(), 1);
-  const auto password_tried = [](const std::string& log) { return log.find("method password") != std::string::npos; };
-  const char* const targets[] = {"/first.txt", "/"};
 
   httpd server;
   httpd_param settings;
@@ -217,32 +262,83 @@ TEST(sftp_back_end, a_changed_host_key_is_refused_before_any_password) {
     connection_test::private_sshd first(SCRIPTED_SFTP_SERVER, env("TESSARY_SSH_USER"), 0, true);
     ASSERT_TRUE(first.ready());
     sftp_port = first.port();
-    http_port = server_test::start_loopback_httpd(
-        server,
-        "sftp://127.0.0.1:" + std::to_string(sftp_port) + "/listing?username=" + env("TESSARY_SSH_USER") +
-            "&password=" + env("TESSARY_SSH_PASSWORD"),
-        settings);
+    http_port = server_test::start_loopback_httpd(server, listing_home(sftp_port), settings);
     ASSERT_NE(http_port, 0);
-    for (const char* target : targets) EXPECT_EQ(server_test::curl_fetch(http_port, target), "200") << target;
-    EXPECT_TRUE(password_tried(first.log())) << first.log();
+    expect_each_target(server, http_port, first, "200", "");
   }
   const std::string known = test_support::read_file(tessary_known_hosts_path());
   EXPECT_NE(known.find("[127.0.0.1]:" + std::to_string(sftp_port) + " ssh-ed25519 "), std::string::npos) << known;
 
   connection_test::private_sshd second(SCRIPTED_SFTP_SERVER, env("TESSARY_SSH_USER"), sftp_port, true);
   ASSERT_TRUE(second.ready());
-  server.level = LOG_ERROR;
-  server_test::take_trace();
-  for (const char* target : targets) {
-    EXPECT_EQ(server_test::curl_fetch(http_port, target), "404") << target;
-    const std::string trace = server_test::take_trace();
-    EXPECT_NE(trace.find("[httpd] The host key of [127.0.0.1]:" + std::to_string(sftp_port) + " has changed"),
-              std::string::npos)
-        << trace;
+  expect_each_target(server, http_port, second, "404",
+                     "The host key of [127.0.0.1]:" + std::to_string(sftp_port) + " has changed");
+}
+
+// Keys of other types than the one known for the host, and a new host's key that cannot be
+// remembered. A server that offers only another type is refused as a changed key is; one that
+// has the known type among others is asked for it, answers with it and serves, and nothing is
+// added to known_hosts. With Tessary's configuration folder on a read-only file system (which
+// root cannot write either) a new host is refused, on every request, with the reason.
+TEST(sftp_back_end, a_key_of_another_type_or_one_not_remembered_gets_no_password) {
+  REQUIRE_PEER(!env("TESSARY_SSH_USER").empty(), "the test user of tests/peers/start");
+  test_support::temp_folder home;
+  setenv("HOME", home.path().c_str(), 1);
+  struct restore_appdata {
+    std::string saved = env("APPDATA");
+    ~restore_appdata() { setenv("APPDATA", saved.c_str(), 1); }
+  } restore;
+  struct row {
+    const char* name;
+    std::vector<std::string> server_keys;  // as ssh-keygen names the types
+    std::string known;                     // the type of the key stored for the host; empty: none
+    bool known_is_the_servers;             // else it is another server's key, as after a change
+    bool read_only;                        // the configuration folder cannot be written
+    std::string status;
+    // The ERROR line's text for the host as known_hosts names it and Tessary's file; null when
+    // the requests are served.
+    std::string (*refusal)(const std::string& host, const std::string& file);
+  };
+  const row rows[] = {
+      {"only RSA where ECDSA is known", {"rsa"}, "ecdsa", false, false, "404",
+       [](const std::string& host, const std::string&) {
+         return "The host key of " + host +
+                " has changed (it offered a key of type ssh-rsa, and only keys of type ecdsa-sha2-nistp256 are known "
+                "for it); refusing to connect";
+       }},
+      {"ECDSA and RSA where RSA is known", {"ecdsa", "rsa"}, "rsa", true, false, "200", nullptr},
+      {"a new host, with the configuration folder read-only", {"ed25519"}, "", false, true, "404",
+       [](const std::string& host, const std::string& file) {
+         return "The new host key of " + host + " could not be remembered in " + file +
+                ": Read-only file system; refusing to connect";
+       }},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.name);
+    test_support::temp_folder appdata;
+    setenv("APPDATA", appdata.path().c_str(), 1);
+    connection_test::private_sshd sshd(SCRIPTED_SFTP_SERVER, env("TESSARY_SSH_USER"), 0, true, r.server_keys);
+    ASSERT_TRUE(sshd.ready()) << sshd.failure();
+    const std::string host = "[127.0.0.1]:" + std::to_string(sshd.port());
+    std::string known;
+    if (!r.known.empty()) {
+      const std::string key = r.known_is_the_servers ? sshd.host_key(r.known) : connection_test::stranger_host_key(r.known);
+      ASSERT_FALSE(key.empty());
+      known = host + " " + key + "\n";
+      test_support::write_file(tessary_known_hosts_path(), known);
+    }
+    std::optional<test_support::read_only_mount> read_only;
+    if (r.read_only) {
+      read_only.emplace(appdata.path());
+      ASSERT_EQ(read_only->failure(), "");
+    }
+    httpd server;
+    httpd_param settings;
+    const uint16_t http_port = server_test::start_loopback_httpd(server, listing_home(sshd.port()), settings);
+    ASSERT_NE(http_port, 0);
+    expect_each_target(server, http_port, sshd, r.status, r.refusal ? r.refusal(host, tessary_known_hosts_path()) : "");
+    EXPECT_EQ(test_support::read_file(tessary_known_hosts_path()), known);
   }
-  EXPECT_TRUE(test_support::wait_until([&] { return second.log().find("Connection closed") != std::string::npos; }))
-      << second.log();
-  EXPECT_FALSE(password_tried(second.log())) << second.log();
 }
 
 TEST(sftp_back_end, a_silent_server_fails_within_the_time_out) {
