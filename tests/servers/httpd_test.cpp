@@ -8,7 +8,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/inotify.h>
-#include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -262,6 +261,21 @@ answer_parts parts_of(const std::string& answer) {
   return parts;
 }
 
+// A connection whose GET of `target` has been answered: the first byte of the answer (the 'H'
+// of its status line) has come and been taken; -1 when it did not come within the bound.
+int answered_get(uint16_t port, const std::string& target) {
+  const int fd = connect_loopback(port);
+  if (fd < 0) return -1;
+  const timeval bound{answer_bound_ms / 1000, 0};
+  char byte;
+  if (!send_all(fd, "GET " + target + " HTTP/1.1\r\n\r\n") ||
+      ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &bound, sizeof bound) != 0 || ::recv(fd, &byte, 1, 0) != 1) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
 void replace_by_rename(const std::string& text, const std::string& path) {
   write_file(path + ".tmp", text);
   ::rename((path + ".tmp").c_str(), path.c_str());
@@ -292,26 +306,6 @@ class open_watch {
  private:
   int fd_;
   bool watching_ = false;
-};
-
-// A pty instance of its own, mounted at `folder` (root only): a pty allocated through its ptmx
-// shows as an entry made in the folder, and no other program's ptys show there.
-class private_ptys {
- public:
-  explicit private_ptys(std::string folder) : folder_(std::move(folder)) {
-    ::mkdir(folder_.c_str(), 0755);
-    mounted_ = ::mount("devpts", folder_.c_str(), "devpts", 0, "newinstance,ptmxmode=0666") == 0;
-  }
-  ~private_ptys() {
-    if (mounted_) ::umount2(folder_.c_str(), MNT_DETACH);
-  }
-  private_ptys(const private_ptys&) = delete;
-  private_ptys& operator=(const private_ptys&) = delete;
-  bool mounted() const { return mounted_; }
-
- private:
-  std::string folder_;
-  bool mounted_ = false;
 };
 
 // A writer blocked in its open of the FIFO at `path`, as one is until a reader opens the FIFO.
@@ -352,7 +346,7 @@ class waiting_writer {
 // the home is not let go (its next write would fail).
 TEST_F(http_server, special_files_answer_404_without_being_opened) {
   const std::string inner_ptys = home + "/pts", outer_ptys = outer.file("pts"), outer_pipe = outer.file("pipe");
-  private_ptys inner(inner_ptys), outside(outer_ptys);
+  test_support::devpts_instance inner(inner_ptys), outside(outer_ptys);
   if (!inner.mounted() || !outside.mounted()) GTEST_SKIP() << "mounting a devpts instance needs root";
   {
     // The watch sees a pty allocated through the instance's ptmx.
@@ -419,16 +413,12 @@ TEST_F(http_server, a_file_replaced_while_it_is_sent_comes_whole_as_the_one_open
   const std::string first = patterned_bytes(8 * 1024 * 1024), second(first.size(), 'x');
   write_file(home + "/big.bin", first);
   start();
-  const int fd = connect_loopback(port);
+  // The answer has begun, so the file is open; the client takes nothing more while the name
+  // moves on.
+  const int fd = answered_get(port, "/big.bin");
   ASSERT_GE(fd, 0);
-  ASSERT_TRUE(send_all(fd, "GET /big.bin HTTP/1.1\r\n\r\n"));
-  // The head has come, so the file is open; the client takes nothing more while the name moves on.
-  const timeval bound{answer_bound_ms / 1000, 0};
-  ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &bound, sizeof bound);
-  char byte;
-  ASSERT_EQ(::recv(fd, &byte, 1, 0), 1);
   replace_by_rename(second, home + "/big.bin");
-  const answer_parts got = parts_of(std::string(1, byte) + read_until_closed(fd));
+  const answer_parts got = parts_of("H" + read_until_closed(fd));
   ::close(fd);
   EXPECT_EQ(got.status, "HTTP/1.1 200 OK");
   EXPECT_EQ(got.length, static_cast<long long>(first.size()));
@@ -609,13 +599,8 @@ TEST_F(http_server, sessions_being_answered_hold_the_cap_and_silent_ones_time_ou
   // Two clients whose heads were read and answered, and who then take nothing more.
   int stuck[2];
   for (int& fd : stuck) {
-    fd = connect_loopback(port);
+    fd = answered_get(port, "/sparse.bin");
     ASSERT_GE(fd, 0);
-    ASSERT_TRUE(send_all(fd, "GET /sparse.bin HTTP/1.1\r\n\r\n"));
-    const timeval bound{answer_bound_ms / 1000, 0};
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &bound, sizeof bound);
-    char byte;
-    ASSERT_EQ(::recv(fd, &byte, 1, 0), 1);
   }
   // Neither makes room: the third client waits in the listen queue until they time out.
   const int waiting = connect_loopback(port);
