@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -44,19 +45,25 @@ bool name_allowed(const std::string& name) {
 
 }  // namespace
 
-tftp_transfer::~tftp_transfer() { close_file(); }
+tftp_transfer::~tftp_transfer() {
+  close_file();
+  if (folder >= 0) ::close(folder);
+}
 
-bool tftp_transfer::close_file() {
+void tftp_transfer::close_file() {
   if (file >= 0) ::close(file);
   file = -1;
-  bool removed = true;
-  if (!finished && !path.empty()) {
-    struct stat named {};
-    removed = ::lstat(path.c_str(), &named) == 0 && named.st_dev == file_device && named.st_ino == file_inode;
-    if (removed) ::unlink(path.c_str());
-  }
-  path.clear();
-  return removed;
+}
+
+bool tftp_transfer::store() {
+  // A link never replaces: a file that took the name meanwhile keeps it (EEXIST).
+  if (::linkat(file, "", folder, name.c_str(), AT_EMPTY_PATH) == 0) return true;
+  // Linking the descriptor itself is for servers that may search every folder; others name the
+  // same file through /proc.
+  if (errno != ENOENT) return false;
+  char link[32];
+  std::snprintf(link, sizeof link, "/proc/self/fd/%d", file);
+  return ::linkat(AT_FDCWD, link, folder, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
 }
 
 ssize_t tftp_transfer::read_block(uint8_t* out) {
@@ -195,7 +202,7 @@ void tftpd::handle_packet(int slot, const uint8_t* data, size_t length, const so
     if (slot >= 0) return;
     // A client sends its request again when our first answer is slow or lost. That request is
     // already being served: a second transfer would compete with the first, and for an upload
-    // it would refuse the file the first one has just created. A finished upload waiting for a
+    // it would be refused the name the first one is storing to. A finished upload waiting for a
     // repeated last block is over, though: its client has moved on to a new request.
     for (int other = 0; other < max_transfers; ++other) {
       if (!transfers[other] || !same_peer(sender, *transfers[other]->socket.remote_address)) continue;
@@ -290,9 +297,9 @@ std::unique_ptr<tftp_transfer> tftpd::make_transfer(const uint8_t* data, size_t 
   }
   log(LOG_INFORMATION, "Requst to %s file %s", transfer->is_read ? "GET" : "PUT", printable(name).c_str());
 
-  const std::string path = (transfer->is_read ? download_folder : upload_folder) + "/" + name;
   if (transfer->is_read) {
     // No link is followed and nothing but a regular file is read (a FIFO would never end).
+    const std::string path = download_folder + "/" + name;
     transfer->file = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     struct stat info {};
     if (transfer->file < 0 || ::fstat(transfer->file, &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -301,20 +308,49 @@ std::unique_ptr<tftp_transfer> tftpd::make_transfer(const uint8_t* data, size_t 
     }
     transfer->block = 1;
   } else {
-    // Created here and now, or refused: an existing file or link is never written through.
-    transfer->file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (transfer->file < 0) {
-      transfer->error = errno == EEXIST ? TFTP_FILE_EXISTS : TFTP_ACCESS_VIOLATION;
-      return transfer;
-    }
-    struct stat created {};
-    ::fstat(transfer->file, &created);
-    transfer->path = path;
-    transfer->file_device = created.st_dev;
-    transfer->file_inode = created.st_ino;
+    transfer->name = name;
+    open_upload(*transfer);
     transfer->block = 0;
   }
   return transfer;
+}
+
+void tftpd::open_upload(tftp_transfer& transfer) {
+  transfer.path = upload_folder + "/" + transfer.name;
+  // Another client's upload of the name takes it as surely as a file does.
+  for (const auto& other : transfers) {
+    if (other && !other->is_read && !other->finished && other->name == transfer.name) {
+      transfer.error = TFTP_FILE_EXISTS;
+      return;
+    }
+  }
+  transfer.folder = ::open(upload_folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  struct stat taken {};
+  // An existing file or link, even a dangling one, is never replaced or written through.
+  if (transfer.folder >= 0 && ::fstatat(transfer.folder, transfer.name.c_str(), &taken, AT_SYMLINK_NOFOLLOW) == 0) {
+    transfer.error = TFTP_FILE_EXISTS;
+    return;
+  }
+  // The file has no name until the upload is complete, so an unfinished one leaves nothing to
+  // remove, and a partial file is never seen under the name.
+  if (transfer.folder >= 0 && errno == ENOENT)
+    transfer.file = ::openat(transfer.folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
+  if (transfer.file >= 0) return;
+  const int why = errno;
+  log(LOG_ERROR, "Upload of %s refused: %s", printable(transfer.path).c_str(),
+      why == EOPNOTSUPP || why == EISDIR ? "the upload folder's file system cannot hold a file without a name"
+                                         : std::strerror(why));
+  transfer.error = TFTP_ACCESS_VIOLATION;
+}
+
+bool tftpd::store_upload(int slot) {
+  tftp_transfer& transfer = *transfers[slot];
+  if (transfer.store()) return true;
+  const int why = errno;
+  log(LOG_ERROR, "Upload of %s complete at block %u, not stored: %s", printable(transfer.path).c_str(),
+      static_cast<unsigned>(transfer.block), why == EEXIST ? "the name was taken meanwhile" : std::strerror(why));
+  fail(slot, why == EEXIST ? TFTP_FILE_EXISTS : TFTP_ACCESS_VIOLATION);
+  return false;
 }
 
 void tftpd::handle_data(int slot, const uint8_t* data, size_t length) {
@@ -340,6 +376,7 @@ void tftpd::handle_data(int slot, const uint8_t* data, size_t length) {
   // The upload moves on: only time-outs and repeats of this block count against it now.
   transfer.retries = 0;
   if (last) {
+    if (!store_upload(slot)) return;
     transfer.finished = true;
     transfer.close_file();
   }
@@ -431,11 +468,9 @@ void tftpd::handle_client_error(int slot, const uint8_t* data, size_t length) {
 
 void tftpd::abandon_upload(int slot, const std::string& why, bool tell_client) {
   tftp_transfer& transfer = *transfers[slot];
-  const std::string path = transfer.path;
-  const bool removed = transfer.close_file();
-  log(LOG_ERROR, "Upload of %s %s at block %u, %s", printable(path).c_str(), printable(why).c_str(),
-      static_cast<unsigned>(transfer.block),
-      removed ? "partial file removed" : "partial file moved away and left alone");
+  transfer.close_file();
+  log(LOG_ERROR, "Upload of %s %s at block %u, nothing stored", printable(transfer.path).c_str(),
+      printable(why).c_str(), static_cast<unsigned>(transfer.block));
   if (tell_client)
     fail(slot, TFTP_NOT_DEFINED);
   else

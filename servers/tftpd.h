@@ -8,8 +8,10 @@
 // Every datagram is hostile until checked: names that could leave the served folder are
 // refused, a transfer listens only to its own client, a refused request holds no slot, a
 // request repeated by a client already served starts nothing, and an upload never replaces or
-// follows an existing file. An upload that does not complete (the client goes silent or sends
-// an ERROR) leaves no file behind: a partial file would pass for the whole one.
+// follows an existing file. An upload is written to a file without a name in the upload folder
+// and takes its name only once complete: one that does not complete (the client goes silent or
+// sends an ERROR) leaves nothing behind, and no partial file ever passes for the whole one.
+// Since nothing is removed, no name moved around meanwhile can lead a removal to another file.
 #include <netinet/in.h>
 #include <sys/types.h>
 
@@ -58,11 +60,11 @@ struct tftp_transfer {
   net_socket socket;       // its own socket; remote_address is the client
   bool is_read = false;    // RRQ: the server sends DATA; WRQ: it sends ACK
   int file = -1;
-  // An upload's file, created by this transfer; removed when the upload does not finish. Its
-  // device and inode tell whether the name still leads to it.
+  // An upload's folder, held from the request on, and the name its file takes once complete;
+  // the path is for the trace.
+  int folder = -1;
+  std::string name;
   std::string path;
-  dev_t file_device = 0;
-  ino_t file_inode = 0;
   // An upload whose last block is written and its file closed: the slot stays one time-out
   // longer, to acknowledge the last block again should the client not have got that ACK.
   bool finished = false;
@@ -81,10 +83,11 @@ struct tftp_transfer {
   bool write_block(const uint8_t* data, size_t count);
   // Writes what the chunk holds; false on an error.
   bool flush();
-  // Closes the file. An upload that did not finish has its file removed, but only while its
-  // name still leads to the file this upload wrote: one moved away (and whatever took its name)
-  // is left alone. False when such a moved file was left.
-  bool close_file();
+  // Gives a complete upload's file its name in the upload folder, never in place of a file
+  // that took the name meanwhile (errno EEXIST then); false with errno set when that fails.
+  bool store();
+  // Closes the file; an upload's unnamed file goes with it.
+  void close_file();
 
  private:
   std::vector<uint8_t> chunk;  // read ahead (download) or not yet written (upload)
@@ -127,13 +130,20 @@ class tftpd final : public server {
   std::unique_ptr<tftp_transfer> new_transfer(const sockaddr_in& sender);
   // A transfer for an RRQ or WRQ; its error is set when the request is refused.
   std::unique_ptr<tftp_transfer> make_transfer(const uint8_t* data, size_t length, const sockaddr_in& sender);
+  // Opens the upload's unnamed file in the upload folder for the WRQ of `transfer`'s name, or
+  // sets its error: 6 when the name is taken (also by an upload under way), 2 when the file
+  // cannot be made.
+  void open_upload(tftp_transfer& transfer);
+  // Stores a complete upload under its name; false (the slot freed, the client told) when that
+  // fails.
+  bool store_upload(int slot);
   void handle_data(int slot, const uint8_t* data, size_t length);
   void handle_ack(int slot, uint16_t acknowledged);
   // Builds and sends the transfer's next packet (its ERROR, DATA or ACK).
   void send(tftp_transfer& transfer);
   // Sends the last packet again.
   void resend(tftp_transfer& transfer);
-  // Sends the transfer's ERROR once and frees its slot (an unfinished upload's file is removed
+  // Sends the transfer's ERROR once and frees its slot (an unfinished upload's data goes
   // first).
   void fail(int slot, int32_t code);
   // Ends a transfer whose client stayed silent too long: a download or a finished upload just
@@ -141,8 +151,8 @@ class tftpd final : public server {
   void give_up(int slot);
   // Ends a transfer at once on its client's ERROR; the client gets no answer to it.
   void handle_client_error(int slot, const uint8_t* data, size_t length);
-  // Ends an unfinished upload: its partial file is removed, the trace says `why` it ended and
-  // what became of the file, and the client gets an ERROR when `tell_client` is set.
+  // Ends an unfinished upload: its data goes, the trace says `why` it ended, and the client
+  // gets an ERROR when `tell_client` is set.
   void abandon_upload(int slot, const std::string& why, bool tell_client);
   void free_slot(int slot);
   // Resends or drops the transfers whose time-out passed; the wait until the next one is due.

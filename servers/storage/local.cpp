@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -29,53 +30,78 @@ bool lies_within(const std::string& real, const std::string& home) {
   return real.size() == home.size() || home.back() == '/' || real[home.size()] == '/';
 }
 
+// The name under which the system reaches the object open at `fd`, whatever links led to it.
+std::string descriptor_link(int fd) {
+  char link[32];
+  std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+  return link;
+}
+
 // The resolved path of the file or folder open at `fd`, whatever links led to it, when that
 // lies inside `home`; empty otherwise. The system names the very object opened, so no link
 // swapped in after the open can lead the check astray.
 std::string confirmed(int fd, const std::string& home) {
-  char link[32];
-  std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
   char target[PATH_MAX];
-  const ssize_t length = ::readlink(link, target, sizeof target);
+  const ssize_t length = ::readlink(descriptor_link(fd).c_str(), target, sizeof target);
   if (length <= 0 || static_cast<size_t>(length) >= sizeof target) return {};
   std::string real(target, static_cast<size_t>(length));
   return lies_within(real, home) ? real : std::string();
 }
 
+// Opens the object that `place` (an O_PATH descriptor, closed here) holds with `flags`, when it
+// is a regular file inside `home`; -1 otherwise. An O_PATH descriptor only names the object:
+// a FIFO, a device or a socket is looked at and never opened, so no pty is allocated, no
+// writer waiting on a FIFO is let go and no serial line is touched. The open goes through the
+// descriptor's own /proc link, so it reaches the very file that was checked, and a file put at
+// the name meanwhile is not the one opened. It does not wait: a file under another's lease
+// would otherwise hold the server's only worker until that one let go.
+int checked_open(int place, int flags, const std::string& home) {
+  if (place < 0) return -1;
+  struct stat looked {};
+  const bool regular = ::fstat(place, &looked) == 0 && S_ISREG(looked.st_mode) && !confirmed(place, home).empty();
+  int fd = regular ? ::open(descriptor_link(place).c_str(), flags | O_NOCTTY | O_NONBLOCK | O_CLOEXEC) : -1;
+  ::close(place);
+  struct stat opened {};
+  if (fd >= 0 && (::fstat(fd, &opened) != 0 || opened.st_dev != looked.st_dev || opened.st_ino != looked.st_ino)) {
+    ::close(fd);
+    fd = -1;
+  }
+  return fd;
+}
+
 // Opens (or creates) the file for writing in a folder inside `home`, without following a link
-// at the file's own name, so that nothing outside the home is created; -1 otherwise.
+// at the file's own name, so that nothing outside the home is created; -1 otherwise. A new file
+// is created; an existing one is opened only when it is a regular file.
 int writable_file(const std::string& path, const std::string& home) {
   std::string folder, name;
   split_path(path, &folder, &name);
   const int parent = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (parent < 0) return -1;
-  const int fd = confirmed(parent, home).empty()
-                     ? -1
-                     : ::openat(parent, name.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+  int fd = -1;
+  if (!confirmed(parent, home).empty()) {
+    fd = ::openat(parent, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0 && errno == EEXIST)
+      fd = checked_open(::openat(parent, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC), O_WRONLY, home);
+  }
   ::close(parent);
   return fd;
 }
 
-// The file open at `fd` as a stream when it is a regular file inside `home`; otherwise `fd` is
-// closed and the result is null. A file for reading goes back to blocking reads; one for
-// writing is emptied only once it is known to be such a file.
-FILE* regular_file_inside(int fd, const std::string& home, bool write) {
+// The checked regular file open at `fd` as a stream; null (and `fd` closed) when that fails. A
+// file for reading goes back to blocking reads; one for writing is emptied.
+FILE* stream_of(int fd, bool write) {
   if (fd < 0) return nullptr;
-  struct stat info {};
   const int flags = ::fcntl(fd, F_GETFL);
-  const bool kept = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && !confirmed(fd, home).empty() &&
-                    flags >= 0 &&
-                    (write ? ::ftruncate(fd, 0) == 0 : ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0);
-  FILE* stream = kept ? ::fdopen(fd, write ? "wb" : "rb") : nullptr;
+  const bool ready = flags >= 0 && (write ? ::ftruncate(fd, 0) == 0 : ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0);
+  FILE* stream = ready ? ::fdopen(fd, write ? "wb" : "rb") : nullptr;
   if (!stream) ::close(fd);
   return stream;
 }
 
-// Opens the file at `path` for reading without waiting: a FIFO or a device put at the name (or
-// reached through a link) would hold the server's only worker in open until someone else
-// acted. Only a regular file inside `home` is kept.
+// Opens the file at `path` (links followed) for reading when it is a regular file inside
+// `home`.
 FILE* readable_file(const std::string& path, const std::string& home) {
-  return regular_file_inside(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC), home, false);
+  return stream_of(checked_open(::open(path.c_str(), O_PATH | O_CLOEXEC), O_RDONLY, home), false);
 }
 
 }  // namespace
@@ -91,7 +117,7 @@ bool local::open(bool write) {
   if (opened) return false;
   if (write) {
     close();
-    file = regular_file_inside(writable_file(location.path, resolved_home()), resolved_home(), true);
+    file = stream_of(writable_file(location.path, resolved_home()), true);
   } else if (!file) {
     file = readable_file(location.path, resolved_home());
   }

@@ -1,11 +1,12 @@
 #pragma once
-// The back end for a folder on this machine. Only regular files are read (a folder, a FIFO or a
-// device at the path is refused, and opening one never waits), and sizes are 64-bit. `size`
-// opens the file and keeps it for the `open` that follows, so that an answer's length and body
-// come from one file even while another is renamed to its name. Links are followed only where
-// they stay inside the location's home: a file or folder that resolves to a place outside it
-// has no size, does not open and does not list. Where an opened file leads is read from
-// /proc/self/fd; without /proc nothing is served.
+// The back end for a folder on this machine. Only regular files are read, and sizes are 64-bit:
+// what a path leads to is looked at before anything is opened, so a folder, a FIFO, a device or
+// a socket there is refused without ever being opened, and no open waits. `size` opens the file
+// and keeps it for the `open` that follows, so that an answer's length and body come from one
+// file even while another is renamed to its name. Links are followed only where they stay
+// inside the location's home: a file or folder that resolves to a place outside it has no size,
+// does not open and does not list. Where an opened file leads is read from /proc/self/fd;
+// without /proc nothing is served.
 #include <cstdio>
 #include <string>
 

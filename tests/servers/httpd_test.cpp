@@ -1,21 +1,27 @@
 // The HTTP file server with a local home, as clients see it: raw requests and curl on
-// loopback. Answers, folder pages, refused heads and paths that would leave the home folder,
-// and the limits that keep silent or endless clients from exhausting the server.
+// loopback. Answers, folder pages, refused heads, paths that would leave the home folder, FIFOs
+// and devices answered without being opened, and the limits that keep silent or endless clients
+// from exhausting the server.
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/inotify.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/time.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -28,6 +34,7 @@
 #include "tests/servers/loopback.h"
 #include "tests/servers/tftp_fixture.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/wait_until.h"
 
 namespace {
 
@@ -254,6 +261,21 @@ answer_parts parts_of(const std::string& answer) {
   return parts;
 }
 
+// A connection whose GET of `target` has been answered: the first byte of the answer (the 'H'
+// of its status line) has come and been taken; -1 when it did not come within the bound.
+int answered_get(uint16_t port, const std::string& target) {
+  const int fd = connect_loopback(port);
+  if (fd < 0) return -1;
+  const timeval bound{answer_bound_ms / 1000, 0};
+  char byte;
+  if (!send_all(fd, "GET " + target + " HTTP/1.1\r\n\r\n") ||
+      ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &bound, sizeof bound) != 0 || ::recv(fd, &byte, 1, 0) != 1) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
 void replace_by_rename(const std::string& text, const std::string& path) {
   write_file(path + ".tmp", text);
   ::rename((path + ".tmp").c_str(), path.c_str());
@@ -263,6 +285,144 @@ void link_by_rename(const std::string& target, const std::string& path) {
   ::unlink((path + ".tmp").c_str());
   ::symlink(target.c_str(), (path + ".tmp").c_str());
   ::rename((path + ".tmp").c_str(), path.c_str());
+}
+
+// Tells whether the object at `path` was opened (IN_OPEN), or an entry was made in the folder at
+// `path` (IN_CREATE), since the watch began.
+class open_watch {
+ public:
+  open_watch(const std::string& path, uint32_t event) : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+    watching_ = ::inotify_add_watch(fd_, path.c_str(), event | IN_DONT_FOLLOW) >= 0;
+  }
+  ~open_watch() { ::close(fd_); }
+  open_watch(const open_watch&) = delete;
+  open_watch& operator=(const open_watch&) = delete;
+  bool watching() const { return watching_; }
+  bool fired() const {
+    char events[4096];
+    return ::read(fd_, events, sizeof events) > 0;
+  }
+
+ private:
+  int fd_;
+  bool watching_ = false;
+};
+
+// A writer blocked in its open of the FIFO at `path`, as one is until a reader opens the FIFO.
+class waiting_writer {
+ public:
+  explicit waiting_writer(std::string path)
+      : path_(std::move(path)), thread_([this] {
+          task_ = static_cast<pid_t>(::syscall(SYS_gettid));
+          const int fd = ::open(path_.c_str(), O_WRONLY | O_CLOEXEC);
+          released_ = true;
+          if (fd >= 0) ::close(fd);
+        }) {}
+  // Lets the writer go (a reader that stays open until it has) and waits for it.
+  ~waiting_writer() {
+    const int reader = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    thread_.join();
+    if (reader >= 0) ::close(reader);
+  }
+  waiting_writer(const waiting_writer&) = delete;
+  waiting_writer& operator=(const waiting_writer&) = delete;
+  // True while the writer waits inside its open.
+  bool waiting() const {
+    if (released_ || task_ == 0) return false;
+    const std::string call = test_support::read_file("/proc/self/task/" + std::to_string(task_) + "/syscall");
+    return !released_ && call.starts_with(std::to_string(SYS_openat) + " ");
+  }
+
+ private:
+  std::string path_;
+  std::atomic<pid_t> task_ = 0;
+  std::atomic<bool> released_ = false;
+  std::thread thread_;
+};
+
+// What a name of the home leads to is looked at before anything opens it, and only a regular
+// file inside the home is opened. A FIFO, a pty master or a socket, inside the home or reached
+// by a link, answers 404 unopened: no pty is allocated, and a writer waiting on a FIFO outside
+// the home is not let go (its next write would fail).
+TEST_F(http_server, special_files_answer_404_without_being_opened) {
+  const std::string inner_ptys = home + "/pts", outer_ptys = outer.file("pts"), outer_pipe = outer.file("pipe");
+  test_support::devpts_instance inner(inner_ptys), outside(outer_ptys);
+  if (!inner.mounted() || !outside.mounted()) GTEST_SKIP() << "mounting a devpts instance needs root";
+  {
+    // The watch sees a pty allocated through the instance's ptmx.
+    open_watch allocations(outer_ptys, IN_CREATE);
+    const int master = ::open((outer_ptys + "/ptmx").c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(master, 0);
+    ::close(master);
+    ASSERT_TRUE(allocations.fired());
+  }
+  ASSERT_EQ(::mkfifo((home + "/pipe").c_str(), 0644), 0);
+  ASSERT_EQ(::mkfifo(outer_pipe.c_str(), 0644), 0);
+  ASSERT_EQ(::symlink("pipe", (home + "/pipe_link").c_str()), 0);
+  ASSERT_EQ(::symlink(outer_pipe.c_str(), (home + "/out_pipe").c_str()), 0);
+  ASSERT_EQ(::symlink((outer_ptys + "/ptmx").c_str(), (home + "/out_pty").c_str()), 0);
+  ASSERT_EQ(::symlink("README", (home + "/readme_link").c_str()), 0);
+  const int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string socket_path = home + "/socket";
+  ASSERT_LT(socket_path.size(), sizeof address.sun_path);
+  std::strcpy(address.sun_path, socket_path.c_str());
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  waiting_writer writer(outer_pipe);
+  ASSERT_TRUE(test_support::wait_until([&] { return writer.waiting(); }));
+  start();
+
+  const struct {
+    const char* target;
+    const char* status;
+    std::string watched;  // what an open of the target shows at; empty: nothing to watch
+    uint32_t event;
+  } cases[] = {
+      {"/pipe", "404", home + "/pipe", IN_OPEN},
+      {"/pipe_link", "404", home + "/pipe", IN_OPEN},
+      {"/out_pipe", "404", outer_pipe, IN_OPEN},
+      {"/pts/ptmx", "404", inner_ptys, IN_CREATE},
+      {"/out_pty", "404", outer_ptys, IN_CREATE},
+      {"/socket", "404", "", 0},
+      // Regular files are opened, and served.
+      {"/README", "200", home + "/README", IN_OPEN},
+      {"/readme_link", "200", home + "/README", IN_OPEN},
+  };
+  for (const auto& c : cases) {
+    std::optional<open_watch> watch;
+    if (c.event) {
+      watch.emplace(c.watched, c.event);
+      ASSERT_TRUE(watch->watching()) << c.watched;
+    }
+    const answer_parts got = parts_of(get(c.target));
+    const bool served = std::string_view(c.status) == "200";
+    EXPECT_EQ(got.status, served ? "HTTP/1.1 200 OK" : "HTTP/1.1 404 NOT FOUND") << c.target;
+    EXPECT_EQ(got.body, served ? "readme" : "") << c.target;
+    if (watch) {
+      EXPECT_EQ(watch->fired(), served) << c.target << (served ? " was not opened" : " was opened");
+    }
+  }
+  EXPECT_TRUE(writer.waiting()) << "the writer waiting on the FIFO outside the home was let go";
+  ::close(listener);
+}
+
+// A file of the home replaced by rename while its answer is under way still comes whole, as
+// the file that was opened for it.
+TEST_F(http_server, a_file_replaced_while_it_is_sent_comes_whole_as_the_one_opened) {
+  const std::string first = patterned_bytes(8 * 1024 * 1024), second(first.size(), 'x');
+  write_file(home + "/big.bin", first);
+  start();
+  // The answer has begun, so the file is open; the client takes nothing more while the name
+  // moves on.
+  const int fd = answered_get(port, "/big.bin");
+  ASSERT_GE(fd, 0);
+  replace_by_rename(second, home + "/big.bin");
+  const answer_parts got = parts_of("H" + read_until_closed(fd));
+  ::close(fd);
+  EXPECT_EQ(got.status, "HTTP/1.1 200 OK");
+  EXPECT_EQ(got.length, static_cast<long long>(first.size()));
+  EXPECT_TRUE(got.body == first) << "a body of " << got.body.size() << " bytes, not the opened file's";
 }
 
 // Another process keeps changing what a name of the home is while clients ask for it: each
@@ -439,13 +599,8 @@ TEST_F(http_server, sessions_being_answered_hold_the_cap_and_silent_ones_time_ou
   // Two clients whose heads were read and answered, and who then take nothing more.
   int stuck[2];
   for (int& fd : stuck) {
-    fd = connect_loopback(port);
+    fd = answered_get(port, "/sparse.bin");
     ASSERT_GE(fd, 0);
-    ASSERT_TRUE(send_all(fd, "GET /sparse.bin HTTP/1.1\r\n\r\n"));
-    const timeval bound{answer_bound_ms / 1000, 0};
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &bound, sizeof bound);
-    char byte;
-    ASSERT_EQ(::recv(fd, &byte, 1, 0), 1);
   }
   // Neither makes room: the third client waits in the listen queue until they time out.
   const int waiting = connect_loopback(port);

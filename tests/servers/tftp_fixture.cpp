@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <poll.h>
+#include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +11,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 #include "config/net_socket.h"
 #include "config/text_convert.h"
@@ -45,6 +47,15 @@ int run_command(const std::string& command, int timeout_s) {
 
 bool have_program(const std::string& program) {
   return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+devpts_instance::devpts_instance(std::string folder) : folder_(std::move(folder)) {
+  ::mkdir(folder_.c_str(), 0755);
+  mounted_ = ::mount("devpts", folder_.c_str(), "devpts", 0, "newinstance,ptmxmode=0666") == 0;
+}
+
+devpts_instance::~devpts_instance() {
+  if (mounted_) ::umount2(folder_.c_str(), MNT_DETACH);
 }
 
 udp_probe::udp_probe() : fd_(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)) {

@@ -23,6 +23,22 @@ int run_command(const std::string& command, int timeout_s = 60);
 // True when `program` is found on the PATH.
 bool have_program(const std::string& program);
 
+// A devpts instance of its own, mounted at `folder` (made when missing) while it lives; root
+// only. No other program's ptys show in it, so an entry made there is a pty allocated through
+// its ptmx; and like other such file systems it cannot hold files.
+class devpts_instance {
+ public:
+  explicit devpts_instance(std::string folder);
+  ~devpts_instance();
+  devpts_instance(const devpts_instance&) = delete;
+  devpts_instance& operator=(const devpts_instance&) = delete;
+  bool mounted() const { return mounted_; }
+
+ private:
+  std::string folder_;
+  bool mounted_ = false;
+};
+
 // One reply datagram.
 struct tftp_reply {
   uint16_t opcode = 0;

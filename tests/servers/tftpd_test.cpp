@@ -1,19 +1,31 @@
 // The TFTP server against the real clients users have (tftp-hpa, curl, busybox), crafted
-// requests with the answer each must get, the lock-step exchange block by block, transfers a
-// client ends with an ERROR or whose partial file is moved away, and the hostile clients of
+// requests with the answer each must get, the lock-step exchange block by block, uploads that
+// take their name only when complete, transfers a client ends with an ERROR while another file
+// takes the upload's name or names are exchanged under it, and the hostile clients of
 // tftp_client.py (lost ACKs, a stranger's packets, short packets, more readers than slots,
 // block numbers past 65535, uploads with repeated blocks and pauses, a lost final ACK, a client
 // that falls silent).
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <linux/capability.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
+#include <mutex>
+#include <stop_token>
+#include <string>
+#include <thread>
+#include <vector>
 
 #include "config/configuration.h"
 #include "config/net_socket.h"
@@ -159,6 +171,14 @@ INSTANTIATE_TEST_SUITE_P(
         request_case{"dangling_link", tftp_request(TFTP_WRQ, "dangling"), TFTP_FILE_EXISTS, ""}),
     [](const ::testing::TestParamInfo<request_case>& info) { return std::string(info.param.what); });
 
+// The names in `path`, "." and ".." left out, in order.
+std::vector<std::string> directory_entries(const std::string& path) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(path)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 TEST_F(tftpd_test, disabled_directions_are_refused_with_access_deny) {
   settings.read_enable = false;
   settings.write_enable = false;
@@ -252,6 +272,8 @@ TEST_F(tftpd_test, an_upload_acks_each_block_and_drops_oversized_or_out_of_order
   auto ack1 = probe.receive();
   ASSERT_TRUE(ack1);
   EXPECT_EQ(ack1->number, 1);
+  // Until it is complete, the upload shows under no name in the folder.
+  EXPECT_EQ(directory_entries(upload), std::vector<std::string>{});
   probe.send_to(tid, tftp_packet(TFTP_DATA, 1, block1));  // our ACK was "lost": ACK again
   auto again = probe.receive();
   ASSERT_TRUE(again);
@@ -379,37 +401,233 @@ INSTANTIATE_TEST_SUITE_P(
     early, tftpd_client_errors,
     ::testing::Values(
         client_error_case{"upload_before_any_data", TFTP_WRQ, 0,
-                          " ended by the client's ERROR 0 'cancelled' at block 0, partial file removed"},
+                          " ended by the client's ERROR 0 'cancelled' at block 0, nothing stored"},
         client_error_case{"upload_mid_file", TFTP_WRQ, 2,
-                          " ended by the client's ERROR 0 'cancelled' at block 2, partial file removed"},
+                          " ended by the client's ERROR 0 'cancelled' at block 2, nothing stored"},
         client_error_case{"download", TFTP_RRQ, 0, "Download ended by the client's ERROR 0 'cancelled'"}),
     [](const ::testing::TestParamInfo<client_error_case>& info) { return std::string(info.param.what); });
 
-class tftpd_moved_partial : public tftp_fixture, public ::testing::WithParamInterface<bool> {};
+// How an upload ends after another file took its name while it ran, and the line that says so.
+enum class upload_end { client_error, time_out, last_block };
+struct name_taken_case {
+  const char* what;
+  upload_end end;
+  const char* trace;  // after "Upload of " and the upload's path
+};
 
-// A partial file moved away while its upload runs, and another file put under its name: when
-// the upload ends unfinished (by the client's ERROR or by its silence) neither is removed.
-TEST_P(tftpd_moved_partial, is_left_alone_and_so_is_the_file_that_took_its_name) {
-  const bool by_error = GetParam();
+class tftpd_name_taken : public tftp_fixture, public ::testing::WithParamInterface<name_taken_case> {};
+
+// Another file is put under an upload's name while the upload runs: it is left alone however
+// the upload ends, by the client's ERROR, by its silence, or complete (the client is then told
+// that the file exists), and the upload is stored nowhere.
+TEST_P(tftpd_name_taken, leaves_the_file_that_took_the_name_alone) {
+  const name_taken_case& c = GetParam();
   settings.timeout = 1;
   start_server();
   udp_probe probe;
   const started_transfer transfer = start_transfer(probe, port, TFTP_WRQ, "m.bin", 1);
   ASSERT_TRUE(transfer.ok);
   const std::string name = upload + "/m.bin";
-  ASSERT_EQ(::rename(name.c_str(), folder.file("moved.bin").c_str()), 0);
   write_file(name, "another file");
-  if (by_error) probe.send_to(transfer.tid, client_error);
-  const std::string why = by_error ? " ended by the client's ERROR 0 'cancelled'" : " timed out";
-  EXPECT_TRUE(trace_shows("Upload of " + name + why + " at block 1, partial file moved away and left alone")) << trace();
+  if (c.end == upload_end::client_error) probe.send_to(transfer.tid, client_error);
+  if (c.end == upload_end::last_block) {
+    probe.send_to(transfer.tid, tftp_packet(TFTP_DATA, 2, "tail"));
+    auto error = probe.receive();
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->opcode, TFTP_ERROR);
+    EXPECT_EQ(error->number, TFTP_FILE_EXISTS);
+  }
+  EXPECT_TRUE(trace_shows("Upload of " + name + c.trace)) << trace();
   EXPECT_EQ(read_file(name), "another file");
-  EXPECT_EQ(::access(folder.file("moved.bin").c_str(), F_OK), 0);
+  EXPECT_EQ(directory_entries(upload), (std::vector<std::string>{"m.bin"}));
 }
 
-INSTANTIATE_TEST_SUITE_P(early, tftpd_moved_partial, ::testing::Bool(),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                           return std::string(info.param ? "client_error" : "time_out");
+INSTANTIATE_TEST_SUITE_P(
+    early, tftpd_name_taken,
+    ::testing::Values(
+        name_taken_case{"client_error", upload_end::client_error,
+                        " ended by the client's ERROR 0 'cancelled' at block 1, nothing stored"},
+        name_taken_case{"time_out", upload_end::time_out, " timed out at block 1, nothing stored"},
+        name_taken_case{"last_block", upload_end::last_block,
+                        " complete at block 2, not stored: the name was taken meanwhile"}),
+    [](const ::testing::TestParamInfo<name_taken_case>& info) { return std::string(info.param.what); });
+
+// The contents of the file `name` in the folder open at `folder`, or "(missing)".
+std::string read_at(int folder, const std::string& name) {
+  const int fd = ::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return "(missing)";
+  std::string text;
+  char piece[4096];
+  for (ssize_t got; (got = ::read(fd, piece, sizeof piece)) > 0;) text.append(piece, static_cast<size_t>(got));
+  ::close(fd);
+  return text;
+}
+
+void put_at(int folder, const std::string& name, const std::string& text) {
+  const int fd = ::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+  ASSERT_GE(fd, 0) << name;
+  ASSERT_EQ(::write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+  ::close(fd);
+}
+
+struct exchange_case {
+  const char* what;
+  bool folders;  // the upload folder is exchanged with a folder beside it, else the upload's name with a file
+};
+
+class tftpd_exchanges : public tftp_fixture, public ::testing::WithParamInterface<exchange_case> {};
+
+// Another local user keeps exchanging names while uploads end unfinished by the client's
+// ERROR: the upload's name with a file of theirs in the upload folder, or the upload folder
+// with a folder beside it that holds a file of theirs under the upload's name. Whatever the
+// exchanges did at the moment an upload ended, no file of theirs is removed or changed.
+TEST_P(tftpd_exchanges, never_make_an_ended_upload_remove_another_file) {
+  const bool folders = GetParam().folders;
+  const std::string sibling = folder.file("sibling");
+  ASSERT_EQ(::mkdir(sibling.c_str(), 0755), 0);
+  // The folders by descriptor, which follow them through every exchange.
+  const int uploads = ::open(upload.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int beside = ::open(sibling.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_GE(uploads, 0);
+  ASSERT_GE(beside, 0);
+  const std::string theirs = "a file of another user";
+  if (!folders) put_at(uploads, "victim", theirs);
+  start_server();
+
+  std::mutex exchanging;  // held for each exchange, so that a pause waits for the one under way
+  std::atomic<bool> racing = false;
+  std::string name;       // the upload's name, changed only while paused
+  std::jthread exchanger([&](std::stop_token stop) {
+    while (!stop.stop_requested()) {
+      if (!racing) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        continue;
+      }
+      std::lock_guard hold(exchanging);
+      if (!racing) continue;
+      if (folders)
+        ::renameat2(AT_FDCWD, upload.c_str(), AT_FDCWD, sibling.c_str(), RENAME_EXCHANGE);
+      else
+        ::renameat2(uploads, name.c_str(), uploads, "victim", RENAME_EXCHANGE);
+    }
+  });
+  const auto pause = [&] {
+    racing = false;
+    std::lock_guard wait_for_the_last(exchanging);
+  };
+
+  int ended = 0, lost = 0;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(2500);
+  for (int round = 0; round < 10000 && std::chrono::steady_clock::now() < deadline; ++round) {
+    name = "r" + std::to_string(round) + ".bin";
+    if (folders) put_at(beside, name, theirs);
+    racing = true;
+    udp_probe probe;
+    probe.send_to(port, tftp_request(TFTP_WRQ, name));
+    auto first = probe.receive();
+    ASSERT_TRUE(first) << "no answer to the request, round " << round;
+    if (first->opcode == TFTP_ACK) {
+      // One block, then the client gives up.
+      probe.send_to(first->from_port, tftp_packet(TFTP_DATA, 1, patterned_bytes(512)));
+      auto ack = probe.receive();
+      ASSERT_TRUE(ack && ack->opcode == TFTP_ACK) << "round " << round;
+      probe.send_to(first->from_port, client_error);
+      ASSERT_TRUE(trace_shows("Upload of " + upload + "/" + name + " ended by the client's ERROR")) << trace();
+      ++ended;
+    }
+    // Otherwise the request reached the folder beside, where the name is taken, and was refused.
+    pause();
+    if (folders) {
+      if (read_at(beside, name) != theirs) ++lost;
+      // The next request starts in the upload folder, not in the one beside it.
+      struct stat named {}, held {};
+      if (::stat(upload.c_str(), &named) == 0 && ::fstat(uploads, &held) == 0 && named.st_ino != held.st_ino)
+        ::renameat2(AT_FDCWD, upload.c_str(), AT_FDCWD, sibling.c_str(), RENAME_EXCHANGE);
+    } else if (read_at(uploads, "victim") != theirs) {
+      // The file may stand under the upload's name after an odd count of exchanges.
+      if (read_at(uploads, name) == theirs)
+        ::renameat(uploads, name.c_str(), uploads, "victim");
+      else
+        ++lost;
+      put_at(uploads, "victim", theirs);
+    }
+  }
+  exchanger.request_stop();
+  exchanger.join();
+  ::close(uploads);
+  ::close(beside);
+  EXPECT_GT(ended, 0);
+  EXPECT_EQ(lost, 0) << lost << " of " << ended << " ended uploads removed or changed another user's file";
+}
+
+INSTANTIATE_TEST_SUITE_P(early, tftpd_exchanges,
+                         ::testing::Values(exchange_case{"name_with_a_file", false},
+                                           exchange_case{"folder_with_its_sibling", true}),
+                         [](const ::testing::TestParamInfo<exchange_case>& info) {
+                           return std::string(info.param.what);
                          });
+
+// --- Where uploads are stored ---------------------------------------------------------------
+
+// A server run by a user may not link any descriptor it holds into a folder: it still stores
+// complete uploads. The capability is lowered in this thread only, and the server's worker,
+// started meanwhile, runs without it.
+TEST_F(tftpd_test, a_server_that_may_not_search_every_folder_stores_uploads) {
+  struct lowered_capability {
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct saved[2]{};
+    lowered_capability() {
+      ::syscall(SYS_capget, &header, saved);
+      __user_cap_data_struct lowered[2] = {saved[0], saved[1]};
+      lowered[0].effective &= ~(1u << CAP_DAC_READ_SEARCH);
+      ::syscall(SYS_capset, &header, lowered);
+    }
+    ~lowered_capability() { ::syscall(SYS_capset, &header, saved); }
+  } lowered;
+  start_server();
+  udp_probe probe;
+  const started_transfer transfer = start_transfer(probe, port, TFTP_WRQ, "user.bin", 1);
+  ASSERT_TRUE(transfer.ok);
+  probe.send_to(transfer.tid, tftp_packet(TFTP_DATA, 2, "tail"));
+  auto last = probe.receive();
+  ASSERT_TRUE(last);
+  EXPECT_EQ(last->opcode, TFTP_ACK);
+  EXPECT_EQ(read_file(upload + "/user.bin"), patterned_bytes(512) + "tail");
+}
+
+TEST_F(tftpd_test, a_name_being_uploaded_is_refused_to_another_client) {
+  start_server();
+  udp_probe first, second;
+  const started_transfer transfer = start_transfer(first, port, TFTP_WRQ, "same.bin", 0);
+  ASSERT_TRUE(transfer.ok);
+  second.send_to(port, tftp_request(TFTP_WRQ, "same.bin"));
+  auto refused = second.receive();
+  ASSERT_TRUE(refused);
+  EXPECT_EQ(refused->opcode, TFTP_ERROR);
+  EXPECT_EQ(refused->number, TFTP_FILE_EXISTS);
+  first.send_to(transfer.tid, tftp_packet(TFTP_DATA, 1, "first"));
+  ASSERT_TRUE(first.receive());
+  EXPECT_EQ(read_file(upload + "/same.bin"), "first");
+}
+
+// Uploads are written to a file without a name until they are complete; a folder whose file
+// system cannot hold such a file refuses them and says why.
+TEST_F(tftpd_test, an_upload_folder_that_cannot_hold_unnamed_files_refuses_uploads) {
+  const std::string cannot = folder.file("devpts");
+  devpts_instance mounted(cannot);
+  if (!mounted.mounted()) GTEST_SKIP() << "mounting a devpts instance needs root";
+  settings.upload_paths = {cannot};
+  start_server();
+  udp_probe probe;
+  probe.send_to(port, tftp_request(TFTP_WRQ, "u.bin"));
+  auto reply = probe.receive();
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(reply->opcode, TFTP_ERROR);
+  EXPECT_EQ(reply->number, TFTP_ACCESS_VIOLATION);
+  EXPECT_TRUE(trace_shows("Upload of " + cannot +
+                          "/u.bin refused: the upload folder's file system cannot hold a file without a name"))
+      << trace();
+}
 
 TEST_F(tftpd_test, a_data_packet_on_a_download_or_an_ack_on_an_upload_is_ignored) {
   write_file(download + "/r.bin", patterned_bytes(2000));
@@ -519,7 +737,7 @@ TEST_P(tftpd_hostile, the_server_keeps_serving_correctly) {
     EXPECT_EQ(read_file(upload_path), patterned_bytes(c.file_size));
   } else if (c.upload == stored::nothing) {
     EXPECT_EQ(::access(upload_path.c_str(), F_OK), -1) << "a partial upload stayed";
-    EXPECT_TRUE(trace_shows("Upload of " + upload_path + " timed out at block 3, partial file removed")) << trace();
+    EXPECT_TRUE(trace_shows("Upload of " + upload_path + " timed out at block 3, nothing stored")) << trace();
   }
 }
 
