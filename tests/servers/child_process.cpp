@@ -1,7 +1,6 @@
 #include "tests/servers/child_process.h"
 
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,6 +11,7 @@
 #include <thread>
 
 #include "tests/servers/loopback.h"
+#include "tests/support/stop_process.h"
 
 namespace server_test {
 
@@ -43,17 +43,8 @@ bool child_process::running() const { return pid_ > 0 && ::waitpid(pid_, nullptr
 
 void child_process::stop() {
   if (pid_ <= 0) return;
-  // The group: a server's per-connection children go with it.
-  ::kill(-pid_, SIGTERM);
-  for (int i = 0; i < 100; ++i) {
-    if (::waitpid(pid_, nullptr, WNOHANG) != 0) {
-      pid_ = -1;
-      return;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  ::kill(-pid_, SIGKILL);
-  ::waitpid(pid_, nullptr, 0);
+  // It leads its own group: a server's per-connection children go with it.
+  test_support::stop_process(pid_);
   pid_ = -1;
 }
 
