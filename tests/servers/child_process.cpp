@@ -1,7 +1,6 @@
 #include "tests/servers/child_process.h"
 
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -29,10 +28,6 @@ bool child_process::start(const std::vector<std::string>& argv, const std::strin
     const int null = ::open("/dev/null", O_RDONLY);
     if (null >= 0) ::dup2(null, 0);
     ::setpgid(0, 0);
-    // The FTP back end gives a server 100 ms for its greeting and for most replies: ahead of
-    // a busy machine's builds the peer keeps to that (only root may raise it; elsewhere this
-    // fails and the peer runs as before).
-    ::setpriority(PRIO_PROCESS, 0, -10);
     ::execv(args[0], args.data());
     ::_exit(127);
   }
