@@ -12,7 +12,6 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -30,6 +29,7 @@
 #include "bench/peer_clients.h"
 #include "config/httpd_param.h"
 #include "servers/httpd.h"
+#include "tests/support/stop_process.h"
 
 extern char** environ;
 
@@ -246,11 +246,7 @@ int main(int argc, char** argv) {
   if (failures) std::printf("failed requests: %d\n", failures);
 
   ours.stop();
-  for (pid_t pid : {busybox, nginx}) {
-    if (pid <= 0) continue;
-    ::kill(pid, SIGTERM);
-    ::waitpid(pid, nullptr, 0);
-  }
+  for (pid_t pid : {busybox, nginx}) test_support::stop_process(pid);
   std::filesystem::remove_all(work);
 
   auto ratio = [](double a, double b) { return b > 0 ? a / b : 0.0; };

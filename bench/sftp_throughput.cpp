@@ -25,11 +25,11 @@
 #include <string>
 #include <vector>
 
-#include "bench/delay_relay.h"
 #include "bench/peer_clients.h"
 #include "config/session_record.h"
 #include "connections/connection_owner.h"
 #include "connections/ssh2.h"
+#include "tests/support/freezing_proxy.h"
 
 namespace {
 
@@ -237,7 +237,7 @@ bool long_link_mode(const bench_files& files, uint16_t sshd_port) {
   const int round_trips_ms[] = {0, 20, 80};
   std::string ratios;
   for (int round_trip : round_trips_ms) {
-    bench::delay_relay relay(env("TESSARY_SSH_HOST"), sshd_port, std::chrono::microseconds(round_trip * 500));
+    test_support::freezing_proxy relay(env("TESSARY_SSH_HOST"), sshd_port, std::chrono::milliseconds(round_trip / 2));
     figures best;
     std::printf("round trip %d ms:\n", round_trip);
     if (!relay.valid() || !measure(files, relay.port(), relay.port(), 2, best)) return false;

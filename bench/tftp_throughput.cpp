@@ -2,9 +2,7 @@
 // (in.tftpd -L -s on another loopback port), both driven by the same tftp-hpa client in the same
 // run. Each transfer runs three times per server, alternating; the best time counts. The last
 // line gives both rates (download and upload together) and our rate over tftpd-hpa's.
-#include <sys/wait.h>
 #include <arpa/inet.h>
-#include <signal.h>
 #include <spawn.h>
 #include <unistd.h>
 
@@ -19,6 +17,7 @@
 #include "bench/peer_clients.h"
 #include "config/tftpd_param.h"
 #include "servers/tftpd.h"
+#include "tests/support/stop_process.h"
 
 extern char** environ;
 
@@ -111,8 +110,7 @@ int main() {
       ok = measure(hpa_port, work, work, theirs);
     }
   }
-  ::kill(hpa, SIGTERM);
-  ::waitpid(hpa, nullptr, 0);
+  test_support::stop_process(hpa);
   tftpd::instance()->stop();
   std::filesystem::remove_all(work);
   if (!ok) {

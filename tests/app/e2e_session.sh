@@ -18,14 +18,15 @@ for tool in Xvfb xdotool xclip; do
   command -v "$tool" >/dev/null || { echo "$tool is missing (scripts/install-deps --tests)" >&2; exit 1; }
 done
 
+. "$(dirname "$0")/../support/stop_process.sh"
 work=$(mktemp -d)
 mkdir -p "$artifacts"
 xvfb_pid=""
 tessary_pid=""
 cleanup() {
   status=$?
-  [ -n "$tessary_pid" ] && kill "$tessary_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  [ -z "$tessary_pid" ] || stop_process "$tessary_pid" || true
+  [ -z "$xvfb_pid" ] || stop_process "$xvfb_pid" || true
   if [ "$status" -ne 0 ]; then
     for log in xvfb tessary; do
       [ -s "$work/$log.log" ] && { echo "--- $log's output:" >&2; cat "$work/$log.log" >&2; }

@@ -2,15 +2,14 @@
 
 #include "config/text_convert.h"
 #include "terminal/send_item.h"
+#include "tests/support/stop_process.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -37,8 +36,7 @@ socat_pty_pair::~socat_pty_pair() { stop(); }
 
 void socat_pty_pair::stop() {
   if (socat_ <= 0) return;
-  kill(socat_, SIGTERM);
-  waitpid(socat_, nullptr, 0);
+  test_support::stop_process(socat_);
   socat_ = 0;
 }
 

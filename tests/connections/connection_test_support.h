@@ -32,7 +32,7 @@ using test_support::wait_until;
 
 // A socat pty pair in `folder`: the program opens <folder>/com<n> (as COM n when
 // TESSARY_SERIAL_DIR names the folder), the test the far end <folder>/peer<n>. socat is ended
-// when the object goes away, if not before.
+// when the object goes away, if not before (killed when SIGTERM does not end it).
 class socat_pty_pair {
  public:
   socat_pty_pair(const std::string& folder, int number);

@@ -4,7 +4,6 @@
 #include <netinet/in.h>
 #include <signal.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -18,6 +17,7 @@
 #include "tests/connections/connection_test_support.h"
 #include "tests/support/peer_env.h"
 #include "tests/support/spawn.h"
+#include "tests/support/stop_process.h"
 
 namespace connection_test {
 
@@ -151,8 +151,7 @@ std::string private_sshd::host_key(const std::string& type) const {
 private_sshd::~private_sshd() {
   if (pid <= 0) return;
   signal_sessions(SIGKILL);
-  kill(pid, SIGTERM);
-  waitpid(pid, nullptr, 0);
+  test_support::stop_process(pid);
 }
 
 }  // namespace connection_test

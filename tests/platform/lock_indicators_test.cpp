@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -14,6 +12,7 @@
 #include <thread>
 
 #include "tests/support/peer_env.h"
+#include "tests/support/stop_process.h"
 
 #include <X11/Xlib.h>
 
@@ -42,11 +41,7 @@ class xvfb_server {
     ::close(pipe_fds[0]);
     if (!number.empty()) display_ = ":" + number;
   }
-  ~xvfb_server() {
-    if (pid_ <= 0) return;
-    ::kill(pid_, SIGTERM);
-    ::waitpid(pid_, nullptr, 0);
-  }
+  ~xvfb_server() { test_support::stop_process(pid_); }
   const std::string& display() const { return display_; }
 
  private:

@@ -1,8 +1,6 @@
 #include "tests/servers/child_process.h"
 
 #include <fcntl.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,6 +10,7 @@
 #include <thread>
 
 #include "tests/servers/loopback.h"
+#include "tests/support/stop_process.h"
 
 namespace server_test {
 
@@ -29,10 +28,6 @@ bool child_process::start(const std::vector<std::string>& argv, const std::strin
     const int null = ::open("/dev/null", O_RDONLY);
     if (null >= 0) ::dup2(null, 0);
     ::setpgid(0, 0);
-    // The FTP back end gives a server 100 ms for its greeting and for most replies: ahead of
-    // a busy machine's builds the peer keeps to that (only root may raise it; elsewhere this
-    // fails and the peer runs as before).
-    ::setpriority(PRIO_PROCESS, 0, -10);
     ::execv(args[0], args.data());
     ::_exit(127);
   }
@@ -43,17 +38,8 @@ bool child_process::running() const { return pid_ > 0 && ::waitpid(pid_, nullptr
 
 void child_process::stop() {
   if (pid_ <= 0) return;
-  // The group: a server's per-connection children go with it.
-  ::kill(-pid_, SIGTERM);
-  for (int i = 0; i < 100; ++i) {
-    if (::waitpid(pid_, nullptr, WNOHANG) != 0) {
-      pid_ = -1;
-      return;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  ::kill(-pid_, SIGKILL);
-  ::waitpid(pid_, nullptr, 0);
+  // It leads its own group: a server's per-connection children go with it.
+  test_support::stop_process(pid_);
   pid_ = -1;
 }
 

@@ -21,7 +21,8 @@ class child_process {
   // Starts the program (argv[0] a path) with its output in `log_path`; false when it could
   // not be started.
   bool start(const std::vector<std::string>& argv, const std::string& log_path);
-  // Ends it (SIGTERM, then SIGKILL after a second) and reaps it.
+  // Ends it and its process group (SIGTERM, then SIGKILL when that did not end it within the
+  // grace of test_support::stop_process) and reaps it.
   void stop();
   bool running() const;
 

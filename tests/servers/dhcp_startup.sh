@@ -4,6 +4,7 @@
 # busybox udhcpc asks for an address. Needs root (skipped otherwise).
 #   dhcp_startup.sh TESSARY_BINARY
 set -euo pipefail
+. "$(dirname "$0")/../support/stop_process.sh"
 tessary=$1
 if [ "$(id -u)" -ne 0 ]; then
   echo "network namespaces need root" >&2
@@ -17,7 +18,7 @@ client_ns="tessary-dc-$suffix"
 work=$(mktemp -d)
 pid=""
 cleanup() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+  [ -z "$pid" ] || stop_process "$pid" || true
   ip netns del "$client_ns" 2>/dev/null || true
   ip netns del "$server_ns" 2>/dev/null || true
   rm -rf "$work"

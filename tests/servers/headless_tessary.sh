@@ -4,10 +4,11 @@
 #   start_tessary BINARY PORT tcp|udp
 #                                  starts tessary and waits until the server's port is bound
 #                                  (a busy machine may take long: at most a minute)
+. "$(dirname "${BASH_SOURCE[0]}")/../support/stop_process.sh"
 work=$(mktemp -d)
 pid=""
 cleanup() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+  [ -z "$pid" ] || stop_process "$pid" || true
   rm -rf "$work"
 }
 trap cleanup EXIT

@@ -40,7 +40,8 @@ std::string read_file(const std::string& path) {
 }
 
 int run_command(const std::string& command, int timeout_s) {
-  const std::string bounded = "timeout " + std::to_string(timeout_s) + " " + command;
+  // A command that outlives its time and ignores SIGTERM is killed two seconds later.
+  const std::string bounded = "timeout -k 2 " + std::to_string(timeout_s) + " " + command;
   const int status = std::system(bounded.c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }

@@ -3,8 +3,11 @@
 // it moves no byte in either direction, while keeping the connections open, as a peer that
 // hangs does (a process stopped with SIGSTOP); thawed, it moves what waited, as that process
 // continued would. It can also cut every connection it holds, as a peer that vanishes, and hold
-// every byte back for a while in each direction, as a long network path does. Its thread waits
-// in poll on the sockets and a wake descriptor.
+// every byte back for a while in each direction, as a long network path does (the SFTP
+// benchmark's long links are made so). It reads whatever arrives at once and buffers without
+// bound, so it never holds a sender back: what limits a transfer is the sender's own window
+// over the round trip. Its thread waits in poll on the sockets and a wake descriptor, timed to
+// the next byte due.
 #include <atomic>
 #include <chrono>
 #include <cstdint>

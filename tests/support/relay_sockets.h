@@ -1,7 +1,7 @@
 #pragma once
-// The sockets of the loopback relays that stand between a client and its peer (the tests'
-// freezing proxy, the benchmarks' delaying relay): a listener on a free loopback port and the
-// connection to the peer.
+// The sockets of the loopback relay that stands between a client and its peer (the freezing
+// proxy of the tests and the SFTP benchmark's long links): a listener on a free loopback port
+// and the connection to the peer.
 #include <cstdint>
 #include <string>
 
