@@ -131,10 +131,12 @@ bool capture_link::wait_for_text(const std::string& text, std::chrono::milliseco
 }
 
 core_terminal::core_terminal() {
-  link = std::make_shared<terminal_core_link>(core, [this] {
-    ++notices;
+  // The worker may still report a change after this object is gone (the connection is released
+  // after the test's own objects), so the notice holds only what it shares.
+  link = std::make_shared<terminal_core_link>(core, [shown = core, counted = notices] {
+    ++*counted;
     // The view takes the change at once here.
-    core->screen_changed_pending = false;
+    shown->screen_changed_pending = false;
   });
 }
 

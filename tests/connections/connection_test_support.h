@@ -105,10 +105,10 @@ class core_terminal {
   std::string screen_text() const;
   bool wait_for_screen(const std::string& text, std::chrono::milliseconds limit = 20s) const;
   // How often the link told the view that the screen changed.
-  int change_notices() const { return notices.load(); }
+  int change_notices() const { return notices->load(); }
 
  private:
-  std::atomic<int> notices{0};
+  std::shared_ptr<std::atomic<int>> notices = std::make_shared<std::atomic<int>>(0);
 };
 
 // Answers each question with the next scripted reply, recording the kinds asked. A question
