@@ -9,8 +9,9 @@
 // that appears there meanwhile skips the file, so nothing outside the copy is ever written,
 // truncated or removed. A file that fails while being written is removed at the side it was
 // written to (an upload's partial file, where the session broke or timed out, as soon as the next
-// session is up). Every entry that failed or was skipped is said on standard error, and the
-// request then fails with the first of them; the entries that could be copied still are.
+// session is up). Every entry that failed or was skipped (a local folder or an entry in it that
+// cannot be read or looked at, or whose reading stopped part way) is said on standard error, and
+// the request then fails with the first of them; the entries that could be copied still are.
 // Downloaded files and folders get the remote entry's permission bits (less the umask), as
 // OpenSSH's sftp makes them.
 #include <fcntl.h>
@@ -94,15 +95,17 @@ void local_size(const std::string& path, transfer_session& transfer) {
     if (local_file_size(path, size)) transfer.totals.total += size;
     return;
   }
+  // A folder that cannot be opened counts nothing; the copy says why it was skipped.
   local_folder folder(path);
-  std::string name;
-  entry_kind kind = entry_kind::other;
-  uint64_t size = 0;
-  while (folder.next(name, kind, size)) {
+  if (!folder.is_open()) return;
+  local_entry entry;
+  int got = 0;
+  while ((got = folder.next(entry)) > 0) {
     if (!transfer.go_on(local_walk_pause)) return;
-    if (kind == entry_kind::folder) local_size(path + name + "/", transfer);
-    else if (kind == entry_kind::file) transfer.totals.total += size;
+    if (entry.kind == entry_kind::folder) local_size(path + entry.name + "/", transfer);
+    else if (entry.kind == entry_kind::file) transfer.totals.total += entry.size;
   }
+  if (got < 0) transfer.fail("Counting " + path + " stopped part way: " + std::strerror(folder.error()));
 }
 
 // Closes a descriptor when it goes.
@@ -206,20 +209,26 @@ void ssh2::upload_item(const std::string& source, std::string& remote_base, tran
     upload_file(source, target, transfer);
     return;
   }
+  // A folder that cannot be read is not made at the server either.
+  local_folder folder(source);
+  if (!folder.is_open()) {
+    transfer.fail("Upload of " + source + " skipped: " + std::strerror(folder.error()));
+    return;
+  }
   std::string folder_path = without_trailing_slashes(target);
   if (libssh2_sftp_mkdir_ex(sftp, folder_path.data(), length_of(folder_path), 0755) != 0) {
     transfer.fail("Upload of " + source + " skipped: cannot make " + folder_path + ": " + call_error());
     return;
   }
-  local_folder folder(source);
-  std::string name;
-  entry_kind kind = entry_kind::other;
-  uint64_t size = 0;
-  while (folder.next(name, kind, size)) {
+  local_entry entry;
+  int got = 0;
+  while ((got = folder.next(entry)) > 0) {
     if (!transfer.go_on(local_walk_pause)) return;
-    if (kind == entry_kind::folder) upload_item(source + name + "/", remote_base, transfer);
-    else if (kind == entry_kind::file) upload_item(source + name, remote_base, transfer);
+    if (entry.error) transfer.fail("Upload of " + source + entry.name + " skipped: " + std::strerror(entry.error));
+    else if (entry.kind == entry_kind::folder) upload_item(source + entry.name + "/", remote_base, transfer);
+    else if (entry.kind == entry_kind::file) upload_item(source + entry.name, remote_base, transfer);
   }
+  if (got < 0) transfer.fail("Upload of " + source + " stopped part way: " + std::strerror(folder.error()));
 }
 
 void ssh2::upload_file(const std::string& source, const std::string& target, transfer_session& transfer) {

@@ -1,13 +1,15 @@
 // SFTP transfers in which an entry fails, against the loopback sshd of tests/peers/start: a
-// download that cannot be written, an upload whose local file cannot be read, a file the server
-// refuses or cannot hold, a file the user may not read, a link placed at a target name
-// meanwhile, and (from a scripted SFTP server behind an sshd of the test's own) names no file
-// system holds. Each fails the request with the first entry's reason, and what could be copied
-// still is.
+// download that cannot be written, an upload whose local file or folder cannot be read (as the
+// test user, whom permissions stop), a file the server refuses or cannot hold, a file the user
+// may not read, a link placed at a target name meanwhile, and (from a scripted SFTP server behind
+// an sshd of the test's own) names no file system holds. Each fails the request with the first
+// entry's reason, and what could be copied still is.
 #include <gtest/gtest.h>
+#include <sys/fsuid.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <pwd.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -209,6 +211,65 @@ TEST_F(sftp_requests, names_longer_than_any_file_system_holds_do_not_end_a_listi
   EXPECT_EQ(tree_of(local.file("listing")), (std::set<std::string>{"first.txt", "middle.txt", "last.txt"}));
   EXPECT_NE(said.find("Download of /listing/" + long_name + " skipped"), std::string::npos) << said.substr(0, 300);
   EXPECT_NE(said.find("Download of /listing/" + longer_name + " skipped"), std::string::npos) << said.substr(0, 300);
+}
+
+// As the test user, whose permissions the upload's local side then meets (root reads
+// everything): a local folder that cannot be opened (mode 000, another owner's 0700), one whose
+// names may be read but whose entries cannot be looked at (0444), and a readable one holding a
+// folder of mode 000. Each fails the upload with the reason, as an unreadable file does; what
+// can be read is still copied, and a folder that cannot be read is not made at the server.
+TEST_F(sftp_requests, an_upload_of_a_local_folder_the_user_may_not_read_fails_with_the_reason) {
+  test_support::temp_folder readable(test_support::temp_folder::reach::everyone);
+  ASSERT_TEST_USER_REACHES(readable.path());
+  const passwd* user = getpwnam(env("TESSARY_SSH_USER").c_str());
+  ASSERT_NE(user, nullptr);
+  const uid_t uid = user->pw_uid;
+  const gid_t gid = user->pw_gid;
+  // The worker reads the local side with the test user's file permissions while it transfers.
+  monitor->on_begin = [uid, gid](transfer_control&) {
+    setfsgid(gid);
+    setfsuid(uid);
+  };
+  monitor->on_end = [](transfer_control&) {
+    setfsuid(0);
+    setfsgid(0);
+  };
+  struct row {
+    const char* folder;
+    mode_t mode;        // root owns every folder here
+    std::string refused;  // the entry the error names, below the local folder
+    std::set<std::string> copied;  // what the server gets
+  };
+  const row rows[] = {
+      {"locked", 0000, "locked/", {}},
+      {"names-only", 0444, "names-only/inside.txt", {"names-only/"}},
+      {"private", 0700, "private/", {}},
+      {"mixed", 0755, "mixed/locked/", {"mixed/", "mixed/inside.txt", "mixed/open.txt"}},
+  };
+  for (const row& r : rows) {
+    std::filesystem::create_directory(readable.file(r.folder));
+    write_local(readable.file(std::string(r.folder) + "/inside.txt"), "inside\n");
+  }
+  write_local(readable.file("mixed/open.txt"), "open\n");
+  std::filesystem::create_directory(readable.file("mixed/locked"));
+  chmod(readable.file("mixed/locked").c_str(), 0);
+  std::set<std::string> expected;
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.folder);
+    chmod(readable.file(r.folder).c_str(), r.mode);
+    testing::internal::CaptureStderr();
+    file_request_result result = transfer(request_upload, {readable.file(r.folder) + "/"}, remote.path() + "/");
+    const std::string said = testing::internal::GetCapturedStderr();
+    const std::string reason = "Upload of " + readable.file(r.refused) + " skipped: Permission denied";
+    EXPECT_EQ(result.success, 0);
+    EXPECT_EQ(wcs_to_string(result.error_text), reason);
+    EXPECT_NE(said.find(reason), std::string::npos) << said;
+    expected.insert(r.copied.begin(), r.copied.end());
+    EXPECT_EQ(tree_of(remote.path()), expected);
+  }
+  EXPECT_EQ(file_content(remote.at("mixed/open.txt")), "open\n");
+  // The folders go with the temporary folder, which root may empty.
+  for (const row& r : rows) chmod(readable.file(r.folder).c_str(), 0755);
 }
 
 }  // namespace

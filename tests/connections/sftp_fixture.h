@@ -67,13 +67,19 @@ class recording_monitor : public transfer_monitor {
     if (act) act(*transfer, report);
   }
   void transfer_end(std::shared_ptr<transfer_control> transfer) override {
-    std::lock_guard<std::mutex> guard(lock);
-    ++ends;
-    ended_after_end = transfer->ended();
+    std::function<void(transfer_control&)> act;
+    {
+      std::lock_guard<std::mutex> guard(lock);
+      ++ends;
+      ended_after_end = transfer->ended();
+      act = on_end;
+    }
+    if (act) act(*transfer);
   }
 
   std::mutex lock;
   std::function<void(transfer_control&)> on_begin;
+  std::function<void(transfer_control&)> on_end;
   std::function<void(transfer_control&, const transfer_progress&)> on_progress;
   std::shared_ptr<transfer_control> current;
   int begins = 0;
