@@ -9,8 +9,8 @@
 // that appears there meanwhile skips the file, so nothing outside the copy is ever written,
 // truncated or removed. A file that fails while being written is removed at the side it was
 // written to (an upload's partial file, where the session broke or timed out, as soon as the next
-// session is up). Every entry that failed or was skipped (a local folder or an entry in it that
-// cannot be read or looked at, or whose reading stopped part way) is said on standard error, and
+// session is up). Every entry that failed or was skipped (a folder or an entry in it that cannot
+// be read or looked at, a folder whose reading stopped part way) is said on standard error, and
 // the request then fails with the first of them; the entries that could be copied still are.
 // Downloaded files and folders get the remote entry's permission bits (less the umask), as
 // OpenSSH's sftp makes them.
@@ -182,16 +182,19 @@ void ssh2::remote_size(const std::string& path, transfer_session& transfer) {
       transfer.totals.total += attributes.filesize;
     return;
   }
+  // A folder that cannot be opened counts nothing; the copy says why it was skipped.
   remote_folder folder(sftp, path);
   if (!folder.is_open()) return;
   remote_entry entry;
-  while (transfer.go_on(remote_walk_pause) && trusted() && folder.next(entry) > 0) {
+  int got = 0;
+  while (transfer.go_on(remote_walk_pause) && trusted() && (got = folder.next(entry)) > 0) {
     entry_kind kind = entry.kind();
     if (kind == entry_kind::file && (entry.attributes.flags & LIBSSH2_SFTP_ATTR_SIZE))
       transfer.totals.total += entry.attributes.filesize;
     else if (kind == entry_kind::folder && !entry.is_dot_or_dot_dot())
       remote_size(path + entry.name + "/", transfer);
   }
+  if (got < 0) transfer.fail("Counting " + path + " stopped part way: " + call_error());
 }
 
 void ssh2::upload_item(const std::string& source, std::string& remote_base, transfer_session& transfer) {
@@ -304,7 +307,8 @@ void ssh2::download_folder(const std::string& source, std::string& local_base, t
     return;
   }
   remote_entry entry;
-  while (transfer.go_on(remote_walk_pause) && trusted() && folder.next(entry) > 0) {
+  int got = 0;
+  while (transfer.go_on(remote_walk_pause) && trusted() && (got = folder.next(entry)) > 0) {
     if (entry.is_dot_or_dot_dot()) continue;
     entry_kind kind = entry.kind();
     if (kind == entry_kind::file)
@@ -312,6 +316,7 @@ void ssh2::download_folder(const std::string& source, std::string& local_base, t
     else if (kind == entry_kind::folder)
       download_item(source + entry.name + "/", local_base, transfer, copy_mode(entry.attributes, true));
   }
+  if (got < 0) transfer.fail("Download of " + source + " stopped part way: " + call_error());
 }
 
 void ssh2::download_file(const std::string& source, const std::string& target, transfer_session& transfer,

@@ -2,8 +2,8 @@
 // download that cannot be written, an upload whose local file or folder cannot be read (as the
 // test user, whom permissions stop), a file the server refuses or cannot hold, a file the user
 // may not read, a link placed at a target name meanwhile, and (from a scripted SFTP server behind
-// an sshd of the test's own) names no file system holds. Each fails the request with the first
-// entry's reason, and what could be copied still is.
+// an sshd of the test's own) names no file system holds and a folder whose reading stops part
+// way. Each fails the request with the first entry's reason, and what could be copied still is.
 #include <gtest/gtest.h>
 #include <sys/fsuid.h>
 #include <sys/mount.h>
@@ -17,6 +17,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -270,6 +271,32 @@ TEST_F(sftp_requests, an_upload_of_a_local_folder_the_user_may_not_read_fails_wi
   EXPECT_EQ(file_content(remote.at("mixed/open.txt")), "open\n");
   // The folders go with the temporary folder, which root may empty.
   for (const row& r : rows) chmod(readable.file(r.folder).c_str(), 0755);
+}
+
+// A folder whose reading fails part way (the scripted server's /broken, whose second read is
+// refused): the listing fails, and a download counts and copies what was read, then fails
+// saying where the count and the copy stopped.
+TEST_F(sftp_requests, a_folder_whose_reading_stops_part_way_fails_the_download_with_the_reason) {
+  private_sshd server(SCRIPTED_SFTP_SERVER, env("TESSARY_SSH_USER"));
+  ASSERT_TRUE(server.ready()) << server.failure();
+  connect(server.port());
+  file_request_result listing = run(request_list_folder, std::string("/broken"));
+  EXPECT_EQ(listing.success, 0);
+  EXPECT_EQ(listing.error_text, u"Failed to list the folder (4)");
+
+  testing::internal::CaptureStderr();
+  file_request_result result = transfer(request_download, {"/broken/"}, local.path());
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(result.success, 0);
+  // The count comes first, so its failure is the request's.
+  const std::string text = wcs_to_string(result.error_text);
+  EXPECT_TRUE(starts_with(text, "Counting /broken/ stopped part way: ")) << text;
+  EXPECT_TRUE(ends_with(text, "(status 4)")) << text;
+  EXPECT_NE(said.find("Download of /broken/ stopped part way: "), std::string::npos) << said;
+  EXPECT_EQ(tree_of(local.file("broken")), (std::set<std::string>{"one.txt", "two.txt"}));
+  EXPECT_EQ(file_content(local.file("broken/two.txt")), "two.txt");
+  std::lock_guard<std::mutex> guard(monitor->lock);
+  EXPECT_EQ(monitor->details.back(), u"total size 14 Bytes");
 }
 
 }  // namespace
