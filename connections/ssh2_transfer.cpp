@@ -8,10 +8,11 @@
 // over what is at its name (the name was found free, or its folder was just made): a link or file
 // that appears there meanwhile skips the file, so nothing outside the copy is ever written,
 // truncated or removed. A file that fails while being written is removed at the side it was
-// written to (an upload's partial file, where the session broke or timed out, as soon as the next
-// session is up). Every entry that failed or was skipped (a folder or an entry in it that cannot
-// be read or looked at, a folder whose reading stopped part way) is said on standard error, and
-// the request then fails with the first of them; the entries that could be copied still are.
+// written to (an upload's partial file, where the session broke or timed out, by the next session
+// while it is still the upload's: ssh2_partial_uploads.cpp). Every entry that failed or was
+// skipped (a folder or an entry in it that cannot be read or looked at, a folder whose reading
+// stopped part way) is said on standard error, and the request then fails with the first of them;
+// the entries that could be copied still are.
 // Downloaded files and folders get the remote entry's permission bits (less the umask), as
 // OpenSSH's sftp makes them.
 #include <fcntl.h>
@@ -57,12 +58,6 @@ size_t name_offset_of(const std::string& source) {
 }
 
 bool is_folder_path(const std::string& path) { return !path.empty() && path.back() == '/'; }
-
-// The size of an open local file: the most an upload of it can have left at the server.
-uint64_t bytes_in(int fd) {
-  struct stat info {};
-  return fstat(fd, &info) == 0 ? static_cast<uint64_t>(info.st_size) : UINT64_MAX;
-}
 
 // The target of `source` under `base`: `base` and the part of the source from the name offset
 // on. For one of the request's own sources, " (1)", " (2)", ... are tried while `presence`
@@ -243,6 +238,7 @@ void ssh2::upload_file(const std::string& source, const std::string& target, tra
   transfer_progress shown;
   shown.file = mbs_to_wstring(source);
   transfer.report(shown);
+  const auto opened = std::chrono::steady_clock::now();
   sftp_handle remote(libssh2_sftp_open_ex(sftp, target.data(), length_of(target),
                                           LIBSSH2_FXF_WRITE | LIBSSH2_FXF_CREAT | LIBSSH2_FXF_EXCL, 0644,
                                           LIBSSH2_SFTP_OPENFILE));
@@ -250,35 +246,24 @@ void ssh2::upload_file(const std::string& source, const std::string& target, tra
     std::string line = "Upload of " + source + " skipped: cannot open " + target + ": " + call_error();
     // Unless the server refused, it may have made the (empty) file before the session failed.
     if (libssh2_session_last_errno(session) != LIBSSH2_ERROR_SFTP_PROTOCOL)
-      line += "; " + remove_partial_upload(target, 0);
+      line += "; " + remove_partial_upload(partial_upload_of(target, {}, opened));
     transfer.fail(line);
     return;
   }
+  learn_server_clock(remote.get(), opened, std::chrono::steady_clock::now());
+  upload_extent extent;
   std::string failure = write_to_remote(
       remote.get(), local.get(), transfer_buffer,
       [&](uint64_t taken) {
         transfer.add_done(taken, upload_clock());
         return transfer.go_on(upload_pause);
       },
-      [this] { return call_error(); });
+      [this] { return call_error(); }, extent);
   if (remote.close() != 0 && failure.empty() && !transfer.stopped())
     failure = "closing it failed: " + call_error();
   if (failure.empty() && !transfer.stopped()) return;
-  std::string removal = remove_partial_upload(target, bytes_in(local.get()));
+  std::string removal = remove_partial_upload(partial_upload_of(target, extent, opened));
   if (!failure.empty()) transfer.fail("Upload of " + source + " failed, " + failure + "; " + removal);
-}
-
-std::string ssh2::remove_partial_upload(const std::string& target, uint64_t most) {
-  if (trusted()) {
-    int result = libssh2_sftp_unlink_ex(sftp, target.data(), length_of(target));
-    if (result == 0) return "the partial file " + target + " was removed";
-    // The server refused: trying again later would not help.
-    if (result == LIBSSH2_ERROR_SFTP_PROTOCOL) return "the partial file " + target + " could not be removed: " + call_error();
-  }
-  // The session broke or timed out: it is given up, and the next one removes the file.
-  leftovers.push_back({target, most});
-  abandon_session();
-  return "the partial file " + target + " is removed when the connection is back";
 }
 
 void ssh2::download_item(const std::string& source, std::string& local_base, transfer_session& transfer,

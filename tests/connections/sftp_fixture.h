@@ -8,6 +8,7 @@
 // is checked on disk.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -156,6 +157,28 @@ class sftp_requests : public ::testing::Test {
 
   file_request_result transfer(int32_t kind, std::vector<std::string> sources, std::string target) {
     return run(kind, transfer_request{std::move(sources), std::move(target)});
+  }
+
+  // A transfer during which `act` runs once on the worker, when the copy is under way (at its
+  // first percent); the test fails when the transfer ended before that.
+  file_request_result transfer_acting_mid_copy(int32_t kind, std::vector<std::string> sources, std::string target,
+                                               const std::function<void()>& act) {
+    std::atomic<bool> acted{false};
+    monitor->on_progress = [&](transfer_control&, const transfer_progress& report) {
+      if (report.percent > 0 && !acted.exchange(true)) act();
+    };
+    file_request_result result = transfer(kind, std::move(sources), std::move(target));
+    monitor->on_progress = nullptr;
+    EXPECT_TRUE(acted) << "the transfer ended before its first percent";
+    return result;
+  }
+
+  // A local file of `size` zero bytes that takes no room, so reading it costs nothing.
+  std::string sparse_local(const std::string& name, uint64_t size) {
+    const std::string path = local.file(name);
+    write_local(path, "");
+    std::filesystem::resize_file(path, size);
+    return path;
   }
 
   // The fixture tree: tree/ with every kind of name, an empty file, a sub-folder two deep and a

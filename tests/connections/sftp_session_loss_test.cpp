@@ -1,15 +1,17 @@
 // SFTP sessions that go while a request runs or between requests, against the loopback sshd of
 // tests/peers/start or an sshd of the test's own whose session processes are killed (a drop) or
 // stopped (a peer that hangs), or behind a proxy that cuts or freezes the link: the request fails
-// with the reason after at most the time-out, the next one connects again, and the next session
-// removes what an upload left.
+// with the reason after at most the time-out, the next one connects again, and what an upload
+// left is removed by the next session while it is still the upload's.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <csignal>
+#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <set>
@@ -65,23 +67,82 @@ TEST_F(sftp_requests, an_upload_cut_off_mid_file_fails_and_the_next_session_remo
     if (connection) connection->release();
     owner = std::make_shared<recording_owner>();
     connect(server.port());
-    std::atomic<bool> cut{false};
-    monitor->on_progress = [&](transfer_control&, const transfer_progress& report) {
-      if (report.percent > 0 && !cut.exchange(true)) server.signal_sessions(r.signal);
-    };
-    file_request_result result = transfer(request_upload, {big}, remote.path() + "/");
-    monitor->on_progress = nullptr;
-    ASSERT_TRUE(cut) << "the upload ended before its first percent";
+    file_request_result result = transfer_acting_mid_copy(request_upload, {big}, remote.path() + "/",
+                                                          [&] { server.signal_sessions(r.signal); });
     std::string text = wcs_to_string(result.error_text);
     EXPECT_EQ(result.success, 0);
     EXPECT_TRUE(starts_with(text, "Upload of " + big + " ")) << text;
     EXPECT_NE(text.find(r.reason), std::string::npos) << text;
-    EXPECT_TRUE(ends_with(text, "; the partial file " + remote.at("big.bin") + " is removed when the connection is back"))
+    EXPECT_TRUE(ends_with(text, "; the partial file " + remote.at("big.bin") +
+                                    " is removed when the connection is back, unless another file took its place"))
         << text;
     file_request_result next = run(request_list_folder, remote.path());
     EXPECT_EQ(next.success, 1) << wcs_to_string(next.error_text);
     EXPECT_FALSE(names_in(next).count("big.bin"));
     EXPECT_EQ(mode_of(remote.at("big.bin")), -1);
+    EXPECT_EQ(next.note, u"");
+  }
+}
+
+// Another client puts a file at the name of a cut upload's partial file before the next request:
+// the next session leaves it, and says so on standard error and with that request's result. The
+// upload's own file has a size between what the server acknowledged and what was sent, and a
+// modification time between the upload's start and the break; a file outside either is not it.
+TEST_F(sftp_requests, a_file_another_client_put_at_a_cut_uploads_name_is_left_and_said) {
+  private_sshd server("internal-sftp", env("TESSARY_SSH_USER"));
+  ASSERT_TRUE(server.ready()) << "a private sshd could not be started: " << server.failure();
+  const std::string big = sparse_local("big.bin", 64 << 20);
+  const std::string target = remote.at("big.bin");
+  struct row {
+    const char* what;
+    int signal;
+    // Puts the other client's file at the target, in place of the partial one.
+    std::function<void()> replace;
+    std::string why;
+  };
+  const row rows[] = {
+      {"a small file, after a drop", SIGKILL, [&] { remote.write_file("big.bin", "another client's\n"); },
+       "the file at its name now holds 17 bytes"},
+      {"a file the size of the source, after a time-out", SIGSTOP,
+       [&] {
+         std::filesystem::remove(target);
+         remote.make_sparse("big.bin", 64 << 20);
+       },
+       "the file at its name now holds 67108864 bytes"},
+      {"a file the partial file's size written later, after a drop", SIGKILL,
+       [&] {
+         const uint64_t size = std::filesystem::file_size(target);
+         std::filesystem::remove(target);
+         remote.make_sparse("big.bin", size);
+         timespec later[2] = {{0, UTIME_OMIT}, {time(nullptr) + 3600, 0}};
+         ASSERT_EQ(utimensat(AT_FDCWD, target.c_str(), later, 0), 0);
+       },
+       "the file at its name was written after the upload stopped"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.what);
+    if (connection) connection->release();
+    owner = std::make_shared<recording_owner>();
+    connect(server.port());
+    EXPECT_EQ(transfer_acting_mid_copy(request_upload, {big}, remote.path() + "/",
+                                       [&] { server.signal_sessions(r.signal); })
+                  .success,
+              0);
+    ASSERT_NE(mode_of(target), -1) << "the cut upload left no file";
+    r.replace();
+    const std::string kept = file_content(target);
+    testing::internal::CaptureStderr();
+    file_request_result next = run(request_list_folder, remote.path());
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(next.success, 1) << wcs_to_string(next.error_text);
+    EXPECT_TRUE(names_in(next).count("big.bin"));
+    EXPECT_TRUE(file_content(target) == kept);
+    const std::string note = wcs_to_string(next.note);
+    EXPECT_TRUE(starts_with(note, "The partial file " + target + " was left alone: " + r.why)) << note;
+    EXPECT_NE(said.find(note), std::string::npos) << said;
+    // The note goes with one result only.
+    EXPECT_EQ(run(request_list_folder, remote.path()).note, u"");
+    std::filesystem::remove(target);
   }
 }
 
