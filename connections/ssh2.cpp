@@ -54,7 +54,10 @@ void initialise_library() {
 
 ssh2::ssh2(std::string_view uuid, ssh2_param param) : protocol(protocol_ssh2, uuid), param(std::move(param)) {}
 
-ssh2::~ssh2() { close(); }
+ssh2::~ssh2() {
+  close();
+  leave_leftovers();
+}
 
 std::u16string ssh2::display_name() const { return mbs_to_wstring(param.hostname); }
 

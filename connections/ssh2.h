@@ -19,7 +19,9 @@
 // when the session broke or timed out before it could be, the session is given up in the same
 // way and the next session removes it as soon as it is up, but only while it is still the file
 // the upload left (see partial_upload.h); a file that took its place is left, and the next
-// request's result says so.
+// request's result says so. A stop while an upload runs lets the upload remove its partial file
+// first (within `clean_up_grace`); what could not be removed then is said on standard error.
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -71,6 +73,8 @@ class ssh2 : public protocol {
 
  protected:
   void interrupt() override;
+  // While an upload runs.
+  bool needs_clean_up() const override { return uploading.load(); }
 
  private:
   // Connects, logs in and starts the shell or the SFTP session; closed again when it fails.
@@ -98,6 +102,8 @@ class ssh2 : public protocol {
   void remove_leftover(const partial_upload& item);
   // A line for standard error that the next request's result carries to the view as well.
   void note(const std::string& line);
+  // The object goes: which partial uploads stay, on standard error.
+  void leave_leftovers();
   // libssh2's last error, with the SFTP status when the server refused; once the session is not
   // trusted, why (see above).
   std::string call_error();
@@ -135,8 +141,9 @@ class ssh2 : public protocol {
   // What an upload of `target`, opened at `opened`, that got as far as `extent` may leave.
   partial_upload partial_upload_of(const std::string& target, const upload_extent& extent,
                                    server_clock::time_point opened) const;
-  // Removes what a failed or cancelled upload left, or keeps it for the next session; says which.
-  std::string remove_partial_upload(const partial_upload& upload);
+  // Removes what a failed or cancelled upload left, or keeps it for the next session (not when
+  // the session is ending); true when it was removed. `said` tells which.
+  bool remove_partial_upload(const partial_upload& upload, bool session_ending, std::string& said);
   // The entries of a remote folder whose copy was made, into that copy.
   void download_folder(const std::string& source, std::string& local_base, transfer_session& transfer);
   void download_file(const std::string& source, const std::string& target, transfer_session& transfer,
@@ -158,6 +165,8 @@ class ssh2 : public protocol {
   std::vector<partial_upload> leftovers;
   // Read from the first file this session made; forgotten when it closes.
   std::optional<server_clock> server_time;
+  // True while an upload request runs (read by the stopping thread).
+  std::atomic<bool> uploading{false};
   // What the next request's result carries besides its own outcome (see note()).
   std::string notes;
 };

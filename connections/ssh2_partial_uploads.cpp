@@ -35,18 +35,30 @@ partial_upload ssh2::partial_upload_of(const std::string& target, const upload_e
   return upload;
 }
 
-std::string ssh2::remove_partial_upload(const partial_upload& upload) {
+bool ssh2::remove_partial_upload(const partial_upload& upload, bool session_ending, std::string& said) {
   const std::string& target = upload.path;
   if (trusted()) {
     int result = libssh2_sftp_unlink_ex(sftp, target.data(), length_of(target));
-    if (result == 0) return "the partial file " + target + " was removed";
+    if (result == 0) {
+      said = "the partial file " + target + " was removed";
+      return true;
+    }
     // The server refused: trying again later would not help.
-    if (result == LIBSSH2_ERROR_SFTP_PROTOCOL) return "the partial file " + target + " could not be removed: " + call_error();
+    if (result == LIBSSH2_ERROR_SFTP_PROTOCOL) {
+      said = "the partial file " + target + " could not be removed: " + call_error();
+      return false;
+    }
   }
-  // The session broke or timed out: it is given up, and the next one removes the file.
+  // The session broke or timed out: it is given up, and the next one removes the file, unless
+  // no next one comes.
   abandon_session();
+  if (session_ending) {
+    said = "the partial file " + target + " was left: the session ended before it could be removed";
+    return false;
+  }
   leftovers.push_back(upload);
-  return "the partial file " + target + " is removed when the connection is back, unless another file took its place";
+  said = "the partial file " + target + " is removed when the connection is back, unless another file took its place";
+  return false;
 }
 
 void ssh2::remove_leftovers() {
@@ -79,4 +91,10 @@ void ssh2::note(const std::string& line) {
   std::fprintf(stderr, "%s\n", line.c_str());
   if (!notes.empty()) notes += "\n";
   notes += line;
+}
+
+void ssh2::leave_leftovers() {
+  for (const partial_upload& item : std::exchange(leftovers, {}))
+    std::fprintf(stderr, "The partial file %s was left: the session ended before the connection was back\n",
+                 item.path.c_str());
 }

@@ -21,6 +21,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
@@ -138,6 +139,12 @@ void keep_owner_bits(const std::string& folder, unsigned mode) {
 
 int ssh2::copy_files(const transfer_request& transfer, bool download, std::u16string& error_text,
                      const platform::worker_control& run) {
+  // While an upload runs, a stop lets it remove its partial file first (see needs_clean_up).
+  uploading.store(!download);
+  struct lowered_at_end {
+    std::atomic<bool>& flag;
+    ~lowered_at_end() { flag.store(false); }
+  } lowered{uploading};
   transfer_session session(download, run);
   for (const std::string& source : transfer.sources) {
     if (download) remote_size(source, session);
@@ -242,11 +249,14 @@ void ssh2::upload_file(const std::string& source, const std::string& target, tra
   sftp_handle remote(libssh2_sftp_open_ex(sftp, target.data(), length_of(target),
                                           LIBSSH2_FXF_WRITE | LIBSSH2_FXF_CREAT | LIBSSH2_FXF_EXCL, 0644,
                                           LIBSSH2_SFTP_OPENFILE));
+  std::string removal;
   if (!remote) {
     std::string line = "Upload of " + source + " skipped: cannot open " + target + ": " + call_error();
     // Unless the server refused, it may have made the (empty) file before the session failed.
-    if (libssh2_session_last_errno(session) != LIBSSH2_ERROR_SFTP_PROTOCOL)
-      line += "; " + remove_partial_upload(partial_upload_of(target, {}, opened));
+    if (libssh2_session_last_errno(session) != LIBSSH2_ERROR_SFTP_PROTOCOL) {
+      remove_partial_upload(partial_upload_of(target, {}, opened), transfer.session_ending(), removal);
+      line += "; " + removal;
+    }
     transfer.fail(line);
     return;
   }
@@ -262,8 +272,9 @@ void ssh2::upload_file(const std::string& source, const std::string& target, tra
   if (remote.close() != 0 && failure.empty() && !transfer.stopped())
     failure = "closing it failed: " + call_error();
   if (failure.empty() && !transfer.stopped()) return;
-  std::string removal = remove_partial_upload(partial_upload_of(target, extent, opened));
+  bool removed = remove_partial_upload(partial_upload_of(target, extent, opened), transfer.session_ending(), removal);
   if (!failure.empty()) transfer.fail("Upload of " + source + " failed, " + failure + "; " + removal);
+  else if (!removed) transfer.fail("Upload of " + source + " cancelled; " + removal);
 }
 
 void ssh2::download_item(const std::string& source, std::string& local_base, transfer_session& transfer,

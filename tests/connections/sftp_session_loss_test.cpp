@@ -2,7 +2,8 @@
 // tests/peers/start or an sshd of the test's own whose session processes are killed (a drop) or
 // stopped (a peer that hangs), or behind a proxy that cuts or freezes the link: the request fails
 // with the reason after at most the time-out, the next one connects again, and what an upload
-// left is removed by the next session while it is still the upload's.
+// left is removed while it is still the upload's, by the next session or, when the connection
+// is released or stopped mid-upload, before the session ends.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <fcntl.h>
@@ -143,6 +144,61 @@ TEST_F(sftp_requests, a_file_another_client_put_at_a_cut_uploads_name_is_left_an
     // The note goes with one result only.
     EXPECT_EQ(run(request_list_folder, remote.path()).note, u"");
     std::filesystem::remove(target);
+  }
+}
+
+// The connection is released (its tab closed, the application quit) or stopped (Disconnect)
+// while an upload copies or is paused: the upload stops and removes its partial file before the
+// session ends, so nothing is left at the name. Behind a link that froze, the stop waits no
+// longer than the clean-up grace allows, and standard error says the partial file was left.
+TEST_F(sftp_requests, a_connection_ended_mid_upload_removes_the_partial_file_before_the_session_ends) {
+  test_support::freezing_proxy proxy(env("TESSARY_SSH_HOST"), static_cast<uint16_t>(std::stoi(env("TESSARY_SSH_PORT"))));
+  ASSERT_TRUE(proxy.valid());
+  // The copy is still going when the connection ends.
+  const std::string big = sparse_local("big.bin", uint64_t{4} << 30);
+  const std::string target = remote.at("big.bin");
+  enum class at { copying, paused, frozen };
+  struct row {
+    const char* what;
+    at moment;
+    bool release;  // else stop
+  };
+  const row rows[] = {{"released while copying", at::copying, true},
+                      {"released while paused", at::paused, true},
+                      {"stopped while copying", at::copying, false},
+                      {"released behind a frozen link", at::frozen, true}};
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.what);
+    proxy.thaw();
+    if (connection) connection->release();
+    owner = std::make_shared<recording_owner>();
+    connect(proxy.port());
+    std::atomic<bool> under_way{false};
+    monitor->on_progress = [&](transfer_control& transfer, const transfer_progress& report) {
+      if (report.percent == 0 || under_way) return;
+      if (r.moment == at::paused) transfer.set_paused(true);
+      if (r.moment == at::frozen) proxy.freeze();
+      under_way = true;
+    };
+    ASSERT_TRUE(connection->request.place(request_upload, transfer_request{{big}, remote.path() + "/"}));
+    ASSERT_TRUE(wait_until([&] { return under_way.load(); }));
+    testing::internal::CaptureStderr();
+    const auto began = std::chrono::steady_clock::now();
+    if (r.release) connection->release();
+    else connection->stop();
+    const auto waited = std::chrono::steady_clock::now() - began;
+    const std::string said = testing::internal::GetCapturedStderr();
+    monitor->on_progress = nullptr;
+    EXPECT_EQ(connection->state.load(), state_disconnected);
+    EXPECT_LT(waited, protocol::clean_up_grace + protocol::stop_grace);
+    if (r.moment == at::frozen) {
+      EXPECT_NE(said.find("the partial file " + target + " was left: the session ended before it could be removed"),
+                std::string::npos)
+          << said;
+      std::filesystem::remove(target);
+    } else {
+      EXPECT_EQ(mode_of(target), -1) << said;
+    }
   }
 }
 
