@@ -19,6 +19,7 @@ int file_request::reset() {
   listing.clear();
   argument = std::monostate{};
   error_text.clear();
+  note.clear();
   return 1;
 }
 
@@ -31,6 +32,7 @@ std::optional<file_request_result> file_request::collect() {
   result.success = success;
   result.error_text = std::exchange(error_text, {});
   result.listing = std::exchange(listing, {});
+  result.note = std::exchange(note, {});
   state.store(request_idle);
   return result;
 }
@@ -50,6 +52,11 @@ std::pair<int32_t, file_request_argument> file_request::running_request() {
 void file_request::store_listing(std::vector<std::unique_ptr<file_entry>> entries) {
   std::lock_guard<std::mutex> guard(lock);
   if (state.load() == request_running) listing = std::move(entries);
+}
+
+void file_request::store_note(std::u16string text) {
+  std::lock_guard<std::mutex> guard(lock);
+  if (state.load() == request_running) note = std::move(text);
 }
 
 bool file_request::fail_running(std::u16string error) {

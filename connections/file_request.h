@@ -61,6 +61,9 @@ struct file_request_result {
   int32_t success = 0;
   std::u16string error_text;
   std::vector<std::unique_ptr<file_entry>> listing;
+  // What the connection noted beside the request's own outcome (a partial upload of an earlier
+  // session it had to leave); empty when nothing.
+  std::u16string note;
 };
 
 class file_request {
@@ -74,6 +77,7 @@ class file_request {
   std::atomic<int32_t> state{request_idle};
   int32_t success = 0;
   std::u16string error_text;
+  std::u16string note;
 
   // GUI side: stores the request when the mailbox is idle and returns true; otherwise returns
   // false and the argument is dropped.
@@ -93,6 +97,8 @@ class file_request {
   std::pair<int32_t, file_request_argument> running_request();
   // Worker side: a listing for the running request's result.
   void store_listing(std::vector<std::unique_ptr<file_entry>> entries);
+  // Worker side: a note for the running request's result (see file_request_result).
+  void store_note(std::u16string text);
   // Worker side: stores the result when the request is still running (-> done).
   void finish(int32_t result, std::u16string result_error);
   // A request still running when its worker was let go completes as failed with `error`, so

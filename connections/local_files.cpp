@@ -5,34 +5,40 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-local_folder::local_folder(const std::string& path) : folder(opendir(path.c_str())) {}
+local_folder::local_folder(const std::string& path) : folder(opendir(path.c_str())) {
+  if (!folder) failure = errno;
+}
 
 local_folder::~local_folder() {
   if (folder) closedir(folder);
 }
 
-bool local_folder::next(std::string& name, entry_kind& kind, uint64_t& size) {
-  while (folder) {
+int local_folder::next(local_entry& entry) {
+  if (!folder) return -1;
+  for (;;) {
     errno = 0;
-    dirent* entry = readdir(folder);
-    if (!entry) return false;
-    name = entry->d_name;
-    if (name == "." || name == "..") continue;
-    struct stat info {};
-    size = 0;
-    if (fstatat(dirfd(folder), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
-      kind = entry_kind::other;
-    } else if (S_ISDIR(info.st_mode)) {
-      kind = entry_kind::folder;
-    } else if (S_ISREG(info.st_mode)) {
-      kind = entry_kind::file;
-      size = static_cast<uint64_t>(info.st_size);
-    } else {
-      kind = entry_kind::other;
+    dirent* found = readdir(folder);
+    if (!found) {
+      failure = errno;
+      return failure ? -1 : 0;
     }
-    return true;
+    entry.name = found->d_name;
+    if (entry.name == "." || entry.name == "..") continue;
+    struct stat info {};
+    entry.kind = entry_kind::other;
+    entry.size = 0;
+    entry.error = 0;
+    if (fstatat(dirfd(folder), found->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
+      // An entry removed since the folder was read is not there to copy.
+      if (errno != ENOENT) entry.error = errno;
+    } else if (S_ISDIR(info.st_mode)) {
+      entry.kind = entry_kind::folder;
+    } else if (S_ISREG(info.st_mode)) {
+      entry.kind = entry_kind::file;
+      entry.size = static_cast<uint64_t>(info.st_size);
+    }
+    return 1;
   }
-  return false;
 }
 
 bool local_exists(const std::string& path) {

@@ -9,20 +9,35 @@
 
 #include "connections/file_entry.h"
 
+// One entry of a local folder.
+struct local_entry {
+  std::string name;
+  entry_kind kind = entry_kind::other;
+  uint64_t size = 0;  // of a file
+  // Why the entry could not be looked at (errno; a folder whose names may be read but not
+  // searched), 0 when it could. Its kind is then `other`.
+  int error = 0;
+};
+
 // The entries of one local folder, "." and ".." left out.
 class local_folder {
  public:
+  // Opens the folder; when that fails, `error()` says why.
   explicit local_folder(const std::string& path);
   ~local_folder();
   local_folder(const local_folder&) = delete;
   local_folder& operator=(const local_folder&) = delete;
 
   bool is_open() const { return folder != nullptr; }
-  // The next entry's name, kind and (for a file) size; false at the end or on an error.
-  bool next(std::string& name, entry_kind& kind, uint64_t& size);
+  // 1 with the next entry, 0 at the end, -1 when the folder could not be opened or read on
+  // (`error()` says why).
+  int next(local_entry& entry);
+  // errno of the failed open or read.
+  int error() const { return failure; }
 
  private:
   DIR* folder = nullptr;
+  int failure = 0;
 };
 
 // Whether anything (a dangling link included) is at the path; trailing '/' are ignored.

@@ -33,6 +33,8 @@ int protocol::stop() {
   std::lock_guard<std::mutex> guard(control_lock);
   if (state.load() == state_disconnected) return 1;
   worker.request_stop();
+  // The worker sees the stop at its next check and cleans up while its connection still works.
+  if (needs_clean_up()) worker.wait_for_end(clean_up_grace);
   interrupt();
   if (!worker.wait_for_end(stop_grace)) {
     // The worker keeps what it holds and closes it itself when it gets there; for everybody

@@ -8,7 +8,9 @@
 // The worker holds the connection through std::shared_ptr and owns its handles (socket, library
 // sessions, port): no other thread closes them. A stop is cooperative: it clears the running
 // flag, wakes the worker, interrupts its blocking calls and waits a grace period; a worker that
-// has still not ended is let go and finishes alone, touching only what it holds.
+// has still not ended is let go and finishes alone, touching only what it holds. A worker that
+// must undo what it was doing over the connection (an upload's partial file) is given up to
+// `clean_up_grace` for that before its calls are interrupted.
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -39,6 +41,9 @@ class protocol : public std::enable_shared_from_this<protocol> {
   static constexpr std::chrono::milliseconds stop_grace{1000};
   // How long a start waits for a worker that has reported its end to return.
   static constexpr std::chrono::milliseconds finishing_grace{100};
+  // How long a stop lets a worker that needs its connection to clean up (see needs_clean_up) go
+  // on before interrupting it.
+  static constexpr std::chrono::milliseconds clean_up_grace{5000};
 
   protocol(int32_t kind, std::string_view uuid);
   virtual ~protocol();
@@ -52,7 +57,8 @@ class protocol : public std::enable_shared_from_this<protocol> {
 
   // Starts the worker when disconnected and none is running; returns 1 in every case.
   int start();
-  // Ends the worker (see above); returns 1. At once when disconnected.
+  // Ends the worker (see above); returns 1. At once when disconnected; within stop_grace, or
+  // clean_up_grace and stop_grace while the worker cleans up.
   int stop();
   // stop, then start.
   int restart();
@@ -108,6 +114,9 @@ class protocol : public std::enable_shared_from_this<protocol> {
   // Called by stop() on the stopping thread after the running flag was cleared: breaks the
   // worker's blocking calls (a socket's shutdown). Must not close anything.
   virtual void interrupt() {}
+  // Any thread: true while the worker does what a stop must let it undo over the connection
+  // before interrupt() breaks that (an upload, whose partial file is removed).
+  virtual bool needs_clean_up() const { return false; }
 
  private:
   mutable std::mutex links_lock;

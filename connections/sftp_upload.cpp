@@ -18,7 +18,8 @@ constexpr size_t buffer_size = 4 * upload_ahead;
 
 std::string write_to_remote(LIBSSH2_SFTP_HANDLE* remote, int local, std::vector<char>& buffer,
                             const std::function<bool(uint64_t taken)>& go_on,
-                            const std::function<std::string()>& server_error) {
+                            const std::function<std::string()>& server_error, upload_extent& extent) {
+  extent = {};
   buffer.resize(buffer_size);
   // [start, end) is read but not yet taken by the server.
   size_t start = 0;
@@ -40,6 +41,7 @@ std::string write_to_remote(LIBSSH2_SFTP_HANDLE* remote, int local, std::vector<
       }
       read_all = n == 0;
       end += static_cast<size_t>(n);
+      extent.handed_over += static_cast<uint64_t>(n);
     }
     if (start == end) return failure;
     ssize_t n = libssh2_sftp_write(remote, buffer.data() + start, end - start);
@@ -47,6 +49,7 @@ std::string write_to_remote(LIBSSH2_SFTP_HANDLE* remote, int local, std::vector<
     if (n <= 0) return "the server did not take the data: " + server_error();
     start += static_cast<size_t>(n);
     taken = static_cast<uint64_t>(n);
+    extent.acknowledged += taken;
   }
   // Requests libssh2 has begun to send must end whole before the handle is closed; until their
   // acknowledgements arrive, the same tail is passed again with nothing appended.
@@ -54,6 +57,7 @@ std::string write_to_remote(LIBSSH2_SFTP_HANDLE* remote, int local, std::vector<
     ssize_t n = libssh2_sftp_write(remote, buffer.data() + start, end - start);
     if (n <= 0) return failure.empty() ? "the server did not take the data: " + server_error() : failure;
     start += static_cast<size_t>(n);
+    extent.acknowledged += static_cast<uint64_t>(n);
   }
   return failure;
 }

@@ -23,12 +23,19 @@
 // retransmission waited its time-out.
 constexpr size_t upload_ahead = 2 << 20;
 
+// How far a copy into a remote file got: the bytes the server acknowledged, and the most that
+// were handed to libssh2 (what the file can hold at most, when the copy did not end whole).
+struct upload_extent {
+  uint64_t acknowledged = 0;
+  uint64_t handed_over = 0;
+};
+
 // Writes what `local` holds from its offset to its end into `remote`, using `buffer` (grown as
 // needed, kept for the next file). Before each write `go_on` is told the bytes the server took
 // with the previous one (0 at first) and answers whether to go on; after a stop the bytes already
 // handed over are still seen through, so the session stays in step. Empty when every byte was
 // taken or the copy was stopped; else why not, with `server_error` saying what the server or
-// the session reported.
+// the session reported. `extent` counts from 0 how far it got.
 std::string write_to_remote(LIBSSH2_SFTP_HANDLE* remote, int local, std::vector<char>& buffer,
                             const std::function<bool(uint64_t taken)>& go_on,
-                            const std::function<std::string()>& server_error);
+                            const std::function<std::string()>& server_error, upload_extent& extent);

@@ -17,7 +17,6 @@
 #include "config/text_convert.h"
 #include "connections/host_key_check.h"
 #include "connections/login_question.h"
-#include "connections/sftp_handles.h"
 
 namespace {
 
@@ -55,7 +54,10 @@ void initialise_library() {
 
 ssh2::ssh2(std::string_view uuid, ssh2_param param) : protocol(protocol_ssh2, uuid), param(std::move(param)) {}
 
-ssh2::~ssh2() { close(); }
+ssh2::~ssh2() {
+  close();
+  leave_leftovers();
+}
 
 std::u16string ssh2::display_name() const { return mbs_to_wstring(param.hostname); }
 
@@ -229,30 +231,6 @@ void ssh2::abandon_session() {
   socket.shutdown();
 }
 
-void ssh2::remove_leftovers() {
-  std::vector<leftover> waiting = std::exchange(leftovers, {});
-  for (const leftover& item : waiting) {
-    if (trusted()) remove_leftover(item);
-    // After a time-out what is left waits for the session after this one.
-    if (!trusted()) leftovers.push_back(item);
-  }
-}
-
-void ssh2::remove_leftover(const leftover& item) {
-  LIBSSH2_SFTP_ATTRIBUTES attributes{};
-  // Nothing there any more.
-  if (remote_lstat(sftp, item.path, attributes) != 0) return;
-  // Another file put there meanwhile stays.
-  const unsigned long needed = LIBSSH2_SFTP_ATTR_PERMISSIONS | LIBSSH2_SFTP_ATTR_SIZE;
-  if ((attributes.flags & needed) != needed || !LIBSSH2_SFTP_S_ISREG(attributes.permissions) ||
-      attributes.filesize > item.most) {
-    std::fprintf(stderr, "The partial file %s was left alone: another file is there now\n", item.path.c_str());
-    return;
-  }
-  if (libssh2_sftp_unlink_ex(sftp, item.path.data(), length_of(item.path)) != 0 && trusted())
-    std::fprintf(stderr, "The partial file %s could not be removed: %s\n", item.path.c_str(), call_error().c_str());
-}
-
 int ssh2::close() {
   if (session) libssh2_session_set_timeout(session, close_timeout_ms);
   if (sftp) {
@@ -273,6 +251,7 @@ int ssh2::close() {
   last_rows = -1;
   last_columns = -1;
   broken.clear();
+  server_time.reset();
   return 1;
 }
 

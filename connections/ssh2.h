@@ -17,13 +17,19 @@
 //
 // An upload that did not arrive whole leaves no file: its partial copy is removed at once, or,
 // when the session broke or timed out before it could be, the session is given up in the same
-// way and the next session removes it as soon as it is up.
+// way and the next session removes it as soon as it is up, but only while it is still the file
+// the upload left (see partial_upload.h); a file that took its place is left, and the next
+// request's result says so. A stop while an upload runs lets the upload remove its partial file
+// first (within `clean_up_grace`); what could not be removed then is said on standard error.
+#include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "config/connection_params.h"
+#include "connections/partial_upload.h"
 #include "connections/protocol.h"
 #include "connections/socket_slot.h"
 
@@ -31,6 +37,7 @@ typedef struct _LIBSSH2_SESSION LIBSSH2_SESSION;
 typedef struct _LIBSSH2_CHANNEL LIBSSH2_CHANNEL;
 typedef struct _LIBSSH2_SFTP LIBSSH2_SFTP;
 class transfer_session;
+struct upload_extent;
 
 class ssh2 : public protocol {
  public:
@@ -66,6 +73,8 @@ class ssh2 : public protocol {
 
  protected:
   void interrupt() override;
+  // While an upload runs.
+  bool needs_clean_up() const override { return uploading.load(); }
 
  private:
   // Connects, logs in and starts the shell or the SFTP session; closed again when it fails.
@@ -86,11 +95,15 @@ class ssh2 : public protocol {
   // The session is not used again, as after a time-out: the request ends and the next one
   // connects again.
   void abandon_session();
-  struct leftover;
-  // Right after a new SFTP session is up: the partial uploads an earlier session left.
+  // Right after a new SFTP session is up, before anything else: the partial uploads an earlier
+  // session left.
   void remove_leftovers();
-  // One of them, unless another file is at its name now.
-  void remove_leftover(const leftover& item);
+  // One of them, while it is still the upload's.
+  void remove_leftover(const partial_upload& item);
+  // A line for standard error that the next request's result carries to the view as well.
+  void note(const std::string& line);
+  // The object goes: which partial uploads stay, on standard error.
+  void leave_leftovers();
   // libssh2's last error, with the SFTP status when the server refused; once the session is not
   // trusted, why (see above).
   std::string call_error();
@@ -122,9 +135,15 @@ class ssh2 : public protocol {
   void download_item(const std::string& source, std::string& local_base, transfer_session& transfer,
                      unsigned mode);
   void upload_file(const std::string& source, const std::string& target, transfer_session& transfer);
-  // Removes what a failed or cancelled upload wrote to `target` (at most `most` bytes), or keeps it
-  // for the next session; says which.
-  std::string remove_partial_upload(const std::string& target, uint64_t most);
+  // Reads the server's clock from the file the session has just made, when it is not known yet.
+  void learn_server_clock(LIBSSH2_SFTP_HANDLE* made, server_clock::time_point sent,
+                          server_clock::time_point answered);
+  // What an upload of `target`, opened at `opened`, that got as far as `extent` may leave.
+  partial_upload partial_upload_of(const std::string& target, const upload_extent& extent,
+                                   server_clock::time_point opened) const;
+  // Removes what a failed or cancelled upload left, or keeps it for the next session (not when
+  // the session is ending); true when it was removed. `said` tells which.
+  bool remove_partial_upload(const partial_upload& upload, bool session_ending, std::string& said);
   // The entries of a remote folder whose copy was made, into that copy.
   void download_folder(const std::string& source, std::string& local_base, transfer_session& transfer);
   void download_file(const std::string& source, const std::string& target, transfer_session& transfer,
@@ -141,11 +160,13 @@ class ssh2 : public protocol {
   // The buffer of a transfer (one block of a download, the sliding window of an upload), made at
   // the first transfer.
   std::vector<char> transfer_buffer;
-  // A partial upload that a broken session could not remove, and the most bytes it can hold.
-  struct leftover {
-    std::string path;
-    uint64_t most = 0;
-  };
-  // Kept while the object lives, so a reconnect and a restart both work them off.
-  std::vector<leftover> leftovers;
+  // The partial uploads a broken session could not remove. Kept while the object lives, so a
+  // reconnect and a restart both work them off.
+  std::vector<partial_upload> leftovers;
+  // Read from the first file this session made; forgotten when it closes.
+  std::optional<server_clock> server_time;
+  // True while an upload request runs (read by the stopping thread).
+  std::atomic<bool> uploading{false};
+  // What the next request's result carries besides its own outcome (see note()).
+  std::string notes;
 };

@@ -25,6 +25,8 @@ int ssh2::run_request(std::u16string& error_text, const platform::worker_control
   }
   auto [kind, argument] = request.running_request();
   int success = run_file_request(kind, argument, error_text, run);
+  // What this session (or the one before, while it opened) noted goes with this result.
+  if (!notes.empty()) request.store_note(mbs_to_wstring(std::exchange(notes, {})));
   if (trusted()) return success;
   close();
   if (error_text.empty())

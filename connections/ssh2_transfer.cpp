@@ -8,9 +8,11 @@
 // over what is at its name (the name was found free, or its folder was just made): a link or file
 // that appears there meanwhile skips the file, so nothing outside the copy is ever written,
 // truncated or removed. A file that fails while being written is removed at the side it was
-// written to (an upload's partial file, where the session broke or timed out, as soon as the next
-// session is up). Every entry that failed or was skipped is said on standard error, and the
-// request then fails with the first of them; the entries that could be copied still are.
+// written to (an upload's partial file, where the session broke or timed out, by the next session
+// while it is still the upload's: ssh2_partial_uploads.cpp). Every entry that failed or was
+// skipped (a folder or an entry in it that cannot be read or looked at, a folder whose reading
+// stopped part way) is said on standard error, and the request then fails with the first of them;
+// the entries that could be copied still are.
 // Downloaded files and folders get the remote entry's permission bits (less the umask), as
 // OpenSSH's sftp makes them.
 #include <fcntl.h>
@@ -19,6 +21,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
@@ -57,12 +60,6 @@ size_t name_offset_of(const std::string& source) {
 
 bool is_folder_path(const std::string& path) { return !path.empty() && path.back() == '/'; }
 
-// The size of an open local file: the most an upload of it can have left at the server.
-uint64_t bytes_in(int fd) {
-  struct stat info {};
-  return fstat(fd, &info) == 0 ? static_cast<uint64_t>(info.st_size) : UINT64_MAX;
-}
-
 // The target of `source` under `base`: `base` and the part of the source from the name offset
 // on. For one of the request's own sources, " (1)", " (2)", ... are tried while `presence`
 // (1 taken, 0 free, -1 cannot tell) finds the name taken; everything below the source then goes
@@ -94,15 +91,17 @@ void local_size(const std::string& path, transfer_session& transfer) {
     if (local_file_size(path, size)) transfer.totals.total += size;
     return;
   }
+  // A folder that cannot be opened counts nothing; the copy says why it was skipped.
   local_folder folder(path);
-  std::string name;
-  entry_kind kind = entry_kind::other;
-  uint64_t size = 0;
-  while (folder.next(name, kind, size)) {
+  if (!folder.is_open()) return;
+  local_entry entry;
+  int got = 0;
+  while ((got = folder.next(entry)) > 0) {
     if (!transfer.go_on(local_walk_pause)) return;
-    if (kind == entry_kind::folder) local_size(path + name + "/", transfer);
-    else if (kind == entry_kind::file) transfer.totals.total += size;
+    if (entry.kind == entry_kind::folder) local_size(path + entry.name + "/", transfer);
+    else if (entry.kind == entry_kind::file) transfer.totals.total += entry.size;
   }
+  if (got < 0) transfer.fail("Counting " + path + " stopped part way: " + std::strerror(folder.error()));
 }
 
 // Closes a descriptor when it goes.
@@ -140,6 +139,12 @@ void keep_owner_bits(const std::string& folder, unsigned mode) {
 
 int ssh2::copy_files(const transfer_request& transfer, bool download, std::u16string& error_text,
                      const platform::worker_control& run) {
+  // While an upload runs, a stop lets it remove its partial file first (see needs_clean_up).
+  uploading.store(!download);
+  struct lowered_at_end {
+    std::atomic<bool>& flag;
+    ~lowered_at_end() { flag.store(false); }
+  } lowered{uploading};
   transfer_session session(download, run);
   for (const std::string& source : transfer.sources) {
     if (download) remote_size(source, session);
@@ -179,16 +184,19 @@ void ssh2::remote_size(const std::string& path, transfer_session& transfer) {
       transfer.totals.total += attributes.filesize;
     return;
   }
+  // A folder that cannot be opened counts nothing; the copy says why it was skipped.
   remote_folder folder(sftp, path);
   if (!folder.is_open()) return;
   remote_entry entry;
-  while (transfer.go_on(remote_walk_pause) && trusted() && folder.next(entry) > 0) {
+  int got = 0;
+  while (transfer.go_on(remote_walk_pause) && trusted() && (got = folder.next(entry)) > 0) {
     entry_kind kind = entry.kind();
     if (kind == entry_kind::file && (entry.attributes.flags & LIBSSH2_SFTP_ATTR_SIZE))
       transfer.totals.total += entry.attributes.filesize;
     else if (kind == entry_kind::folder && !entry.is_dot_or_dot_dot())
       remote_size(path + entry.name + "/", transfer);
   }
+  if (got < 0) transfer.fail("Counting " + path + " stopped part way: " + call_error());
 }
 
 void ssh2::upload_item(const std::string& source, std::string& remote_base, transfer_session& transfer) {
@@ -206,20 +214,26 @@ void ssh2::upload_item(const std::string& source, std::string& remote_base, tran
     upload_file(source, target, transfer);
     return;
   }
+  // A folder that cannot be read is not made at the server either.
+  local_folder folder(source);
+  if (!folder.is_open()) {
+    transfer.fail("Upload of " + source + " skipped: " + std::strerror(folder.error()));
+    return;
+  }
   std::string folder_path = without_trailing_slashes(target);
   if (libssh2_sftp_mkdir_ex(sftp, folder_path.data(), length_of(folder_path), 0755) != 0) {
     transfer.fail("Upload of " + source + " skipped: cannot make " + folder_path + ": " + call_error());
     return;
   }
-  local_folder folder(source);
-  std::string name;
-  entry_kind kind = entry_kind::other;
-  uint64_t size = 0;
-  while (folder.next(name, kind, size)) {
+  local_entry entry;
+  int got = 0;
+  while ((got = folder.next(entry)) > 0) {
     if (!transfer.go_on(local_walk_pause)) return;
-    if (kind == entry_kind::folder) upload_item(source + name + "/", remote_base, transfer);
-    else if (kind == entry_kind::file) upload_item(source + name, remote_base, transfer);
+    if (entry.error) transfer.fail("Upload of " + source + entry.name + " skipped: " + std::strerror(entry.error));
+    else if (entry.kind == entry_kind::folder) upload_item(source + entry.name + "/", remote_base, transfer);
+    else if (entry.kind == entry_kind::file) upload_item(source + entry.name, remote_base, transfer);
   }
+  if (got < 0) transfer.fail("Upload of " + source + " stopped part way: " + std::strerror(folder.error()));
 }
 
 void ssh2::upload_file(const std::string& source, const std::string& target, transfer_session& transfer) {
@@ -231,42 +245,36 @@ void ssh2::upload_file(const std::string& source, const std::string& target, tra
   transfer_progress shown;
   shown.file = mbs_to_wstring(source);
   transfer.report(shown);
+  const auto opened = std::chrono::steady_clock::now();
   sftp_handle remote(libssh2_sftp_open_ex(sftp, target.data(), length_of(target),
                                           LIBSSH2_FXF_WRITE | LIBSSH2_FXF_CREAT | LIBSSH2_FXF_EXCL, 0644,
                                           LIBSSH2_SFTP_OPENFILE));
+  std::string removal;
   if (!remote) {
     std::string line = "Upload of " + source + " skipped: cannot open " + target + ": " + call_error();
     // Unless the server refused, it may have made the (empty) file before the session failed.
-    if (libssh2_session_last_errno(session) != LIBSSH2_ERROR_SFTP_PROTOCOL)
-      line += "; " + remove_partial_upload(target, 0);
+    if (libssh2_session_last_errno(session) != LIBSSH2_ERROR_SFTP_PROTOCOL) {
+      remove_partial_upload(partial_upload_of(target, {}, opened), transfer.session_ending(), removal);
+      line += "; " + removal;
+    }
     transfer.fail(line);
     return;
   }
+  learn_server_clock(remote.get(), opened, std::chrono::steady_clock::now());
+  upload_extent extent;
   std::string failure = write_to_remote(
       remote.get(), local.get(), transfer_buffer,
       [&](uint64_t taken) {
         transfer.add_done(taken, upload_clock());
         return transfer.go_on(upload_pause);
       },
-      [this] { return call_error(); });
+      [this] { return call_error(); }, extent);
   if (remote.close() != 0 && failure.empty() && !transfer.stopped())
     failure = "closing it failed: " + call_error();
   if (failure.empty() && !transfer.stopped()) return;
-  std::string removal = remove_partial_upload(target, bytes_in(local.get()));
+  bool removed = remove_partial_upload(partial_upload_of(target, extent, opened), transfer.session_ending(), removal);
   if (!failure.empty()) transfer.fail("Upload of " + source + " failed, " + failure + "; " + removal);
-}
-
-std::string ssh2::remove_partial_upload(const std::string& target, uint64_t most) {
-  if (trusted()) {
-    int result = libssh2_sftp_unlink_ex(sftp, target.data(), length_of(target));
-    if (result == 0) return "the partial file " + target + " was removed";
-    // The server refused: trying again later would not help.
-    if (result == LIBSSH2_ERROR_SFTP_PROTOCOL) return "the partial file " + target + " could not be removed: " + call_error();
-  }
-  // The session broke or timed out: it is given up, and the next one removes the file.
-  leftovers.push_back({target, most});
-  abandon_session();
-  return "the partial file " + target + " is removed when the connection is back";
+  else if (!removed) transfer.fail("Upload of " + source + " cancelled; " + removal);
 }
 
 void ssh2::download_item(const std::string& source, std::string& local_base, transfer_session& transfer,
@@ -295,7 +303,8 @@ void ssh2::download_folder(const std::string& source, std::string& local_base, t
     return;
   }
   remote_entry entry;
-  while (transfer.go_on(remote_walk_pause) && trusted() && folder.next(entry) > 0) {
+  int got = 0;
+  while (transfer.go_on(remote_walk_pause) && trusted() && (got = folder.next(entry)) > 0) {
     if (entry.is_dot_or_dot_dot()) continue;
     entry_kind kind = entry.kind();
     if (kind == entry_kind::file)
@@ -303,6 +312,7 @@ void ssh2::download_folder(const std::string& source, std::string& local_base, t
     else if (kind == entry_kind::folder)
       download_item(source + entry.name + "/", local_base, transfer, copy_mode(entry.attributes, true));
   }
+  if (got < 0) transfer.fail("Download of " + source + " stopped part way: " + call_error());
 }
 
 void ssh2::download_file(const std::string& source, const std::string& target, transfer_session& transfer,

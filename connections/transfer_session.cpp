@@ -44,6 +44,8 @@ bool transfer_session::go_on(std::chrono::milliseconds pause_sleep) {
   return false;
 }
 
+bool transfer_session::session_ending() const { return run.stop_requested(); }
+
 void transfer_session::report(const transfer_progress& progress) {
   if (progress.action) action = *progress.action;
   send(progress);

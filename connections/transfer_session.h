@@ -28,6 +28,8 @@ class transfer_session {
   bool go_on(std::chrono::milliseconds pause_sleep);
   // False once a poll said stop.
   bool stopped() const { return halted; }
+  // The worker is asked to stop: its session ends after this request.
+  bool session_ending() const;
 
   void report(const transfer_progress& progress);
   // The total counted so far as the detail, when `clock` is due.

@@ -144,25 +144,26 @@ void CExplorerView::OnFileRequestDone() {
       sort_entries(result->listing, m_nSortColumn, m_bAscending);
       m_model->replace(std::move(result->listing));
       if (auto* folder = std::get_if<std::string>(&result->argument)) m_wndPathBar->SetPath(folder->c_str());
-      return;
+      break;
     case request_upload:
       // What did arrive is listed, also behind the box of a failed upload.
       Refresh();
-      if (!result->success) break;
-      return;
+      break;
     case request_download:
-      if (!result->success) break;
-      return;
+      break;
     case request_delete_files:
     case request_modify_entry:
     case request_make_folder:
-      if (!result->success) break;
-      Refresh();
-      return;
+      if (result->success) Refresh();
+      break;
     default:
       return;
   }
-  ShowError(result->error_text);
+  // What the connection noted beside the request (a partial upload it had to leave) comes in
+  // the same box, after the request's own error.
+  std::u16string text = result->success ? std::u16string() : result->error_text;
+  if (!result->note.empty()) text += (text.empty() ? u"" : u"\n") + result->note;
+  if (!result->success || !text.empty()) ShowError(text);
 }
 
 int CExplorerView::Refresh() {

@@ -2,8 +2,9 @@
 // sshd (tests/peers/start) and the scripted ui acts for the user: browsing with the path bar and
 // double clicks, a failed listing, download and upload with the progress dialog (and its
 // Cancel) and the error boxes of failed ones, new folder, modify and delete, all checked on the
-// remote disk; a peer that hangs answered by an error after the time-out, and a new session
-// once it goes on; and keys and clicks as a window delivers them.
+// remote disk; a quit during an upload that leaves no partial file; a peer that hangs answered by
+// an error after the time-out, and a new session once it goes on; and keys and clicks as a
+// window delivers them.
 #include <QComboBox>
 #include <QCheckBox>
 #include <QHeaderView>
@@ -249,6 +250,27 @@ TEST_F(ExplorerTab, AFailedUploadOrDownloadShowsWhyInTheErrorBox) {
       << ui.messages()[1].text.toStdString();
   EXPECT_FALSE(std::filesystem::exists(local.file("secret")));
   EXPECT_EQ(ui.left(), 0u);
+}
+
+// Quitting (the window manager's close or SIGTERM, which close without asking) while an upload
+// runs: the upload removes its partial file before its session ends, so nothing is left at the
+// name for a later start to find.
+TEST_F(ExplorerTab, QuittingDuringAnUploadLeavesNoPartialFile) {
+  test_support::scripted_ui ui;
+  // Sparse: reading it costs nothing, and the copy is still going at the quit.
+  const std::string big = local.file("big.bin");
+  std::ofstream(big).close();
+  std::filesystem::resize_file(big, uint64_t{4} << 30);
+  ASSERT_TRUE(open());
+  go_to(remote.path());
+  ui.expect_open_files(QStringList{QString::fromStdString(big)});
+  frame->OnCommand(ID_EXPLORER_UPLOAD);
+  CProgressDlg* dialog = frame->m_dlgProgress;
+  ASSERT_TRUE(wait([&] { return dialog->isVisible() && dialog->findChild<QProgressBar*>("id_1047")->value() > 0; }));
+  ASSERT_NE(mode_of(remote.at("big.bin")), -1);
+  frame->CloseWithoutAsking();
+  EXPECT_TRUE(frame.isNull() || frame->SessionFrames().empty());
+  EXPECT_EQ(mode_of(remote.at("big.bin")), -1);
 }
 
 TEST_F(ExplorerTab, APeerThatHangsGivesAnErrorAfterTheTimeOut) {

@@ -5,7 +5,9 @@
 // sent in two NAME replies so that a long name comes both inside a reply and at its start. The
 // folder /oversized holds 3,000 files, "entry-0000..." to "entry-2999...", sent as a reply of
 // the first 100 and one of the rest that is larger than any SFTP packet a client need take
-// (about 770 KiB). Anything else is not there.
+// (about 770 KiB). The folder /broken holds "one.txt" and "two.txt" in its first reply, and its
+// next read fails (as a server's file system that fails part way does). Anything else is not
+// there.
 #include <unistd.h>
 
 #include <cstdint>
@@ -32,7 +34,7 @@ enum : uint8_t {
   fxp_attrs = 105,
 };
 
-enum : uint32_t { fx_ok = 0, fx_eof = 1, fx_no_such_file = 2, fx_op_unsupported = 8 };
+enum : uint32_t { fx_ok = 0, fx_eof = 1, fx_no_such_file = 2, fx_failure = 4, fx_op_unsupported = 8 };
 
 constexpr uint32_t attr_size = 1, attr_permissions = 4, attr_acmodtime = 8;
 constexpr uint32_t folder_mode = 040755, file_mode = 0100644;
@@ -42,10 +44,12 @@ struct entry {
   bool is_folder;
 };
 
-// A folder's path and its replies to the READDIR requests, in order.
+// A folder's path, its replies to the READDIR requests in order, and the status that answers
+// the read after them.
 struct folder_script {
   std::string path;
   std::vector<std::vector<entry>> batches;
+  uint32_t end = fx_eof;
 };
 
 // "entry-<n>", padded with dots to 100 bytes, for the n from `first` up to `end`.
@@ -63,6 +67,7 @@ const std::vector<folder_script> folders = {
      {{{".", true}, {"..", true}, {"first.txt", false}, {std::string(5000, 'a') + ".txt", false}, {"middle.txt", false}},
       {{std::string(100000, 'b') + ".txt", false}, {"last.txt", false}}}},
     {"/oversized", {numbered_entries(0, 100), numbered_entries(100, 3000)}},
+    {"/broken", {{{".", true}, {"..", true}, {"one.txt", false}, {"two.txt", false}}}, fx_failure},
 };
 
 // The scripted folder at the path (with or without a trailing '/' or "/."), if any.
@@ -176,7 +181,7 @@ int main() {
       }
       case fxp_readdir:
         if (!opened || batches_sent == opened->batches.size()) {
-          status(id, fx_eof);
+          status(id, opened ? opened->end : fx_eof);
           break;
         } else {
           const auto& batch = opened->batches[batches_sent++];

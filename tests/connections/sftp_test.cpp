@@ -1,201 +1,34 @@
 // The explorer's file requests on an SSH2 connection against the loopback sshd of
 // tests/peers/start (internal-sftp with umask 000, so modes are exact): listing, downloads and
 // uploads of files and trees with name collisions, cancel and pause, delete, modify, make
-// folder, failures and skipped entries that fail a transfer and remove a partial file (at once, or
-// with the next session after a drop or a time-out, killed or frozen in an sshd of the test's
-// own), the time-out of a peer that hangs and the new session after it, and (from a scripted
-// SFTP server behind such an sshd) names no file system holds.
+// folder and their refusals. Transfers that fail are in sftp_failure_test.cpp, sessions that
+// drop or time out in sftp_session_loss_test.cpp.
 //
-// The remote side is a fresh folder of the test user (test_support::remote_tree) holding names
-// with spaces, non-ASCII and invalid UTF-8 bytes, empty files, a symbolic link loop and a sparse
-// 5 GiB file; what SFTP did is checked on disk.
+// The remote folder holds names with spaces, non-ASCII and invalid UTF-8 bytes, empty files, a
+// symbolic link loop and a sparse 5 GiB file.
 #include <gtest/gtest.h>
-#include <sys/mount.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <csignal>
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <map>
-#include <memory>
 #include <mutex>
-#include <optional>
 #include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "config/session_record.h"
-#include "config/text_convert.h"
 #include "connections/sftp_handles.h"
-#include "connections/ssh2.h"
-#include "connections/transfer_control.h"
-#include "connections/transfer_progress.h"
-#include "tests/connections/connection_test_support.h"
-#include "tests/connections/private_sshd.h"
+#include "tests/connections/sftp_fixture.h"
 #include "tests/support/freezing_proxy.h"
-#include "tests/support/remote_tree.h"
-#include "tests/support/temp_folder.h"
 
 namespace {
 
-using namespace connection_test;
-using test_support::file_content;
-using test_support::mode_of;
-
-const std::string invalid_name = "bad\xff\xfe name.bin";
-const std::string unicode_name = "\xc3\x9cn\xc3\xaf c\xc3\xb6" "d\xc3\xa9.txt";  // "Ünï cödé.txt"
-constexpr uint64_t five_gib = uint64_t{5} << 30;
-
-// Records what transfers tell the main frame; the callbacks act for the user (on the worker).
-class recording_monitor : public transfer_monitor {
- public:
-  void transfer_begin(std::shared_ptr<transfer_control> transfer) override {
-    std::function<void(transfer_control&)> act;
-    {
-      std::lock_guard<std::mutex> guard(lock);
-      ++begins;
-      directions.push_back(transfer->download);
-      current = transfer;
-      act = on_begin;
-    }
-    if (act) act(*transfer);
-  }
-  void transfer_progress_ready(std::shared_ptr<transfer_control> transfer) override {
-    transfer_progress report = transfer->take_progress();
-    std::function<void(transfer_control&, const transfer_progress&)> act;
-    {
-      std::lock_guard<std::mutex> guard(lock);
-      if (report.action) actions.push_back(*report.action);
-      if (report.detail) details.push_back(*report.detail);
-      if (report.file) files.push_back(wcs_to_string(*report.file));
-      if (report.percent) percents.push_back(report.percent);
-      act = on_progress;
-    }
-    if (act) act(*transfer, report);
-  }
-  void transfer_end(std::shared_ptr<transfer_control> transfer) override {
-    std::lock_guard<std::mutex> guard(lock);
-    ++ends;
-    ended_after_end = transfer->ended();
-  }
-
-  std::mutex lock;
-  std::function<void(transfer_control&)> on_begin;
-  std::function<void(transfer_control&, const transfer_progress&)> on_progress;
-  std::shared_ptr<transfer_control> current;
-  int begins = 0;
-  int ends = 0;
-  bool ended_after_end = false;
-  std::vector<bool> directions;
-  std::vector<std::u16string> actions, details;
-  std::vector<std::string> files;
-  std::vector<int32_t> percents;
-};
-
-// Every path below `root`, relative, folders with a trailing '/'; links are listed as such.
-std::set<std::string> tree_of(const std::string& root) {
-  std::set<std::string> found;
-  std::error_code ec;
-  for (auto it = std::filesystem::recursive_directory_iterator(root, ec);
-       it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-    std::string relative = it->path().string().substr(root.size() + 1);
-    if (it->is_symlink(ec)) found.insert(relative + "@");
-    else if (it->is_directory(ec)) found.insert(relative + "/");
-    else found.insert(relative);
-  }
-  return found;
-}
-
-void write_local(const std::string& path, const std::string& content) {
-  std::ofstream(path, std::ios::binary) << content;
-}
-
-class sftp_requests : public ::testing::Test {
- protected:
-  void SetUp() override {
-    REQUIRE_PEER(!env("TESSARY_SSH_PORT").empty(), "sshd (tests/peers/start)");
-    REQUIRE_PEER(remote.ok(), "root and the sshd test user (tests/peers/start)");
-    setenv("HOME", home.path().c_str(), 1);
-    setenv("APPDATA", appdata.path().c_str(), 1);
-    set_transfer_monitor(monitor);
-  }
-  void TearDown() override {
-    if (connection) connection->release();
-    set_transfer_monitor(nullptr);
-  }
-
-  // An explorer connection to the sshd (or to `port`), connected.
-  void connect(uint16_t port = 0) {
-    ssh2_param param;
-    param.hostname = env("TESSARY_SSH_HOST");
-    param.port = port ? port : static_cast<uint16_t>(std::stoi(env("TESSARY_SSH_PORT")));
-    param.username = env("TESSARY_SSH_USER");
-    param.password = env("TESSARY_SSH_PASSWORD");
-    connection = std::make_shared<ssh2>("uuid-sftp", param);
-    connection->mode = session_view_explorer;
-    connection->set_owner(owner);
-    connection->start();
-    ASSERT_TRUE(owner->wait_for_state(state_connected));
-  }
-
-  // Places a request, waits for its result and takes it out of the mailbox.
-  file_request_result run(int32_t kind, file_request_argument argument, std::chrono::milliseconds limit = 30s) {
-    if (!connection) connect();
-    EXPECT_TRUE(connection->request.place(kind, std::move(argument)));
-    EXPECT_TRUE(wait_until([&] { return connection->request.state.load() == request_done; }, limit));
-    auto result = connection->request.collect();
-    return result ? std::move(*result) : file_request_result{};
-  }
-
-  // The states reported since `before` show a session of its own: connecting, then connected.
-  void expect_new_session(const std::vector<connection_state>& before) {
-    std::vector<connection_state> after = owner->states();
-    ASSERT_GE(after.size(), before.size() + 2);
-    EXPECT_EQ(after[before.size()], state_connecting);
-    EXPECT_EQ(after.back(), state_connected);
-  }
-
-  file_request_result transfer(int32_t kind, std::vector<std::string> sources, std::string target) {
-    return run(kind, transfer_request{std::move(sources), std::move(target)});
-  }
-
-  // The fixture tree: tree/ with every kind of name, an empty file, a sub-folder two deep and a
-  // link to itself; beside it a file with a space.
-  void make_tree() {
-    remote.make_folder("tree");
-    remote.write_file("tree/" + unicode_name, "unicode\n");
-    remote.write_file("tree/" + invalid_name, std::string("\x00\x01\xff bytes", 9));
-    remote.write_file("tree/empty", "");
-    remote.make_folder("tree/sub");
-    remote.write_file("tree/sub/inner.txt", "inner\n");
-    remote.make_folder("tree/sub/deeper");
-    remote.write_file("tree/sub/deeper/leaf.txt", "leaf\n");
-    remote.make_link("tree/loop", ".");
-    remote.write_file("with space.txt", "space\n");
-  }
-
-  const std::set<std::string> tree_files{unicode_name, invalid_name, "empty", "sub/", "sub/inner.txt",
-                                         "sub/deeper/", "sub/deeper/leaf.txt"};
-
-  test_support::remote_tree remote;
-  test_support::temp_folder local;
-  test_support::temp_folder home;
-  test_support::temp_folder appdata;
-  std::shared_ptr<recording_owner> owner = std::make_shared<recording_owner>();
-  std::shared_ptr<recording_monitor> monitor = std::make_shared<recording_monitor>();
-  std::shared_ptr<ssh2> connection;
-};
+using namespace sftp_test;
 
 TEST_F(sftp_requests, listing_gives_every_entry_but_dot_with_its_bytes_and_attributes) {
   make_tree();
@@ -430,6 +263,17 @@ TEST_F(sftp_requests, an_upload_stopped_mid_file_keeps_its_bytes_in_place_and_th
     uintmax_t size = std::filesystem::file_size(path, ec);
     return ec ? uintmax_t{0} : size;
   };
+  // Waits until the file has not grown for `interval`; its size then, 0 when it kept growing.
+  auto settled_size = [&](const std::string& path, std::chrono::milliseconds interval) {
+    uintmax_t held = 0;
+    bool settled = wait_until([&] {
+      uintmax_t before = size_of(path);
+      std::this_thread::sleep_for(interval);
+      held = size_of(path);
+      return held == before;
+    });
+    return settled ? held : uintmax_t{0};
+  };
   for (bool cancel : {false, true}) {
     const std::string folder = cancel ? "cancelled" : "paused";
     SCOPED_TRACE(folder);
@@ -438,10 +282,14 @@ TEST_F(sftp_requests, an_upload_stopped_mid_file_keeps_its_bytes_in_place_and_th
     ASSERT_TRUE(connection->request.place(request_upload,
                                           transfer_request{{local.file("data.bin")}, remote.at(folder) + "/"}));
     ASSERT_TRUE(wait_until([&] { return size_of(target) >= 2 * ssh2::transfer_block; }));
-    // Held still for a moment (well inside the time-out), the upload fills the server's window
-    // and waits with requests half sent.
+    // Held still (well inside the time-out), the upload stalls with requests in flight: the
+    // server has written what reached it, and the file stops growing short of its end while the
+    // request still runs.
     proxy.freeze();
-    std::this_thread::sleep_for(300ms);
+    uintmax_t stalled = settled_size(target, 100ms);
+    ASSERT_GE(stalled, 2 * ssh2::transfer_block);
+    EXPECT_LT(stalled, data.size());
+    EXPECT_EQ(connection->request.state.load(), request_running);
     {
       std::lock_guard<std::mutex> guard(monitor->lock);
       if (cancel) monitor->current->cancel();
@@ -450,13 +298,8 @@ TEST_F(sftp_requests, an_upload_stopped_mid_file_keeps_its_bytes_in_place_and_th
     proxy.thaw();
     if (!cancel) {
       // What was in flight lands; then the file stays as it is until the copy goes on.
-      uintmax_t held = 0;
-      ASSERT_TRUE(wait_until([&] {
-        uintmax_t before = size_of(target);
-        std::this_thread::sleep_for(500ms);
-        held = size_of(target);
-        return held == before;
-      }));
+      uintmax_t held = settled_size(target, 500ms);
+      ASSERT_NE(held, 0u);
       EXPECT_LT(held, data.size());
       EXPECT_EQ(connection->request.state.load(), request_running);
       std::lock_guard<std::mutex> guard(monitor->lock);
@@ -585,49 +428,6 @@ TEST_F(sftp_requests, make_folder_uses_the_mode_and_reports_a_refusal) {
   EXPECT_EQ(result.error_text, mbs_to_wstring("Failed mkdir " + remote.at("new") + " (-31)"));
 }
 
-TEST_F(sftp_requests, a_download_that_cannot_be_written_fails_and_removes_its_partial_file) {
-  remote.write_file("large.bin", std::string(3 << 20, 'x'));
-  connect();
-  // Files of this process may not grow beyond 1 MiB while the download runs.
-  std::signal(SIGXFSZ, SIG_IGN);
-  rlimit before{};
-  getrlimit(RLIMIT_FSIZE, &before);
-  rlimit limited = before;
-  limited.rlim_cur = 1 << 20;
-  setrlimit(RLIMIT_FSIZE, &limited);
-  testing::internal::CaptureStderr();
-  file_request_result result = transfer(request_download, {remote.at("large.bin")}, local.path());
-  std::string said = testing::internal::GetCapturedStderr();
-  setrlimit(RLIMIT_FSIZE, &before);
-  std::signal(SIGXFSZ, SIG_DFL);
-  const std::string reason = "Download of " + remote.at("large.bin") + " failed, writing " + local.file("large.bin") +
-                             " failed: File too large; the partial file " + local.file("large.bin") + " was removed";
-  EXPECT_EQ(result.success, 0);
-  EXPECT_EQ(wcs_to_string(result.error_text), reason);
-  EXPECT_FALSE(std::filesystem::exists(local.file("large.bin")));
-  EXPECT_NE(said.find(reason), std::string::npos) << said;
-}
-
-// A connection that goes away part way through a file: the download fails with the reason.
-TEST_F(sftp_requests, a_download_cut_short_by_the_connection_fails_with_the_reason) {
-  test_support::freezing_proxy proxy(env("TESSARY_SSH_HOST"), static_cast<uint16_t>(std::stoi(env("TESSARY_SSH_PORT"))));
-  ASSERT_TRUE(proxy.valid());
-  remote.make_sparse("big.bin", uint64_t{1} << 30);
-  connect(proxy.port());
-  // The first percent comes while the file is being read.
-  std::atomic<bool> cut{false};
-  monitor->on_progress = [&](transfer_control&, const transfer_progress& report) {
-    if (report.percent > 0 && !cut.exchange(true)) proxy.cut();
-  };
-  file_request_result result = transfer(request_download, {remote.at("big.bin")}, local.path());
-  EXPECT_TRUE(cut);
-  EXPECT_EQ(result.success, 0);
-  std::string text = wcs_to_string(result.error_text);
-  EXPECT_EQ(text.rfind("Download of " + remote.at("big.bin") + " failed, reading it failed: ", 0), 0u) << text;
-  EXPECT_NE(text.find("; the partial file " + local.file("big.bin") + " was removed"), std::string::npos) << text;
-  EXPECT_FALSE(std::filesystem::exists(local.file("big.bin")));
-}
-
 // As OpenSSH's sftp makes them: a private file stays private. A folder its owner may not write
 // is filled first and gets its own bits afterwards.
 TEST_F(sftp_requests, downloads_give_copies_the_remote_permission_bits_less_the_umask) {
@@ -659,279 +459,6 @@ TEST_F(sftp_requests, downloads_give_copies_the_remote_permission_bits_less_the_
   }
 }
 
-TEST_F(sftp_requests, an_upload_whose_local_read_fails_removes_the_remote_file) {
-  // A folder named as a file opens, but reading it fails.
-  std::filesystem::create_directory(local.file("not-a-file"));
-  testing::internal::CaptureStderr();
-  file_request_result result = transfer(request_upload, {local.file("not-a-file")}, remote.path());
-  std::string said = testing::internal::GetCapturedStderr();
-  const std::string reason = "Upload of " + local.file("not-a-file") + " failed, the local file cannot be read: " +
-                             "Is a directory; the partial file " + remote.at("not-a-file") + " was removed";
-  EXPECT_EQ(result.success, 0);
-  EXPECT_EQ(wcs_to_string(result.error_text), reason);
-  EXPECT_EQ(mode_of(remote.at("not-a-file")), -1);
-  EXPECT_NE(said.find(reason), std::string::npos) << said;
-}
-
-bool starts_with(const std::string& text, const std::string& head) { return text.rfind(head, 0) == 0; }
-bool ends_with(const std::string& text, const std::string& tail) {
-  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-// What the next request lists of `folder`.
-std::set<std::string> names_in(const file_request_result& listing) {
-  std::set<std::string> names;
-  for (const auto& entry : listing.listing) names.insert(entry->name);
-  return names;
-}
-
-// The server refuses the file: a folder the test user may not write, and a file system that
-// fills up part way (a tmpfs of 8 MiB mounted in the test user's folder for the test).
-TEST_F(sftp_requests, an_upload_the_server_refuses_fails_with_the_reason_and_leaves_no_file) {
-  remote.make_folder("locked", 0555);
-  remote.make_folder("full");
-  struct stat owner {};
-  ASSERT_EQ(stat(remote.path().c_str(), &owner), 0);
-  const std::string options =
-      "size=8m,mode=0755,uid=" + std::to_string(owner.st_uid) + ",gid=" + std::to_string(owner.st_gid);
-  if (mount("tmpfs", remote.at("full").c_str(), "tmpfs", 0, options.c_str()) != 0)
-    GTEST_SKIP() << "no full file system: a tmpfs cannot be mounted here (" << std::strerror(errno) << ")";
-  struct unmount {
-    std::string path;
-    ~unmount() { umount2(path.c_str(), MNT_DETACH); }
-  } unmounted{remote.at("full")};
-  const std::string big = local.file("big.bin");
-  write_local(big, "");
-  std::filesystem::resize_file(big, 16 << 20);
-  struct row {
-    std::string folder, head, tail;
-  };
-  const row rows[] = {
-      {"locked", "Upload of " + big + " skipped: cannot open " + remote.at("locked/big.bin") + ": ", "(status 3)"},
-      {"full", "Upload of " + big + " failed, the server did not take the data: ",
-       "; the partial file " + remote.at("full/big.bin") + " was removed"},
-  };
-  for (const row& r : rows) {
-    SCOPED_TRACE(r.folder);
-    file_request_result result = transfer(request_upload, {big}, remote.at(r.folder) + "/");
-    std::string text = wcs_to_string(result.error_text);
-    EXPECT_EQ(result.success, 0);
-    EXPECT_TRUE(starts_with(text, r.head)) << text;
-    EXPECT_TRUE(ends_with(text, r.tail)) << text;
-    file_request_result next = run(request_list_folder, remote.at(r.folder));
-    EXPECT_EQ(next.success, 1) << wcs_to_string(next.error_text);
-    EXPECT_EQ(names_in(next), std::set<std::string>{".."});
-    EXPECT_EQ(mode_of(remote.at(r.folder + "/big.bin")), -1);
-  }
-}
-
-// The session goes part way through a file: sshd's processes for the connection are killed (a
-// drop) or stopped (a time-out). The upload fails with the reason, and the partial file, which
-// that session could not remove, goes as soon as the next request has connected again.
-TEST_F(sftp_requests, an_upload_cut_off_mid_file_fails_and_the_next_session_removes_its_partial_file) {
-  private_sshd server("internal-sftp", env("TESSARY_SSH_USER"));
-  ASSERT_TRUE(server.ready()) << "a private sshd could not be started: " << server.failure();
-  const std::string big = local.file("big.bin");
-  write_local(big, "");
-  std::filesystem::resize_file(big, 64 << 20);
-  struct row {
-    const char* what;
-    int signal;
-    const char* reason;  // part of the error text
-  };
-  const row rows[] = {{"killed", SIGKILL, "failed, the server did not take the data: "},
-                      {"frozen", SIGSTOP, "failed, the server did not take the data: timed out; reconnecting"}};
-  for (const row& r : rows) {
-    SCOPED_TRACE(r.what);
-    if (connection) connection->release();
-    owner = std::make_shared<recording_owner>();
-    connect(server.port());
-    std::atomic<bool> cut{false};
-    monitor->on_progress = [&](transfer_control&, const transfer_progress& report) {
-      if (report.percent > 0 && !cut.exchange(true)) server.signal_sessions(r.signal);
-    };
-    file_request_result result = transfer(request_upload, {big}, remote.path() + "/");
-    monitor->on_progress = nullptr;
-    ASSERT_TRUE(cut) << "the upload ended before its first percent";
-    std::string text = wcs_to_string(result.error_text);
-    EXPECT_EQ(result.success, 0);
-    EXPECT_TRUE(starts_with(text, "Upload of " + big + " ")) << text;
-    EXPECT_NE(text.find(r.reason), std::string::npos) << text;
-    EXPECT_TRUE(ends_with(text, "; the partial file " + remote.at("big.bin") + " is removed when the connection is back"))
-        << text;
-    file_request_result next = run(request_list_folder, remote.path());
-    EXPECT_EQ(next.success, 1) << wcs_to_string(next.error_text);
-    EXPECT_FALSE(names_in(next).count("big.bin"));
-    EXPECT_EQ(mode_of(remote.at("big.bin")), -1);
-  }
-}
-
-// A remote file the user may not read (mode 0640, another user's): the download fails with the
-// reason and leaves no local file; in a folder, the files that can be read are still copied.
-TEST_F(sftp_requests, a_download_of_a_file_the_user_may_not_read_fails_with_the_reason) {
-  remote.write_file("secret", "secret\n", 0640);
-  remote.make_folder("mixed");
-  remote.write_file("mixed/open.txt", "open\n");
-  remote.write_file("mixed/secret", "secret\n", 0640);
-  for (const char* name : {"secret", "mixed/secret"}) ASSERT_EQ(chown(remote.at(name).c_str(), 0, 0), 0);
-  struct row {
-    std::string source, refused;
-    std::set<std::string> copied;  // below the local folder
-  };
-  const row rows[] = {{remote.at("secret"), remote.at("secret"), {}},
-                      {remote.at("mixed") + "/", remote.at("mixed/secret"), {"mixed/", "mixed/open.txt"}}};
-  for (const row& r : rows) {
-    SCOPED_TRACE(r.source);
-    file_request_result result = transfer(request_download, {r.source}, local.path());
-    std::string text = wcs_to_string(result.error_text);
-    EXPECT_EQ(result.success, 0);
-    EXPECT_TRUE(starts_with(text, "Download of " + r.refused + " skipped: it cannot be opened: ")) << text;
-    EXPECT_TRUE(ends_with(text, "(status 3)")) << text;
-    EXPECT_EQ(tree_of(local.path()), r.copied);
-  }
-  EXPECT_EQ(file_content(local.file("mixed/open.txt")), "open\n");
-}
-
-// A link that appears at a target name while a folder is copied (another program racing the
-// copy) is never written through: the file is skipped (which fails the request) and what the
-// link points to is kept.
-TEST_F(sftp_requests, a_link_placed_at_a_target_name_meanwhile_is_not_written_through) {
-  remote.make_folder("down");
-  remote.write_file("down/a", "remote a\n");
-  remote.write_file("down/b", "remote b\n");
-  remote.write_file("kept.txt", "kept remote\n");
-  std::filesystem::create_directory(local.file("up"));
-  write_local(local.file("up/a"), "local a\n");
-  write_local(local.file("up/b"), "local b\n");
-  write_local(local.file("kept.txt"), "kept local\n");
-  struct row {
-    int32_t kind;
-    std::string source, target;
-    // Makes a link named `name` in the copy's target folder, pointing to the kept file.
-    std::function<void(const std::string& name)> plant;
-  };
-  const row rows[] = {
-      {request_download, remote.at("down") + "/", local.path(),
-       [&](const std::string& name) { symlink(local.file("kept.txt").c_str(), local.file("down/" + name).c_str()); }},
-      {request_upload, local.file("up") + "/", remote.path() + "/",
-       [&](const std::string& name) { remote.make_link("up/" + name, "../kept.txt"); }},
-  };
-  for (const row& r : rows) {
-    SCOPED_TRACE(r.kind);
-    // When the first file is begun, the other one's name is taken by a link.
-    bool planted = false;
-    monitor->on_progress = [&](transfer_control&, const transfer_progress& report) {
-      if (!report.file || planted) return;
-      planted = true;
-      r.plant(report.file->back() == u'a' ? "b" : "a");
-    };
-    testing::internal::CaptureStderr();
-    file_request_result result = transfer(r.kind, {r.source}, r.target);
-    std::string said = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(result.success, 0);
-    EXPECT_TRUE(planted);
-    std::string text = wcs_to_string(result.error_text);
-    EXPECT_NE(text.find(" skipped: "), std::string::npos) << text;
-    EXPECT_NE(said.find(text), std::string::npos) << said;
-  }
-  EXPECT_EQ(file_content(local.file("kept.txt")), "kept local\n");
-  EXPECT_EQ(file_content(remote.at("kept.txt")), "kept remote\n");
-}
-
-// Names far longer than any file system holds (a hostile or odd server) come from a scripted
-// SFTP server behind a real sshd: each is listed in full, in the server's order, and neither
-// ends the listing, the one inside a reply nor the one that begins one. A download of the folder
-// copies what can be made locally and fails, saying which name the local file system could not
-// hold.
-TEST_F(sftp_requests, names_longer_than_any_file_system_holds_do_not_end_a_listing) {
-  private_sshd server(SCRIPTED_SFTP_SERVER, env("TESSARY_SSH_USER"));
-  ASSERT_TRUE(server.ready()) << server.failure();
-  connect(server.port());
-  const std::string long_name = std::string(5000, 'a') + ".txt";
-  const std::string longer_name = std::string(100000, 'b') + ".txt";
-  file_request_result result = run(request_list_folder, std::string("/listing"));
-  ASSERT_EQ(result.success, 1) << wcs_to_string(result.error_text);
-  std::vector<std::string> names;
-  for (const auto& entry : result.listing) names.push_back(entry->name);
-  EXPECT_EQ(names, (std::vector<std::string>{"..", "first.txt", long_name, "middle.txt", longer_name, "last.txt"}));
-  for (const auto& entry : result.listing) {
-    if (entry->name != "..") {
-      EXPECT_EQ(entry->size, entry->name.size());
-      EXPECT_EQ(entry->mode, "-rw-r--r--");
-    }
-  }
-
-  testing::internal::CaptureStderr();
-  result = transfer(request_download, {"/listing/"}, local.path());
-  std::string said = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(result.success, 0);
-  EXPECT_EQ(wcs_to_string(result.error_text), "Download of /listing/" + long_name + " skipped: cannot make " +
-                                                  local.file("listing/" + long_name) + ": File name too long");
-  for (const char* copied : {"first.txt", "middle.txt", "last.txt"})
-    EXPECT_EQ(file_content(local.file(std::string("listing/") + copied)), copied);
-  EXPECT_EQ(tree_of(local.file("listing")), (std::set<std::string>{"first.txt", "middle.txt", "last.txt"}));
-  EXPECT_NE(said.find("Download of /listing/" + long_name + " skipped"), std::string::npos) << said.substr(0, 300);
-  EXPECT_NE(said.find("Download of /listing/" + longer_name + " skipped"), std::string::npos) << said.substr(0, 300);
-}
-
-// A folder-read reply larger than libssh2 takes: the listing did not reach the folder's end, so
-// it fails instead of showing the first reply's entries as the whole folder. What is left of the
-// reply breaks the session, so the next request connects again and works.
-TEST_F(sftp_requests, a_listing_whose_reply_exceeds_the_packet_limit_fails_and_the_next_request_works) {
-  private_sshd server(SCRIPTED_SFTP_SERVER, env("TESSARY_SSH_USER"));
-  ASSERT_TRUE(server.ready());
-  connect(server.port());
-  file_request_result result = run(request_list_folder, std::string("/oversized"));
-  EXPECT_EQ(result.success, 0);
-  EXPECT_TRUE(result.listing.empty());
-  EXPECT_EQ(result.error_text, u"Failed to list the folder: the server's reply was too large; reconnecting");
-
-  std::vector<connection_state> before = owner->states();
-  result = run(request_list_folder, std::string("/listing"));
-  ASSERT_EQ(result.success, 1) << wcs_to_string(result.error_text);
-  EXPECT_EQ(result.listing.size(), 6u);
-  expect_new_session(before);
-}
-
-// A session that drops while no request runs (its process on the server killed, or the TCP
-// connection closed) fails the next request with the reason; the request after it connects
-// again and works.
-TEST_F(sftp_requests, after_a_dropped_session_the_next_request_connects_again) {
-  remote.write_file("here.txt", "here\n");
-  private_sshd server("internal-sftp", env("TESSARY_SSH_USER"));
-  ASSERT_TRUE(server.ready());
-  test_support::freezing_proxy proxy(env("TESSARY_SSH_HOST"), static_cast<uint16_t>(std::stoi(env("TESSARY_SSH_PORT"))));
-  ASSERT_TRUE(proxy.valid());
-  struct row {
-    const char* what;
-    uint16_t port;
-    std::function<void()> drop;
-  };
-  const row rows[] = {
-      {"session process killed", server.port(), [&] { EXPECT_GT(server.signal_sessions(SIGKILL), 0); }},
-      {"connection closed", proxy.port(), [&] { proxy.cut(); }},
-  };
-  for (const row& r : rows) {
-    SCOPED_TRACE(r.what);
-    if (connection) connection->release();
-    owner = std::make_shared<recording_owner>();
-    connect(r.port);
-    ASSERT_EQ(run(request_list_folder, remote.path()).success, 1);
-    r.drop();
-    file_request_result failed = run(request_list_folder, remote.path());
-    EXPECT_EQ(failed.success, 0);
-    EXPECT_EQ(failed.error_text, u"Failed to list the folder: the connection was lost; reconnecting");
-
-    std::vector<connection_state> before = owner->states();
-    file_request_result next = run(request_list_folder, remote.path());
-    ASSERT_EQ(next.success, 1) << wcs_to_string(next.error_text);
-    std::set<std::string> names;
-    for (const auto& entry : next.listing) names.insert(entry->name);
-    EXPECT_EQ(names, (std::set<std::string>{"..", "here.txt"}));
-    expect_new_session(before);
-  }
-}
-
 // A name with a '/' or a NUL can only come from a hostile server; joined to the folder's path it
 // would send a download, a size count or a delete outside the folder, so folder walks pass it
 // over. Every other byte is a name's own.
@@ -947,99 +474,6 @@ TEST(remote_entry_names, only_a_slash_or_a_nul_makes_a_name_foreign) {
     remote_entry entry;
     entry.name = r.name;
     EXPECT_EQ(entry.is_foreign_name(), r.foreign) << r.name;
-  }
-}
-
-TEST_F(sftp_requests, a_peer_that_hangs_fails_the_request_after_the_time_out) {
-  test_support::freezing_proxy proxy(env("TESSARY_SSH_HOST"), static_cast<uint16_t>(std::stoi(env("TESSARY_SSH_PORT"))));
-  ASSERT_TRUE(proxy.valid());
-  connect(proxy.port());
-  ASSERT_EQ(run(request_list_folder, remote.path()).success, 1);
-  proxy.freeze();
-  auto began = std::chrono::steady_clock::now();
-  file_request_result result = run(request_list_folder, remote.path(), 15s);
-  auto waited = std::chrono::steady_clock::now() - began;
-  EXPECT_EQ(result.success, 0);
-  EXPECT_EQ(result.error_text, u"Failed to list the folder: timed out; reconnecting");
-  EXPECT_GE(waited, 2900ms);
-  EXPECT_LT(waited, 6s);
-}
-
-// A peer that stops while a request waits for it (a process stopped, then continued): the
-// request fails after the time-out and says so. The reply that comes late must not be taken for
-// the next request's: that one acts on what it names, over a new session.
-TEST_F(sftp_requests, after_a_time_out_the_next_request_acts_on_what_it_names) {
-  remote.make_folder("A");
-  remote.write_file("A/a1", "a1");
-  remote.write_file("A/a2", "a2");
-  remote.make_folder("B");
-  remote.write_file("B/b1", "b1");
-  for (const char* name : {"ren1", "ren2", "del1", "del2"}) remote.write_file(name, name);
-  remote.make_sparse("big.bin", uint64_t{1} << 30);
-  remote.write_file("small.txt", "small\n");
-  struct row {
-    const char* what;
-    int32_t kind;
-    file_request_argument stalled, next;
-    // The peer stops when the copy is under way, not before the request.
-    bool mid_file;
-    std::string error;  // of the stalled request, or how it begins
-    std::function<void(const file_request_result&)> check;  // the next request's result
-  };
-  std::set<std::string> listed;
-  const row rows[] = {
-      {"list", request_list_folder, remote.at("A"), remote.at("B"), false,
-       "Failed to list the folder: timed out; reconnecting",
-       [&](const file_request_result& next) {
-         std::set<std::string> names;
-         for (const auto& entry : next.listing) names.insert(entry->name);
-         EXPECT_EQ(names, (std::set<std::string>{"..", "b1"}));
-       }},
-      {"rename", request_modify_entry, modify_request{remote.at("ren1"), remote.at("ren1.new"), -1},
-       modify_request{remote.at("ren2"), remote.at("ren2.new"), -1}, false,
-       "Failed rename " + remote.at("ren1") + ": timed out; reconnecting",
-       [&](const file_request_result&) {
-         EXPECT_EQ(file_content(remote.at("ren2.new")), "ren2");
-         EXPECT_EQ(mode_of(remote.at("ren2")), -1);
-       }},
-      {"delete", request_delete_files, std::vector<std::string>{remote.at("del1")},
-       std::vector<std::string>{remote.at("del2")}, false, "Failed delete " + remote.at("del1") + ": timed out; reconnecting",
-       [&](const file_request_result&) { EXPECT_EQ(mode_of(remote.at("del2")), -1); }},
-      {"download", request_download, transfer_request{{remote.at("big.bin")}, local.path()},
-       transfer_request{{remote.at("small.txt")}, local.path()}, true,
-       "Download of " + remote.at("big.bin") + " failed, reading it failed: timed out; reconnecting; the partial file " +
-           local.file("big.bin") + " was removed",
-       [&](const file_request_result&) {
-         EXPECT_EQ(file_content(local.file("small.txt")), "small\n");
-         EXPECT_FALSE(std::filesystem::exists(local.file("big.bin")));
-       }},
-  };
-  for (const row& r : rows) {
-    SCOPED_TRACE(r.what);
-    test_support::freezing_proxy proxy(env("TESSARY_SSH_HOST"), static_cast<uint16_t>(std::stoi(env("TESSARY_SSH_PORT"))));
-    ASSERT_TRUE(proxy.valid());
-    if (connection) connection->release();
-    owner = std::make_shared<recording_owner>();
-    connect(proxy.port());
-    std::atomic<bool> frozen{false};
-    monitor->on_progress = [&](transfer_control&, const transfer_progress& report) {
-      if (r.mid_file && report.percent > 0 && !frozen.exchange(true)) proxy.freeze();
-    };
-    if (!r.mid_file) {
-      frozen = true;
-      proxy.freeze();
-    }
-    file_request_result stalled = run(r.kind, r.stalled);
-    EXPECT_TRUE(frozen);
-    EXPECT_EQ(stalled.success, 0);
-    EXPECT_EQ(wcs_to_string(stalled.error_text), r.error);
-    proxy.thaw();
-    std::vector<connection_state> before = owner->states();
-    file_request_result next = run(r.kind, r.next);
-    EXPECT_EQ(next.success, 1) << wcs_to_string(next.error_text);
-    r.check(next);
-    expect_new_session(before);
-    monitor->on_progress = nullptr;
   }
 }
 

@@ -229,6 +229,39 @@ TEST_F(explorer_view, a_failed_request_shows_its_error_and_keeps_the_rows) {
   EXPECT_EQ(ui.messages()[2].style, unsigned(platform::MB_OK | platform::MB_ICONERROR));
 }
 
+// What the connection noted beside a request (a partial upload of an earlier session that it
+// left) is shown in the error box with that request's result, after its own error if it failed.
+TEST_F(explorer_view, a_note_with_a_result_is_shown_in_the_error_box) {
+  test_support::scripted_ui ui;
+  show_standard_folder();
+  const std::u16string note = u"The partial file /home/u/big.bin was left alone: it was written after the upload stopped";
+  view->OnCommand(ID_EXPLORER_REFRESH);
+  take();
+  std::vector<std::unique_ptr<file_entry>> rows;
+  rows.push_back(entry("big.bin", "-rw-r--r--", 17));
+  connection->request.store_listing(std::move(rows));
+  connection->request.store_note(note);
+  ui.expect_message(platform::IDOK);
+  finish(1);
+  ASSERT_EQ(ui.messages().size(), 1u);
+  EXPECT_EQ(ui.messages()[0].text.toStdU16String(), note);
+  EXPECT_EQ(ui.messages()[0].caption, "Error");
+  EXPECT_EQ(names(), (std::vector<std::string>{"big.bin"}));
+
+  connection->request.place(request_delete_files, std::vector<std::string>{"/home/u/x"});
+  take();
+  connection->request.store_note(note);
+  ui.expect_message(platform::IDOK);
+  finish(0, u"Failed delete /home/u/x (-31)");
+  ASSERT_EQ(ui.messages().size(), 2u);
+  EXPECT_EQ(ui.messages()[1].text.toStdU16String(), u"Failed delete /home/u/x (-31)\n" + note);
+  // The note went with those results only.
+  view->OnCommand(ID_EXPLORER_REFRESH);
+  answer_listing("/home/u", {});
+  EXPECT_EQ(ui.messages().size(), 2u);
+  EXPECT_EQ(ui.left(), 0u);
+}
+
 TEST_F(explorer_view, modify_passes_the_mode_only_when_changed_and_keeps_unchanged_name_bytes) {
   test_support::scripted_ui ui;
   view->OnSftpReady("host", "/srv");
