@@ -29,4 +29,9 @@ class terminal_link {
   // waits on its peer wakes for outgoing bytes too. An empty function removes it; after that
   // call returns it is not called again.
   virtual void set_send_ready(std::function<void()> on_ready) = 0;
+
+  // A new connection is up (called by the worker before it reports the session connected): bytes
+  // queued for an earlier connection, or while none was up, are not for this one and are dropped
+  // here, so a text pressed or typed before a reconnect never runs at the new shell's prompt.
+  virtual void connection_opened() {}
 };

@@ -75,6 +75,7 @@ void terminal_thread(protocol& connection, platform::worker_control& run) {
   auto link = connection.terminal();
   connection.report_state(state_connecting);
   if (connection.open(run) && !run.stop_requested()) {
+    if (link) link->connection_opened();
     connection.report_state(state_connected);
     pump(connection, link, run);
   }

@@ -9,6 +9,7 @@
 #include <QSignalBlocker>
 
 #include <algorithm>
+#include <new>
 #include <utility>
 
 #include "config/button_bar_param.h"
@@ -30,15 +31,26 @@
 
 namespace {
 
-// The terminal view of the active session tab, or null.
-CTerminalView* active_terminal_view() {
-  session_frame* frame = session_frame::instance();
-  return dynamic_cast<CTerminalView*>(frame ? frame->active_view() : nullptr);
-}
-
 // Tells the user on the status bar why a press sent nothing.
 void tell(const QString& text) {
   if (session_frame* frame = session_frame::instance()) frame->show_status(text);
+}
+
+// The terminal view of the active session tab when its session is connected; otherwise null,
+// and the status bar says why. A text is never kept for a later connection: it would run at the
+// prompt of a shell that the user has not seen yet.
+CTerminalView* connected_terminal_view() {
+  session_frame* frame = session_frame::instance();
+  auto* view = dynamic_cast<CTerminalView*>(frame ? frame->active_view() : nullptr);
+  if (!view) {
+    tell(session_frame::no_terminal_message);
+    return nullptr;
+  }
+  if (view->ConnectionState() != state_connected) {
+    tell(session_frame::not_connected_message);
+    return nullptr;
+  }
+  return view;
 }
 
 // The status bar's note for a template that failed: the reason's first line, as the button
@@ -215,10 +227,7 @@ void CButtonBar::ShowOverflowMenu() {
 }
 
 void CButtonBar::RunButton(const button_item& button) {
-  if (!active_terminal_view()) {
-    tell(session_frame::no_terminal_message);
-    return;
-  }
+  if (!connected_terminal_view()) return;
   const std::string script = wcs_to_string(without_carriage_returns(button.script));
   std::string expansion;
   script_runner& runner = script_runner::instance();
@@ -226,14 +235,19 @@ void CButtonBar::RunButton(const button_item& button) {
     tell(script_failed_message(runner.error));
     return;
   }
-  // A form shown by the script runs the event loop: the session may have gone meanwhile.
-  CTerminalView* view = active_terminal_view();
-  if (!view) {
-    tell(session_frame::no_terminal_message);
+  // A form shown by the script runs the event loop: the session may have gone or been
+  // disconnected meanwhile.
+  CTerminalView* view = connected_terminal_view();
+  if (!view) return;
+  send_item text;
+  try {
+    text = send_item::heap_buffer(expansion);
+  } catch (const std::bad_alloc&) {
+    tell(script_failed_message("not enough memory"));
     return;
   }
   // A full queue drops the text; the item, and its buffer, go with it.
-  view->SendQueue().push(send_item::heap_buffer(expansion));
+  view->SendQueue().push(std::move(text));
 }
 
 void CButtonBar::SwitchCategory(int index) {

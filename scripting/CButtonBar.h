@@ -47,9 +47,9 @@ class CButtonBar : public QDockWidget {
   // Places the combo box and the shown category's buttons in the pane's client area.
   void LayoutButtons();
   // Expands the button's template and pushes the result into the active terminal view's send
-  // queue. Nothing is sent without an active terminal view or when the template fails, and the
-  // status bar says which ("Run script failed! " and the reason's first line); a full queue
-  // drops the text.
+  // queue. Nothing is sent without an active terminal view, while its session is not connected,
+  // or when the template fails, and the status bar says which ("Run script failed! " and the
+  // reason's first line); a full queue drops the text.
   void RunButton(const button_item& button);
   // Opens the context menu for the screen point `global`.
   void OnContextMenu(QPoint global);

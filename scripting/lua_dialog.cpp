@@ -2,10 +2,13 @@
 
 #include <lua.hpp>
 
+#include <algorithm>
 #include <cstring>
+#include <exception>
 
 #include "platform/ui.h"
 #include "scripting/CDialogForm.h"
+#include "scripting/script_budget.h"
 #include "scripting/script_runner.h"
 
 namespace {
@@ -13,6 +16,56 @@ namespace {
 // The functions that Lua calls, and those that run inside protected calls, keep no object with a
 // destructor in their frames: a Lua error longjmps through them. The description they fill belongs to
 // the frame of show_dialog, which only makes protected calls.
+//
+// The description counts against the script's memory as it is read, so a table that names one
+// big text many times is stopped at the cap instead of being copied until the machine's memory
+// is gone; C++ allocations that fail raise Lua's memory error instead of throwing through Lua.
+
+// What the form keeps of each text of the description: the description's copy, and its own copy
+// of it in UTF-16.
+constexpr size_t kept_copies = 3;
+
+struct spec_reading {
+  dialog_description description;
+  // Bytes counted against the script's memory for the description.
+  size_t counted = 0;
+};
+
+// Counts `bytes` for the description; raises the stop when they do not fit.
+void count(lua_State* state, spec_reading& reading, size_t bytes) {
+  script_budget* budget = script_budget::of(state);
+  if (!budget->take(state, bytes)) budget->raise_stop(state);
+  reading.counted += bytes;
+}
+
+// Runs `change` (which may allocate); false when the C library had no memory for it.
+template <class F>
+bool allocated(F&& change) {
+  try {
+    change();
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+void copy_text(lua_State* state, spec_reading& reading, std::string& target, const char* text, size_t length) {
+  count(state, reading, length * kept_copies);
+  if (!allocated([&] { target.assign(text, length); })) luaL_error(state, "not enough memory");
+}
+
+// Room for one more entry at the end of `list`, counted.
+template <class T>
+void make_room(lua_State* state, spec_reading& reading, std::vector<T>& list) {
+  if (list.size() < list.capacity()) return;
+  const size_t before = list.capacity() * sizeof(T);
+  const size_t wanted = std::max<size_t>(4, 2 * list.capacity());
+  // The new block is counted in full: the old one is freed only after the move.
+  count(state, reading, wanted * sizeof(T));
+  if (!allocated([&] { list.reserve(wanted); })) luaL_error(state, "not enough memory");
+  script_budget::of(state)->give_back(before);
+  reading.counted -= before;
+}
 
 // The text of the value at `index` when it is a string or a number (a number converted in place
 // on the stack); null for any other value.
@@ -23,11 +76,11 @@ const char* text_at(lua_State* state, int index, size_t& length) {
 }
 
 // Reads field `name` of the table at `table` into `target` when it is a string or a number.
-bool read_text_field(lua_State* state, int table, const char* name, std::string& target) {
+bool read_text_field(lua_State* state, spec_reading& reading, int table, const char* name, std::string& target) {
   lua_getfield(state, table, name);
   size_t length = 0;
   const char* text = text_at(state, -1, length);
-  if (text) target.assign(text, length);
+  if (text) copy_text(state, reading, target, text, length);
   lua_pop(state, 1);
   return text != nullptr;
 }
@@ -49,40 +102,46 @@ bool read_type(lua_State* state, int table, dialog_item_type& type) {
   return known;
 }
 
-void read_options(lua_State* state, int table, std::vector<std::string>& options) {
+void read_options(lua_State* state, spec_reading& reading, int table, std::vector<std::string>& options) {
   lua_getfield(state, table, "options");
   if (lua_type(state, -1) == LUA_TTABLE) {
     const lua_Integer count = luaL_len(state, -1);
     for (lua_Integer i = 1; i <= count; ++i) {
       lua_geti(state, -1, i);
       size_t length = 0;
-      if (const char* text = text_at(state, -1, length)) options.emplace_back(text, length);
+      if (const char* text = text_at(state, -1, length)) {
+        make_room(state, reading, options);
+        options.emplace_back();
+        copy_text(state, reading, options.back(), text, length);
+      }
       lua_pop(state, 1);
     }
   }
   lua_pop(state, 1);
 }
 
-// Protected: (description as light userdata, the table) -> fills the description.
+// Protected: (reading as light userdata, the table) -> fills the description.
 int read_spec(lua_State* state) {
-  auto* description = static_cast<dialog_description*>(lua_touserdata(state, 1));
-  read_text_field(state, 2, "title", description->title);
+  auto* reading = static_cast<spec_reading*>(lua_touserdata(state, 1));
+  dialog_description* description = &reading->description;
+  read_text_field(state, *reading, 2, "title", description->title);
   lua_getfield(state, 2, "items");
   const int items = lua_gettop(state);
   const lua_Integer count = luaL_len(state, items);
   for (lua_Integer i = 1; i <= count; ++i) {
     lua_geti(state, items, i);
     const int entry = lua_gettop(state);
+    make_room(state, *reading, description->items);
     description->items.emplace_back();
     dialog_item& item = description->items.back();
-    if (!read_text_field(state, entry, "id", item.id) || !read_type(state, entry, item.type)) {
+    if (!read_text_field(state, *reading, entry, "id", item.id) || !read_type(state, entry, item.type)) {
       description->items.pop_back();
       lua_pop(state, 1);
       continue;
     }
-    read_text_field(state, entry, "label", item.label);
-    read_options(state, entry, item.options);
-    read_text_field(state, entry, "default", item.default_text);
+    read_text_field(state, *reading, entry, "label", item.label);
+    read_options(state, *reading, entry, item.options);
+    read_text_field(state, *reading, entry, "default", item.default_text);
     lua_getfield(state, entry, "require");
     item.require = lua_toboolean(state, -1) != 0;
     lua_pop(state, 2);
@@ -102,21 +161,32 @@ int set_values(lua_State* state) {
   return 0;
 }
 
-// Reads the table at index 1, shows the form and sets the values. 1 for OK, 0 for Cancel, -1
-// with an error value on the stack when Lua raised.
-int show_dialog(lua_State* state) {
-  dialog_description description;
-  lua_pushcfunction(state, read_spec);
-  lua_pushlightuserdata(state, &description);
-  lua_pushvalue(state, 1);
-  if (lua_pcall(state, 2, 0, 0) != LUA_OK) return -1;
+// What show_dialog answers.
+enum dialog_outcome { dialog_raised = -1, dialog_cancelled = 0, dialog_accepted = 1, dialog_no_memory = 2 };
 
-  CDialogForm form(description, script_runner::instance().parent);
-  if (platform::ui::instance().run_modal(form) != platform::IDOK) return 0;
+// Reads the table at index 1, shows the form and sets the values; on dialog_raised an error
+// value is on the stack.
+dialog_outcome show_dialog(lua_State* state) {
+  struct counted_reading : spec_reading {
+    script_budget* budget;
+    explicit counted_reading(script_budget* b) : budget(b) {}
+    ~counted_reading() { budget->give_back(counted); }
+  } reading(script_budget::of(state));
+  lua_pushcfunction(state, read_spec);
+  lua_pushlightuserdata(state, static_cast<spec_reading*>(&reading));
+  lua_pushvalue(state, 1);
+  if (lua_pcall(state, 2, 0, 0) != LUA_OK) return dialog_raised;
+
+  try {
+    CDialogForm form(reading.description, script_runner::instance().parent);
+    if (platform::ui::instance().run_modal(form) != platform::IDOK) return dialog_cancelled;
+  } catch (const std::exception&) {
+    return dialog_no_memory;
+  }
 
   lua_pushcfunction(state, set_values);
-  lua_pushlightuserdata(state, &description);
-  return lua_pcall(state, 1, 0, 0) == LUA_OK ? 1 : -1;
+  lua_pushlightuserdata(state, &reading.description);
+  return lua_pcall(state, 1, 0, 0) == LUA_OK ? dialog_accepted : dialog_raised;
 }
 
 }  // namespace
@@ -124,9 +194,10 @@ int show_dialog(lua_State* state) {
 int lua_dialog(lua_State* state) {
   if (lua_gettop(state) != 1) return luaL_error(state, "dialog function require one table parameter!");
   luaL_checktype(state, 1, LUA_TTABLE);
-  const int outcome = show_dialog(state);
+  const dialog_outcome outcome = show_dialog(state);
   // show_dialog's frame, and the description and form in it, are gone before the error is raised again.
-  if (outcome < 0) return lua_error(state);
+  if (outcome == dialog_raised) return lua_error(state);
+  if (outcome == dialog_no_memory) return luaL_error(state, "not enough memory");
   lua_pushboolean(state, outcome);
   return 1;
 }

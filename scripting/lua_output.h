@@ -9,6 +9,8 @@
 
 struct lua_State;
 
+// Returns how many of the bytes it took; fewer means it had no room for the rest, and `print`
+// then collects Lua's garbage and offers them once more before it raises Lua's memory error.
 using lua_output_function = size_t (*)(const char* bytes, size_t count);
 
 // Writes the bytes to standard output; returns how many were written.

@@ -2,9 +2,8 @@
 
 #include <lua.hpp>
 
-#include <algorithm>
-#include <cstdio>
-#include <cstdlib>
+#include <exception>
+#include <utility>
 
 #include "scripting/lua_dialog.h"
 #include "scripting/lua_output.h"
@@ -14,78 +13,8 @@ namespace {
 constexpr std::string_view start_mark = "<%";
 constexpr std::string_view end_mark = "%>";
 
-// The count hook runs every this many instructions; cheap enough not to show in a profile.
-constexpr int hook_interval = 100'000;
-
-// What a script past its memory cap is told.
-constexpr const char* memory_stop_format = "script stopped: it needed more than %d MiB of memory";
-constexpr int memory_limit_mib = static_cast<int>(script_runner::memory_limit >> 20);
-
-// Lives in the frame of expand_template; the states point at it through their extra space
-// (which every coroutine copies from the main thread, so all of them share one budget) and
-// through their allocator. A new coroutine also takes its creator's hook, and scripts cannot
-// change hooks (`debug.sethook` is taken away), so every thread of a script counts against this
-// one budget.
-struct script_budget {
-  uint64_t used = 0;
-  uint64_t limit = 0;
-  // Bytes the state holds, garbage not yet collected included; growth past the cap is refused,
-  // and from the first refusal on the script is stopped.
-  size_t memory_used = 0;
-  bool memory_exceeded = false;
-  // The state itself, whose hook a stop sets from wherever it comes.
-  lua_State* main_thread = nullptr;
-};
-
-script_budget*& budget_of(lua_State* state) {
-  return *static_cast<script_budget**>(lua_getextraspace(state));
-}
-
 // Everything below that Lua calls, or that runs inside a protected call, keeps no object with a
 // destructor in its frame: a Lua error longjmps through it.
-
-void count_hook(lua_State* state, lua_Debug*) {
-  script_budget* budget = budget_of(state);
-  if (!budget->memory_exceeded && budget->used < budget->limit) {
-    budget->used += hook_interval;
-    if (budget->used < budget->limit) return;
-  }
-  // From here on every instruction of this thread and of the main one raises, so a pcall inside
-  // the script cannot swallow the stop: the first instruction after it raises again, until the
-  // script is left. A coroutine that resumed this one stops at its own next count.
-  lua_sethook(state, count_hook, LUA_MASKCOUNT, 1);
-  lua_sethook(budget->main_thread, count_hook, LUA_MASKCOUNT, 1);
-  if (budget->memory_exceeded) luaL_error(state, memory_stop_format, memory_limit_mib);
-  luaL_error(state, "script stopped: it ran more than %I instructions", static_cast<lua_Integer>(budget->limit));
-}
-
-// The state's allocator: the C library's, counted against the cap. Freeing and shrinking never
-// fail, as Lua requires.
-void* capped_allocate(void* budget_pointer, void* block, size_t old_size, size_t new_size) {
-  auto* budget = static_cast<script_budget*>(budget_pointer);
-  // Without a block, old_size tells the kind of object, not a size.
-  const size_t held = block ? old_size : 0;
-  if (new_size == 0) {
-    std::free(block);
-    budget->memory_used -= held;
-    return nullptr;
-  }
-  const size_t room = script_runner::memory_limit - std::min(budget->memory_used, script_runner::memory_limit);
-  if (new_size > held && new_size - held > room) {
-    if (!budget->memory_exceeded) {
-      // The main thread stops at its next instruction rather than at its next count: a script
-      // that catches each failure would otherwise make Lua collect all its garbage on every
-      // turn until then. (Setting a hook is safe at any moment; Lua's own interpreter does it
-      // from a signal handler.)
-      lua_sethook(budget->main_thread, count_hook, LUA_MASKCOUNT, 1);
-    }
-    budget->memory_exceeded = true;
-    return nullptr;
-  }
-  void* moved = std::realloc(block, new_size);
-  if (moved) budget->memory_used = budget->memory_used - held + new_size;
-  return moved;
-}
 
 // Takes the place of `debug.sethook`: a script that cleared or replaced the count hook could
 // loop for ever.
@@ -152,7 +81,11 @@ std::string take_error(lua_State* state) {
   if (lua_pcall(state, 1, 1, 0) == LUA_OK) {
     size_t length = 0;
     const char* bytes = lua_tolstring(state, -1, &length);
-    text.assign(bytes, length);
+    // A message as big as the script's memory may find no room outside it.
+    try {
+      text.assign(bytes, length);
+    } catch (const std::exception&) {
+    }
   }
   lua_settop(state, 0);
   return text;
@@ -161,19 +94,11 @@ std::string take_error(lua_State* state) {
 // A state with the libraries, print, nprint, dialog, the count hook and the capped allocator;
 // null (with `error` set) when it cannot be made.
 lua_State* new_state(script_budget& budget, std::string& error) {
-  lua_State* state = luaL_newstate();
+  lua_State* state = budget.new_state();
   if (!state) {
     error = "not enough memory";
     return nullptr;
   }
-  // From here on the budget counts every byte: it starts with what the new state holds, which
-  // the same C library allocated.
-  budget.memory_used = static_cast<size_t>(lua_gc(state, LUA_GCCOUNT, 0)) * 1024 +
-                       static_cast<size_t>(lua_gc(state, LUA_GCCOUNTB, 0));
-  budget.main_thread = state;
-  lua_setallocf(state, capped_allocate, &budget);
-  budget_of(state) = &budget;
-  lua_sethook(state, count_hook, LUA_MASKCOUNT, hook_interval);
   lua_pushcfunction(state, open_libraries);
   if (lua_pcall(state, 0, 0, 0) != LUA_OK) {
     error = take_error(state);
@@ -206,7 +131,13 @@ script_runner& script_runner::instance() {
 }
 
 size_t script_runner::capture_output(const char* bytes, size_t count) {
-  instance().output.append(bytes, count);
+  script_runner& runner = instance();
+  if (runner.budget_) return runner.budget_->append(runner.output, {bytes, count}) ? count : 0;
+  try {
+    runner.output.append(bytes, count);
+  } catch (const std::exception&) {
+    return 0;
+  }
   return count;
 }
 
@@ -224,9 +155,41 @@ int script_runner::expand_template(QWidget* parent_window, std::string_view text
   } running(running_);
 
   parent = parent_window;
+  try {
+    return expand(text, result);
+  } catch (const std::exception&) {
+    // A copy that found no memory outside the script's (the C library refused it).
+    error = "not enough memory";
+    return -1;
+  }
+}
+
+int script_runner::expand(std::string_view text, std::string& result) {
+  script_budget budget(instruction_limit);
+  // The last expansion's output goes now: this one's is counted from nothing.
+  std::string().swap(output);
+  struct budget_in_use {
+    script_budget*& slot;
+    ~budget_in_use() { slot = nullptr; }
+  } in_use{budget_ = &budget};
+  // Closed when the expansion ends, however it ends; its finalizers may still print.
+  struct open_state {
+    lua_State* state = nullptr;
+    ~open_state() {
+      if (state) lua_close(state);
+    }
+  } lua;
+
   std::string expansion;
-  script_budget budget{0, instruction_limit};
-  lua_State* state = nullptr;
+  // Adds to the expansion; a growth that was refused is offered again after a collection, and a
+  // second refusal stops the script.
+  const auto add = [&](std::string_view bytes) {
+    if (budget.append(expansion, bytes)) return true;
+    budget.collect(lua.state);
+    if (budget.append(expansion, bytes)) return true;
+    error = "not enough memory";
+    return false;
+  };
   bool succeeded = true;
   size_t position = 0;
   for (;;) {
@@ -234,32 +197,36 @@ int script_runner::expand_template(QWidget* parent_window, std::string_view text
     if (start == std::string_view::npos) break;
     const size_t end = text.find(end_mark, start + start_mark.size());
     if (end == std::string_view::npos) break;
-    expansion.append(text.substr(position, start - position));
     const std::string_view chunk = text.substr(start + start_mark.size(), end - start - start_mark.size());
+    if (!add(text.substr(position, start - position))) {
+      succeeded = false;
+      break;
+    }
     position = end + end_mark.size();
-    if (!state && !(state = new_state(budget, error))) {
+    if (!lua.state && !(lua.state = new_state(budget, error))) {
       succeeded = false;
       break;
     }
     output.clear();
-    if (!run(state, chunk, error)) {
+    const bool ran = run(lua.state, chunk, error);
+    // A library buffer refused without a retry (a big string.rep, say), or memory granted past the
+    // cap at the last instruction, is settled now: the script is stopped by the cap only if its
+    // live data does not fit.
+    budget.settle(lua.state);
+    if (!ran || !add(output)) {
       succeeded = false;
       break;
     }
-    expansion += output;
   }
-  if (state) lua_close(state);
-  if (budget.memory_exceeded) {
+  if (succeeded && !add(text.substr(position))) succeeded = false;
+  if (budget.memory_exceeded()) {
     // Also a script that caught the failed allocation and ended before its next count fails;
     // whatever it was told last (Lua's own "not enough memory", or its own error), the reason
     // is the cap.
-    char text[96];
-    std::snprintf(text, sizeof text, memory_stop_format, memory_limit_mib);
-    error = text;
+    error = script_budget::memory_message();
     succeeded = false;
   }
   if (!succeeded) return -1;
-  expansion.append(text.substr(position));
   result = std::move(expansion);
   return 0;
 }

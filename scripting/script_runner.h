@@ -16,6 +16,8 @@
 #include <string>
 #include <string_view>
 
+#include "scripting/script_budget.h"
+
 class script_runner {
  public:
   // The one runner; the first call also points `lua_output_hook` at `capture_output`.
@@ -26,7 +28,9 @@ class script_runner {
   // `parent` owns the forms that `dialog` shows.
   int expand_template(QWidget* parent, std::string_view text, std::string& result);
 
-  // The output hook while the runner exists: appends to `output`.
+  // The output hook while the runner exists: appends to `output`. During an expansion the output
+  // counts against the script's memory: a growth past the cap is refused (0 is returned, nothing
+  // appended), and `print` then collects and offers the bytes once more.
   static size_t capture_output(const char* bytes, size_t count);
 
   // Everything the running (or last) chunk printed; emptied before each chunk.
@@ -42,12 +46,18 @@ class script_runner {
   static constexpr uint64_t default_instruction_limit = 400'000'000;
   uint64_t instruction_limit = default_instruction_limit;
 
-  // How much memory one expansion's Lua state may hold. A script that needs more is ended with
-  // an error (also one that catches the failed allocation with pcall), long before a growing
-  // table could take the machine's memory.
-  static constexpr size_t memory_limit = size_t{256} << 20;
+  // How much memory one expansion may hold: its Lua state together with its output, the
+  // expansion and the forms it describes. A script that needs more is ended with an error (also
+  // one that catches the failed allocation with pcall), long before a growing table or output
+  // could take the machine's memory.
+  static constexpr size_t memory_limit = script_budget::memory_limit;
 
  private:
   script_runner() = default;
+  // The expansion itself, once it may run.
+  int expand(std::string_view text, std::string& result);
+
   bool running_ = false;
+  // The budget of the expansion that is running, or null.
+  script_budget* budget_ = nullptr;
 };

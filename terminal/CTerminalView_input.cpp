@@ -325,10 +325,11 @@ bool CTerminalView::FindText(const std::u16string& text, bool backward, bool who
 
 void CTerminalView::StopLog() {
   if (!m_pLogFile) return;
-  // Detached under the screen mutex first, so the parser pushes nothing more for it.
+  // Detached under the screen mutex first, so the parser pushes nothing more for it; the line
+  // still under the cursor goes to it as it stands.
   {
     auto lock = m_core->gui_lock();
-    m_core->screen.log_file.reset();
+    m_core->screen.detach_log();
   }
   log_writer::instance().close_file(m_pLogFile);
   m_pLogFile.reset();

@@ -449,12 +449,19 @@ void screen_buffer::clear_scrollback() {
   alternate_offset = 0;
 }
 
-void screen_buffer::log_line(int32_t slot) {
+void screen_buffer::log_line(int32_t slot) { log_text(slot, "\r\n"); }
+
+void screen_buffer::detach_log() {
+  if (const screen_line* l = lines[cursor].get(); l && l->length > 0) log_text(cursor, "");
+  log_file.reset();
+}
+
+void screen_buffer::log_text(int32_t slot, std::string_view line_end) {
   if (!log_file) return;
   std::string bytes;
   if (const screen_line* l = lines[slot].get())
     bytes = wcs_to_string(std::u16string_view(l->chars.data(), l->length));
-  bytes += "\r\n";
+  bytes += line_end;
   log_writer::instance().push(log_file, bytes);
 }
 

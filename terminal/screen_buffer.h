@@ -155,6 +155,11 @@ class screen_buffer {
   void clear_scrollback();
   // Hands the line in `slot` to the session log when one is attached.
   void log_line(int32_t slot);
+  // Detaches the session log (logging stops, or the session closes), first handing it the line
+  // under the cursor, which the cursor has not left yet (a prompt, a partial line), when that
+  // holds text: so the log ends with what the user last saw. It gets no line end: none came.
+  // Call it with the mutex held.
+  void detach_log();
 
   // --- Selection and search (each takes the mutex itself) ---
   // Clears the selected bit in the used cells of every listed line and empties the list; true
@@ -177,6 +182,9 @@ class screen_buffer {
   bool unmark_selection();
 
  private:
+  // Hands the text of the line in `slot`, followed by `line_end`, to the session log when one is
+  // attached.
+  void log_text(int32_t slot, std::string_view line_end);
   // A cursor standing more than a screen away from `last` (past the stored lines, or left in
   // the scrollback by a smaller screen) makes its slot the newest stored line.
   void take_cursor_as_last() {

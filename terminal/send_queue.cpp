@@ -36,6 +36,13 @@ void send_queue::set_ready_callback(std::function<void()> on_ready) {
   if (ready_callback && count > 0) ready_callback();
 }
 
+void send_queue::discard_unsent() {
+  std::lock_guard lock(mutex);
+  for (send_item& item : items) item = send_item();
+  write_index = read_index = count = 0;
+  current = send_item();
+}
+
 int send_queue::fetch_send_data(std::span<char, fetch_size> buffer, std::chrono::milliseconds wait) {
   // An item with no bytes (an empty paste or button text) is passed over, so that a 0 still
   // means "nothing to send" to a worker that then sleeps until the next wake. Each pass takes

@@ -52,6 +52,10 @@ class send_queue {
   // piece; while such an item is unfinished the call returns at once without touching the queue.
   int fetch_send_data(std::span<char, fetch_size> buffer, std::chrono::milliseconds wait = fetch_wait);
 
+  // Consumer side: drops everything waiting and the rest of the item being sent (a new
+  // connection starts with an empty queue).
+  void discard_unsent();
+
   // Lets a worker that polls its socket wake for outgoing data too: `on_ready` runs whenever the
   // queue turns non-empty (under the queue's mutex, so it must only signal, e.g. write an
   // eventfd), and once at once when items are already waiting. A worker that was woken fetches

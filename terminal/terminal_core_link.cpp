@@ -39,3 +39,5 @@ void terminal_core_link::receive_data(const char* bytes, int length) {
 void terminal_core_link::set_send_ready(std::function<void()> on_ready) {
   core->queue.set_ready_callback(std::move(on_ready));
 }
+
+void terminal_core_link::connection_opened() { core->queue.discard_unsent(); }

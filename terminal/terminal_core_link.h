@@ -20,6 +20,8 @@ class terminal_core_link : public terminal_link {
   int fetch_send_data(std::span<char, fetch_size> buffer) override;
   void receive_data(const char* bytes, int length) override;
   void set_send_ready(std::function<void()> on_ready) override;
+  // Empties the send queue.
+  void connection_opened() override;
 
  private:
   std::shared_ptr<terminal_core> core;

@@ -143,6 +143,7 @@ TEST_F(ButtonBarTest, PressingAButtonTypesItsExpansionIntoTheActiveTerminal) {
   make_pane();
   press(control(0));  // no session open: nothing happens
   open();
+  set_state(state_connected);
   frame.active = view.get();
   press(control(0));
   EXPECT_EQ(sent(), "echo 42\nx\n");
@@ -158,7 +159,8 @@ TEST_F(ButtonBarTest, PressingAButtonTypesItsExpansionIntoTheActiveTerminal) {
   EXPECT_EQ(sent(), std::string(send_queue::capacity - 1, 'z'));
 }
 
-// A press that sends nothing tells why on the status bar: no terminal in front, or a template
+// A press that sends nothing tells why on the status bar: no terminal in front, a terminal whose
+// session is not connected (also while it connects: nothing is kept for later), or a template
 // that failed, named by the first line of Lua's message.
 TEST_F(ButtonBarTest, APressThatSendsNothingSaysWhyOnTheStatusBar) {
   add(u"good", u"uptime\r\n");
@@ -169,18 +171,23 @@ TEST_F(ButtonBarTest, APressThatSendsNothingSaysWhyOnTheStatusBar) {
   struct press_case {
     size_t button;
     bool terminal_in_front;
+    connection_state state;
     QString note;
   };
   const press_case cases[] = {
-      {0, false, session_frame::no_terminal_message},
-      {1, false, session_frame::no_terminal_message},
-      {1, true,
+      {0, false, state_connected, session_frame::no_terminal_message},
+      {1, false, state_connected, session_frame::no_terminal_message},
+      {0, true, state_disconnected, session_frame::not_connected_message},
+      {0, true, state_connecting, session_frame::not_connected_message},
+      {1, true, state_disconnected, session_frame::not_connected_message},
+      {1, true, state_connected,
        "Run script failed! [string \" nprint('x' .. undefinedvar) \"]:1: attempt to concatenate a nil value "
        "(global 'undefinedvar')"},
-      {2, true, "Run script failed! first line"},
+      {2, true, state_connected, "Run script failed! first line"},
   };
   for (const press_case& c : cases) {
     frame.active = c.terminal_in_front ? view.get() : nullptr;
+    set_state(c.state);
     frame.notes.clear();
     press(control(c.button));
     EXPECT_EQ(frame.notes, (std::vector<QString>{c.note})) << c.button;
@@ -188,6 +195,7 @@ TEST_F(ButtonBarTest, APressThatSendsNothingSaysWhyOnTheStatusBar) {
     EXPECT_EQ(sent(), "") << c.button;
   }
   // A press that sends leaves no note.
+  set_state(state_connected);
   frame.notes.clear();
   press(control(0));
   EXPECT_EQ(sent(), "uptime\n");
@@ -201,6 +209,7 @@ TEST_F(ButtonBarTest, OverflowEntriesPastTheHundredthRun) {
   }
   make_pane(400);
   open();
+  set_state(state_connected);
   frame.active = view.get();
   press(pane->m_wndOverflow);
   const std::vector<QString> entries = overflow_entries();

@@ -1,6 +1,8 @@
 // A button pressed in the main frame's button bar types into a serial session over a socat pty
 // pair: the far end receives exactly the expansion's bytes, also a 200 KB one that goes out
-// through the send queue in pieces, and one whose values a `dialog` form asked for.
+// through the send queue in pieces, and one whose values a `dialog` form asked for. And in an
+// SSH2 session to the loopback sshd: a press while the session is disconnected sends nothing,
+// not even to the shell of the next connection, and says so on the status bar.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -8,15 +10,23 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStatusBar>
 
 #include <chrono>
 #include <string>
 
+#include "app/COutputWnd.h"
 #include "app/open_session.h"
 #include "config/button_bar_param.h"
+#include "config/common_options_param.h"
 #include "config/configuration.h"
+#include "platform/qt_text.h"
 #include "scripting/CButtonBar.h"
 #include "settings/controls/CIconButton.h"
+#include "terminal/CChatWindow.h"
+#include "terminal/CTerminalView.h"
+#include "terminal/session_commands.h"
+#include "terminal/terminal_core.h"
 #include "tests/app/app_fixture.h"
 #include "tests/connections/connection_test_support.h"
 #include "tests/support/scripted_ui.h"
@@ -131,6 +141,85 @@ TEST_F(ButtonPressPeer, DialogAnswersGoIntoTheTypedText) {
   ui.expect_modal([](QDialog& form) { form.reject(); });
   press(2);
   EXPECT_EQ(receive(1), "\n");
+}
+
+class ButtonPressSsh : public FrameTest {
+ protected:
+  void SetUp() override {
+    REQUIRE_PEER(!test_support::env("TESSARY_SSH_PORT").empty(), "sshd (tests/peers/start)");
+    FrameTest::SetUp();
+    options.disconnect_confirm = options.reconnect_confirm = false;
+    session_record record = loopback_ssh2_record(u"shell");
+    record.connection.ssh2.username = test_support::env("TESSARY_SSH_USER");
+    record.connection.ssh2.password = test_support::env("TESSARY_SSH_PASSWORD");
+    ASSERT_TRUE(open_session(record));
+    ASSERT_TRUE(wait_until([&] {
+      QCoreApplication::processEvents();
+      view = dynamic_cast<CTerminalView*>(frame->active_view());
+      return view && view->ConnectionState() == state_connected;
+    }));
+  }
+
+  void TearDown() override {
+    options.disconnect_confirm = options.reconnect_confirm = true;
+    if (frame) FrameTest::TearDown();
+  }
+
+  // Every stored line of the view's screen, joined by line feeds.
+  std::string screen_text() {
+    screen_buffer& screen = view->Core()->screen;
+    std::lock_guard lock(screen.mutex);
+    std::u16string text;
+    for (int i = 0; i < screen.line_count(); ++i) {
+      const screen_line& line = screen.line(screen.wrap(int64_t(screen.first) + i));
+      text.append(line.chars.data(), line.length).push_back(u'\n');
+    }
+    return platform::to_qstring(text).toStdString();
+  }
+  bool screen_shows(const std::string& text) {
+    return wait_until([&] {
+      QCoreApplication::processEvents();
+      return screen_text().find(text) != std::string::npos;
+    });
+  }
+  void press(const char16_t* script) {
+    button_item button;
+    button.script = script;
+    frame->m_wndButtonBar->RunButton(button);
+  }
+
+  common_options_param& options = *configuration::instance().common_options;
+  CTerminalView* view = nullptr;
+};
+
+TEST_F(ButtonPressSsh, APressWhileDisconnectedNeverReachesTheNextShell) {
+  press(u"echo first-$((40+1))\r\n");
+  ASSERT_TRUE(screen_shows("first-41"));
+
+  view->OnCommand(ID_SESSION_DISCONNECT);
+  ASSERT_TRUE(wait_until([&] {
+    QCoreApplication::processEvents();
+    return view->ConnectionState() == state_disconnected;
+  }));
+  press(u"echo stale-$((40+2))\r\n");
+  EXPECT_EQ(frame->statusBar()->currentMessage(), session_frame::not_connected_message);
+  // The chat window sends in any state: what it queued while the session was down is not for
+  // the next connection either.
+  CChatWindow* chat = frame->m_wndOutput->m_wndChat;
+  QTest::keyClicks(chat, "echo chat-$((40+3))");
+  QTest::keyClick(chat, Qt::Key_Return);
+
+  view->OnCommand(ID_SESSION_RECONNECT);
+  ASSERT_TRUE(wait_until([&] {
+    QCoreApplication::processEvents();
+    return view->ConnectionState() == state_connected;
+  }));
+  // Bytes queued before the reconnect would reach the new shell before this press does.
+  press(u"echo fresh-$((40+4))\r\n");
+  ASSERT_TRUE(screen_shows("fresh-44"));
+  const std::string shown = screen_text();
+  EXPECT_EQ(shown.find("stale"), std::string::npos) << shown;
+  EXPECT_EQ(shown.find("chat-"), std::string::npos) << shown;
 }
 
 }  // namespace

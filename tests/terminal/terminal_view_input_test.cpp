@@ -381,6 +381,8 @@ class terminal_log_test : public terminal_view_test {
   test_support::temp_folder folder;
 };
 
+// The log takes each line when the cursor leaves it, and at the stop the line still under the
+// cursor (a prompt, a partial line) as it stands, once.
 TEST_F(terminal_log_test, a_log_records_the_lines_the_cursor_leaves_until_it_is_stopped) {
   std::string path = folder.file("session.log");
   ui.expect_save_file(QString::fromStdString(path));
@@ -388,19 +390,31 @@ TEST_F(terminal_log_test, a_log_records_the_lines_the_cursor_leaves_until_it_is_
   EXPECT_TRUE(view->UpdateCommand(ID_SESSION_LOG).checked);
   EXPECT_TRUE(ui.interactions()[0].text.startsWith(QStringLiteral("test session_")));
   feed("one\r\ntwo\r\nthree");
-  // No: the log goes on.
+  // No: the log goes on, and the line goes to it once, when it is finished.
   ui.expect_message(platform::IDNO);
   view->OnCommand(ID_SESSION_LOG);
   EXPECT_TRUE(view->UpdateCommand(ID_SESSION_LOG).checked);
-  feed("\r\nfour");
+  feed(" and more\r\nuser@host:~$ ");
   ui.expect_message(platform::IDYES);
   view->OnCommand(ID_SESSION_LOG);
   EXPECT_FALSE(view->UpdateCommand(ID_SESSION_LOG).checked);
   EXPECT_EQ(ui.messages().back().text, QStringLiteral("Are you sure to stop log?"));
-  EXPECT_EQ(file_text(path), "one\r\ntwo\r\nthree\r\n");
+  const std::string logged = "one\r\ntwo\r\nthree and more\r\nuser@host:~$ ";
+  EXPECT_EQ(file_text(path), logged);
   // Nothing more reaches the closed log.
-  feed("\r\nfive\r\n");
-  EXPECT_EQ(file_text(path), "one\r\ntwo\r\nthree\r\n");
+  feed("ls\r\nfive\r\n");
+  EXPECT_EQ(file_text(path), logged);
+}
+
+// A stop while the cursor stands at the start of an empty line adds nothing.
+TEST_F(terminal_log_test, a_stop_after_a_finished_line_adds_nothing) {
+  std::string path = folder.file("finished.log");
+  ui.expect_save_file(QString::fromStdString(path));
+  view->OnCommand(ID_SESSION_LOG);
+  feed("done\r\n");
+  ui.expect_message(platform::IDYES);
+  view->OnCommand(ID_SESSION_LOG);
+  EXPECT_EQ(file_text(path), "done\r\n");
 }
 
 TEST_F(terminal_log_test, a_path_that_cannot_be_created_reports_the_failure) {
@@ -420,9 +434,9 @@ TEST_F(terminal_log_test, closing_the_view_closes_its_log) {
   std::string path = folder.file("closed.log");
   ui.expect_save_file(QString::fromStdString(path));
   view->OnCommand(ID_SESSION_LOG);
-  feed("last line\r\n");
+  feed("last line\r\n$ exit");
   view.reset();
-  EXPECT_EQ(file_text(path), "last line\r\n");
+  EXPECT_EQ(file_text(path), "last line\r\n$ exit");
 }
 
 }  // namespace
