@@ -72,12 +72,13 @@ void CChatWindow::Send() {
   if (text.empty() || text.back() != u'\n') text += u'\n';
   session_frame* frame = session_frame::instance();
   auto* view = dynamic_cast<CTerminalView*>(frame ? frame->active_view() : nullptr);
-  if (!view) {
-    // Nothing takes the text: it stays to be sent once a terminal is active.
-    if (frame) frame->show_status(session_frame::no_terminal_message);
+  // Nothing takes the text: it stays to be sent once a connected terminal is active. A text
+  // queued while the session is down would run at the prompt of the next shell, unseen.
+  if (!view || view->ConnectionState() != state_connected) {
+    if (frame) frame->show_status(view ? session_frame::not_connected_message : session_frame::no_terminal_message);
     return;
   }
-  // Sent whatever the session's state; a full queue drops the text.
+  // A full queue drops the text.
   view->SendQueue().push(send_item::heap_buffer(wcs_to_string(text)));
   text.pop_back();
   if (!text.empty()) {

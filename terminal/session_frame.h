@@ -23,7 +23,7 @@ class session_frame {
 
   // The note of the chat window and the button bar when they find no terminal to send to.
   static constexpr const char* no_terminal_message = "No terminal is active: the text was not sent.";
-  // The button bar's note when the active terminal's session is not connected.
+  // Their note when the active terminal's session is not connected.
   static constexpr const char* not_connected_message = "The terminal is not connected: the text was not sent.";
 
   // The frame in use, or null.

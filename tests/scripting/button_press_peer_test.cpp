@@ -25,6 +25,7 @@
 #include "settings/controls/CIconButton.h"
 #include "terminal/CChatWindow.h"
 #include "terminal/CTerminalView.h"
+#include "terminal/send_item.h"
 #include "terminal/session_commands.h"
 #include "terminal/terminal_core.h"
 #include "tests/app/app_fixture.h"
@@ -203,11 +204,15 @@ TEST_F(ButtonPressSsh, APressWhileDisconnectedNeverReachesTheNextShell) {
   }));
   press(u"echo stale-$((40+2))\r\n");
   EXPECT_EQ(frame->statusBar()->currentMessage(), session_frame::not_connected_message);
-  // The chat window sends in any state: what it queued while the session was down is not for
-  // the next connection either.
+  // The chat window keeps its line, and says so too.
   CChatWindow* chat = frame->m_wndOutput->m_wndChat;
   QTest::keyClicks(chat, "echo chat-$((40+3))");
   QTest::keyClick(chat, Qt::Key_Return);
+  EXPECT_EQ(chat->toPlainText(), "echo chat-$((40+3))");
+  EXPECT_EQ(frame->statusBar()->currentMessage(), session_frame::not_connected_message);
+  // What other sources queued while the session was down (a control key, a paste) is not for
+  // the next connection either.
+  view->SendQueue().push(send_item::heap_buffer("echo queued-$((40+5))\r"));
 
   view->OnCommand(ID_SESSION_RECONNECT);
   ASSERT_TRUE(wait_until([&] {
@@ -220,6 +225,7 @@ TEST_F(ButtonPressSsh, APressWhileDisconnectedNeverReachesTheNextShell) {
   const std::string shown = screen_text();
   EXPECT_EQ(shown.find("stale"), std::string::npos) << shown;
   EXPECT_EQ(shown.find("chat-"), std::string::npos) << shown;
+  EXPECT_EQ(shown.find("queued-"), std::string::npos) << shown;
 }
 
 }  // namespace

@@ -16,6 +16,7 @@ class chat_window_test : public terminal_view_test {
     terminal_view_test::SetUp();
     open();
     frame.active = view.get();
+    set_state(state_connected);
     chat.resize(300, 100);
     chat.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&chat));
@@ -77,19 +78,37 @@ TEST_F(chat_window_test, up_and_down_walk_the_history_and_past_the_newest_empty_
   EXPECT_EQ(chat.m_history.size(), 3u);
 }
 
-TEST_F(chat_window_test, text_is_sent_in_any_state_and_kept_while_no_terminal_is_active) {
-  set_state(state_disconnected);
+TEST_F(chat_window_test, text_is_kept_while_no_connected_terminal_is_active) {
   chat.insertPlainText(QString::fromUtf8("héllo"));
   key(Qt::Key_Return);
   EXPECT_EQ(sent(), "h\xC3\xA9llo\n");
-  frame.active = nullptr;
-  type("kept");
-  key(Qt::Key_Return);
-  EXPECT_EQ(sent(), "");
-  EXPECT_EQ(chat.toPlainText(), QStringLiteral("kept"));
-  EXPECT_EQ(chat.m_history.size(), 1u);
-  EXPECT_EQ(frame.notes, (std::vector<QString>{session_frame::no_terminal_message}));
+  struct row {
+    const char* name;
+    bool active;
+    connection_state state;
+    const char* note;
+  };
+  const row rows[] = {
+      {"no terminal", false, state_connected, session_frame::no_terminal_message},
+      {"disconnected", true, state_disconnected, session_frame::not_connected_message},
+      {"connecting", true, state_connecting, session_frame::not_connected_message},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.name);
+    frame.notes.clear();
+    frame.active = r.active ? view.get() : nullptr;
+    set_state(r.state);
+    type("kept");
+    key(Qt::Key_Return);
+    EXPECT_EQ(sent(), "");
+    EXPECT_EQ(chat.toPlainText(), QStringLiteral("kept"));
+    EXPECT_EQ(chat.m_history.size(), 1u);
+    EXPECT_EQ(frame.notes, (std::vector<QString>{r.note}));
+    chat.clear();
+  }
   frame.active = view.get();
+  set_state(state_connected);
+  type("kept");
   key(Qt::Key_Return);
   EXPECT_EQ(sent(), "kept\n");
 }
